@@ -1,0 +1,93 @@
+#include "app/Canvas.h"
+
+#include <allegro.h>
+
+#include "units/Renderer.h"
+#include "world/Battlefield.h"
+
+namespace {
+Canvas* theCanvas = nullptr;
+constexpr int kGameOverTextY = 512;
+constexpr int kExitHintY = 992;
+}  // namespace
+
+Canvas* getCanvas()
+{
+    if (theCanvas != nullptr) return theCanvas;
+    set_color_depth(kColourDepth);
+    if (set_gfx_mode(GFX_AUTODETECT, kScreenWidth, kScreenHeight, 0, 0) != 0) return nullptr;
+    theCanvas = new Canvas();
+    theCanvas->backBuffer = create_bitmap(SCREEN_W, SCREEN_H);
+    return theCanvas;
+}
+
+void destroyCanvas()
+{
+    if (theCanvas == nullptr) return;
+    if (theCanvas->backBuffer != nullptr) destroy_bitmap(theCanvas->backBuffer);
+    delete theCanvas;
+    theCanvas = nullptr;
+}
+
+Canvas* installCanvas(Canvas* canvas)
+{
+    Canvas* previous = theCanvas;
+    theCanvas = canvas;
+    return previous;
+}
+
+BITMAP* backBuffer()
+{
+    return theCanvas->backBuffer;
+}
+
+void renderFrame()
+{
+    const Battlefield& field = *getBattlefield();
+    clear_to_color(backBuffer(), makecol(0, 0, 0));
+    drawTerrain(field);
+    for (const Renderer* object : field.objects) object->draw();
+    drawHud(field);
+}
+
+void drawTerrain(const Battlefield& field)
+{
+    BITMAP* target = backBuffer();
+    for (int x = 0; x < kColumns; ++x) {
+        for (int y = 0; y < kRows; ++y) {
+            const int h = field.heightAt(static_cast<float>(x), static_cast<float>(y));
+            if (h == 0) continue;
+            // Both corners are included: each box is 17 pixels square and overlaps the
+            // first row and column of the next cell, which the later cell then covers.
+            const float cx = static_cast<float>(cellCentre(x));
+            const float cy = static_cast<float>(cellCentre(y));
+            const int grey = kCellPixels * h;
+            rectfill(target, static_cast<int>(cx - 8), static_cast<int>(cy - 8), static_cast<int>(cx + 8),
+                     static_cast<int>(cy + 8), makecol(grey, grey, grey));
+        }
+    }
+}
+
+void drawHud(const Battlefield& field)
+{
+    if (field.gameOver == 1) {
+        drawCentredText("Game Over, the " + teamName(field.eliminatedTeam) + " has been eliminated!", kGameOverTextY,
+                        255, 0, 0, 0, 0, 0);
+    }
+    drawCentredText("Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
+}
+
+std::string teamName(int team)
+{
+    switch (team) {
+    case 0: return "Red Team";
+    case 1: return "Blue Team";
+    default: return "";
+    }
+}
+
+void drawCentredText(const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG, int bgB)
+{
+    textout_centre_ex(backBuffer(), font, text.c_str(), kHudCentreX, y, makecol(fgR, fgG, fgB),
+                      makecol(bgR, bgG, bgB));
+}

@@ -1,0 +1,58 @@
+#include "effects/Particle.h"
+
+#include <allegro.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/Canvas.h"
+#include "world/Battlefield.h"
+
+Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, int speedSpread, int fade, int style,
+                   float pixelX, float pixelY)
+    : lifetime(lifetime), fade(fade), size(size), position{pixelX, pixelY}, style(style)
+{
+    colour = {r, g, b};
+    const int signX = (rand() % 2 == 0) ? 1 : -1;
+    const int signY = (rand() % 2 == 0) ? 1 : -1;
+    const int magnitudeX = rand();
+    const int magnitudeY = rand();
+    velocity.x = static_cast<float>((minSpeed + magnitudeX % speedSpread) * signX);
+    velocity.y = static_cast<float>((minSpeed + magnitudeY % speedSpread) * signY);
+}
+
+void Particle::update()
+{
+    position.x += velocity.x;
+    position.y += velocity.y;
+    colour.r = std::clamp(colour.r - fade, 0, 255);
+    colour.g = std::clamp(colour.g - fade, 0, 255);
+    colour.b = std::clamp(colour.b - fade, 0, 255);
+    lifetime -= 1;
+    if (lifetime > 0) return;
+    getBattlefield()->queueRemoval(this, false);
+}
+
+void Particle::draw() const
+{
+    BITMAP* target = backBuffer();
+    if (style == kStyleDot) {
+        if (size == 1) {
+            putpixel(target, static_cast<int>(position.x), static_cast<int>(position.y),
+                     makecol(colour.r, colour.g, colour.b));
+            return;
+        }
+        const float h = static_cast<float>(size / 2);
+        fillBox(static_cast<int>(position.x - h), static_cast<int>(position.y - h), static_cast<int>(position.x + h),
+                static_cast<int>(position.y + h), colour.r, colour.g, colour.b);
+    } else if (style == kStyleStreak) {
+        line(target, static_cast<int>(position.x), static_cast<int>(position.y),
+             static_cast<int>(position.x + velocity.x), static_cast<int>(position.y + velocity.y),
+             makecol(colour.r, colour.g, colour.b));
+    }
+}
+
+void fillBox(int x1, int y1, int x2, int y2, int r, int g, int b)
+{
+    rectfill(backBuffer(), x1, y1, x2, y2, makecol(r, g, b));
+}

@@ -1,0 +1,43 @@
+#include "effects/Projectile.h"
+
+#include <cmath>
+
+#include "units/Entity.h"
+#include "world/Battlefield.h"
+
+Projectile::Projectile(Entity* shooter, float damage, int size, int r, int g, int b, int speed, float fromX,
+                       float fromY, float toX, float toY)
+    : Particle(0, size, r, g, b, 2, 2, 0, kStyleStreak, fromX, fromY),
+      team(shooter->team),
+      damage(damage),
+      shooter(shooter)
+{
+    // Single precision throughout, so every shot flies exactly the same way everywhere.
+    const float dx = toX - fromX;
+    const float dy = toY - fromY;
+    const float distance = std::sqrt(dx * dx + dy * dy);
+    const float fspeed = static_cast<float>(speed);
+    if (distance > 0.0f) {
+        velocity = {fspeed * (dx / distance), fspeed * (dy / distance)};
+    } else {
+        velocity = {0.0f, 0.0f};  // no direction to fly in
+    }
+    lifetime = speed + static_cast<int>(distance / fspeed);
+}
+
+void Projectile::update()
+{
+    Particle::update();
+    Battlefield* field = getBattlefield();
+    const int column = static_cast<int>(position.x) / kCellPixels;  // truncates towards zero: -5 is column 0
+    const int row = static_cast<int>(position.y) / kCellPixels;
+    Entity* victim = field->occupantAt(static_cast<float>(column), static_cast<float>(row));
+    if (victim == nullptr || victim->team == team) return;
+    victim->takeDamage(shooter, damage);
+    field->queueRemoval(this, true);  // the lifetime may have queued it already
+}
+
+void Projectile::forgetUnit(const Entity* unit)
+{
+    if (shooter == unit) shooter = nullptr;
+}

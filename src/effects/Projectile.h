@@ -1,0 +1,22 @@
+#pragma once
+
+#include "effects/Particle.h"
+
+class Entity;
+
+// A shot in flight: a yellow streak that hits the first unit of another team whose cell it
+// enters, hands its damage to that unit and removes itself.
+class Projectile : public Particle {
+public:
+    Projectile(Entity* shooter, float damage, int size, int r, int g, int b, int speed, float fromX, float fromY,
+               float toX, float toY);
+
+    // ---- Renderer ----
+    void update() override;
+    void forgetUnit(const Entity* unit) override;  // the shooter is about to be destroyed
+
+    // ---- state ----
+    int team;         // the shooter's team; never hits a unit of it
+    float damage;     // handed to the victim's takeDamage
+    Entity* shooter;  // the unit that fired, not owned; null once it has been removed
+};

@@ -1,0 +1,52 @@
+#include "units/Base.h"
+
+#include <allegro.h>
+
+#include "app/Canvas.h"
+#include "effects/Projectile.h"
+#include "units/TargetSearch.h"
+#include "world/Battlefield.h"
+
+Base::Base(int team, int x, int y) : Entity(team, x, y)
+{
+    health = 1000.0f;
+    size = 5.0f;  // never read: a base always draws at the same size
+    damage = 10.0f;
+    range = 25.0f;
+    actionPeriod = 5;
+    actionCountdown = 5;
+}
+
+void Base::update()
+{
+    unitUpdate();
+    if (!(health > 0)) {
+        Battlefield* field = getBattlefield();
+        field->gameOver = 1;
+        field->eliminatedTeam = team;
+    }
+}
+
+void Base::think()
+{
+    target = findNearestEnemy(*this, static_cast<int>(range));
+    setMode(target != nullptr ? kModeEngage : kModeAdvance);
+    if (mode == kModeEngage) fire();
+}
+
+void Base::fire()
+{
+    getBattlefield()->addObject(new Projectile(this, damage, 5, 255, 255, 0, 3, static_cast<float>(cellCentre(x)),
+                                               static_cast<float>(cellCentre(y)),
+                                               static_cast<float>(cellCentre(target->x)),
+                                               static_cast<float>(cellCentre(target->y))));
+}
+
+void Base::draw() const
+{
+    const Colour c = teamColour(team);  // a base looks the same in every mode
+    const int px = cellCentre(x);
+    const int py = cellCentre(y);
+    fillBox(px - 5, py, px + 5, py + 5, c.r, c.g, c.b);
+    triangle(backBuffer(), px - 5, py, px, py - 5, px + 5, py, makecol(c.r, c.g, c.b));
+}

@@ -1,0 +1,110 @@
+#include "units/Entity.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "effects/Particle.h"
+#include "world/Battlefield.h"
+
+Colour teamColour(int team)
+{
+    switch (team) {
+    case 0: return {255, 0, 0};
+    case 1: return {0, 0, 255};
+    case 2: return {0, 255, 0};
+    case 3: return {255, 255, 0};
+    default: return {255, 255, 255};
+    }
+}
+
+Colour addClamped(Colour a, Colour b)
+{
+    return {std::clamp(a.r + b.r, 0, 255), std::clamp(a.g + b.g, 0, 255), std::clamp(a.b + b.b, 0, 255)};
+}
+
+Colour modeColour(int team, int mode)
+{
+    switch (mode) {
+    case kModeAdvance:
+    case kModeTravel: return addClamped(teamColour(team), {-128, -128, -128});  // dim
+    case kModeEngage:
+    case kModeBombard: return addClamped(teamColour(team), {64, 64, 64});  // bright
+    default: return {255, 255, 255};
+    }
+}
+
+Entity::Entity(int team, int x, int y) : team(team)
+{
+    this->x = x;
+    this->y = y;
+    colour = {0, 0, 0};
+}
+
+void Entity::update()
+{
+    unitUpdate();
+}
+
+void Entity::setMode(int newMode)
+{
+    mode = newMode;
+    if (newMode != kModeTravel) {
+        // Entering travel keeps the order the caller has just written.
+        travelReason = kTravelNone;
+        travelSteps = 0;
+        destination = Vec2();
+    }
+    colour = modeColour(team, newMode);
+}
+
+void Entity::unitUpdate()
+{
+    if (!(health > 0)) {
+        getBattlefield()->queueRemoval(this, false);
+        return;
+    }
+    --actionCountdown;
+    if (actionCountdown > 0) return;
+    actionCountdown = actionPeriod;
+    think();
+}
+
+bool Entity::inRange(int cx, int cy) const
+{
+    const float dx = static_cast<float>(target->x - cx);
+    const float dy = static_cast<float>(target->y - cy);
+    return dx * dx + dy * dy <= range * range;
+}
+
+void Entity::takeDamage(const Entity* attacker, float amount)
+{
+    Battlefield* field = getBattlefield();
+    const int h = field->heightAt(static_cast<float>(x), static_cast<float>(y));
+    const float damageFactor = static_cast<float>((30.0 - h) / 30.0);  // high ground protects
+    health = health - damageFactor * amount;
+
+    // A shot whose shooter has already fallen leaves nobody to answer: no reaction then.
+    if (target == nullptr && attacker != nullptr) {
+        destination = {static_cast<float>(attacker->x), static_cast<float>(attacker->y)};
+        setMode(kModeTravel);
+        travelReason = kTravelAnswerFire;
+        travelSteps = 10;
+    }
+
+    const float px = static_cast<float>(cellCentre(x));
+    const float py = static_cast<float>(cellCentre(y));
+    if (health > 0) {
+        for (int n = 0; n < 3; ++n) {  // sparks
+            const int g = rand() % 128 + 128;
+            const int r = rand() % 50 + 200;
+            const int lifetime = rand() % 4 + 8;
+            field->addObject(new Particle(lifetime, 1, r, g, 0, 1, 5, 20, 0, px, py));
+        }
+    } else {
+        for (int n = 0; n < 10; ++n) {  // debris
+            const int r = rand() % 128 + 128;
+            const int lifetime = rand() % 4 + 8;
+            field->addObject(new Particle(lifetime, 2, r, 0, 0, 1, 5, 20, 0, px, py));
+        }
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "units/Renderer.h"
+#include "units/Vec2.h"
+
+// AI modes of a unit.
+constexpr int kModeAdvance = 0;
+constexpr int kModeEngage = 1;
+constexpr int kModeTravel = 2;
+constexpr int kModeBombard = 3;
+
+// Why a unit is travelling.
+constexpr int kTravelNone = 0;
+constexpr int kTravelJoinFight = 1;
+constexpr int kTravelAnswerFire = 2;
+
+// The abstract unit: a team, a cell on the grid, hit points, weapon figures and an AI mode.
+// Soldier, Tank and Base fill in think and fire.
+class Entity : public Renderer {
+public:
+    Entity(int team, int x, int y);
+
+    // ---- Renderer ----
+    void update() override;  // unitUpdate
+    void onRemoved() override {}
+    int getType() const override { return kTypeMobileUnit; }
+
+    // ---- AI ----
+    virtual void setMode(int newMode);  // set the mode, reset travel orders, recolour
+    virtual void think() = 0;           // one decision step
+    virtual void fire() = 0;            // attack the target (or a tank's aim point)
+
+    void unitUpdate();                                    // death check and decision rhythm
+    void takeDamage(const Entity* attacker, float amount);  // attacker null: shooter already gone
+    bool inRange(int cx, int cy) const;                   // target within range of cell (cx, cy)
+
+    // ---- unit record ----
+    int team;                          // 0 red, 1 blue
+    int travelSteps = 0;               // steps left of the travel order
+    Vec2 goal;                         // objective cell, the enemy base
+    Vec2 destination;                  // cell of the travel order
+    int travelReason = kTravelNone;    // why the unit travels
+    Entity* target = nullptr;          // enemy currently engaged, not owned
+    float health = 0.0f;               // hit points; dead at 0 or below
+    float size = 0.0f;                 // half-size in pixels for drawing
+    float damage = 0.0f;               // damage carried by each shot
+    float range = 0.0f;                // detection and firing range in cells
+    int actionPeriod = 0;              // updates between two decision steps
+    int actionCountdown = 0;           // updates left until the next decision step
+    int mode = kModeAdvance;           // AI mode
+};
+
+// Team colours and colour arithmetic shared by every unit.
+Colour teamColour(int team);
+Colour addClamped(Colour a, Colour b);
+Colour modeColour(int team, int mode);  // the colour setMode gives a unit of this team

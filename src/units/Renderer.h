@@ -1,0 +1,29 @@
+#pragma once
+
+#include "units/Colour.h"
+
+class Entity;
+
+// Root of every game object in the battlefield's object list: units and effects alike.
+// Objects are owned by the battlefield, updated once per tick and drawn once per frame.
+class Renderer {
+public:
+    virtual ~Renderer() = default;
+
+    // ---- per-frame and per-tick work ----
+    virtual void draw() const = 0;  // draw into the back buffer; never changes state
+    virtual void update() = 0;      // advance by one simulation tick
+    virtual void onRemoved() = 0;   // called by the removal sweep just before destruction
+    virtual int getType() const = 0;  // 0 mobile unit, 1 effect, 2 base
+    virtual void forgetUnit(const Entity* unit) { (void)unit; }  // a unit is about to be destroyed
+
+    // ---- shared fields ----
+    int x = 0;       // grid column of a unit
+    int y = 0;       // grid row of a unit
+    Colour colour;   // draw colour
+};
+
+// Kinds returned by getType.
+constexpr int kTypeMobileUnit = 0;
+constexpr int kTypeEffect = 1;
+constexpr int kTypeBase = 2;

@@ -1,0 +1,90 @@
+#include "units/Soldier.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+
+#include "app/Canvas.h"
+#include "effects/Projectile.h"
+#include "units/TargetSearch.h"
+#include "world/Battlefield.h"
+
+Soldier::Soldier(int team, int x, int y, int soldierKind) : Entity(team, x, y), soldierKind(soldierKind)
+{
+    const bool sniper = soldierKind == kSniper;
+    health = sniper ? 50.0f : 100.0f;
+    actionPeriod = sniper ? rand() % 10 + 25 : rand() % 10 + 10;
+    size = static_cast<float>(rand() % 5 + 1);
+    damage = 10.0f;
+    range = sniper ? 20.0f : 5.0f;
+    actionCountdown = actionPeriod;
+    colour = modeColour(team, kModeAdvance);
+}
+
+void Soldier::think()
+{
+    Battlefield* field = getBattlefield();
+    Entity* enemy = findNearestEnemy(*this, static_cast<int>(range));
+    if (enemy != nullptr) {
+        setMode(kModeEngage);
+    } else if (mode == kModeEngage) {
+        setMode(kModeAdvance);
+    }
+    target = enemy;
+
+    switch (mode) {
+    case kModeAdvance: {
+        const Vec2 fight = findAllyFight(*field, *this);
+        if (fight.isSet()) {
+            destination = fight;
+            setMode(kModeTravel);
+            travelReason = kTravelJoinFight;
+            travelSteps = 5;
+        } else if (goal.isSet()) {
+            const Vec2 step = stepTowards(*this, goal.x, goal.y);
+            field->moveEntity(this, step.x, step.y);
+        }
+        break;
+    }
+    case kModeEngage: {
+        const Vec2 position = findFiringPosition(*this);
+        if (static_cast<int>(position.x) != x || static_cast<int>(position.y) != y) {
+            field->moveEntity(this, position.x, position.y);
+        }
+        if (inRange(x, y)) fire();
+        break;
+    }
+    case kModeTravel:
+        if (destination.isSet() && travelSteps != 0) {
+            const Vec2 step = stepTowards(*this, destination.x, destination.y);
+            field->moveEntity(this, step.x, step.y);
+            if (travelSteps > 0) --travelSteps;
+        } else {
+            setMode(kModeAdvance);
+        }
+        break;
+    default: break;
+    }
+}
+
+void Soldier::fire()
+{
+    getBattlefield()->addObject(new Projectile(this, damage, 2, 255, 255, 0, 5, static_cast<float>(cellCentre(x)),
+                                               static_cast<float>(cellCentre(y)),
+                                               static_cast<float>(cellCentre(target->x)),
+                                               static_cast<float>(cellCentre(target->y))));
+}
+
+void Soldier::draw() const
+{
+    BITMAP* target = backBuffer();
+    const int s = static_cast<int>(size);
+    const int px = cellCentre(x);
+    const int py = cellCentre(y);
+    triangle(target, px - s, py + s, px, py - s, px + s, py + s, makecol(colour.r, colour.g, colour.b));
+    if (soldierKind == kSniper) {
+        const int white = makecol(255, 255, 255);
+        line(target, px - 2, py, px + 2, py, white);
+        line(target, px, py - 2, px, py + 2, white);
+    }
+}

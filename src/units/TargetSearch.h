@@ -1,0 +1,22 @@
+#pragma once
+
+#include "units/Vec2.h"
+
+class Battlefield;
+class Entity;
+
+// The senses and legs of a unit's decision step. None of them keeps state or allocates;
+// they only read the grids and the unit list, and the caller acts on the result.
+
+// First enemy found in diamond rings 1..rings around the unit, or null.
+Entity* findNearestEnemy(const Entity& unit, int rings);
+
+// The free neighbour nearest to (destX, destY); the unit's own cell when none is free.
+Vec2 stepTowards(const Entity& unit, float destX, float destY);
+
+// The highest free neighbour strictly above the unit's cell that keeps its target in range;
+// the unit's own cell when there is none.
+Vec2 findFiringPosition(const Entity& unit);
+
+// A cell where the unit's team is fighting, or none.
+Vec2 findAllyFight(const Battlefield& field, const Entity& unit);

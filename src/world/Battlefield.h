@@ -1,0 +1,58 @@
+#pragma once
+
+#include <list>
+
+#include "world/Grid.h"
+
+class Entity;
+class Renderer;
+
+// The single world object: the occupant and height grids, the object lists and the
+// game-over state. Everything in the simulation reaches the world through getBattlefield().
+class Battlefield {
+public:
+    Battlefield();   // empty lists, empty grid, flat terrain
+    ~Battlefield();  // destroys every object it owns
+
+    Battlefield(const Battlefield&) = delete;
+    Battlefield& operator=(const Battlefield&) = delete;
+
+    // ---- terrain ----
+    void generateTerrain();                     // random hills, drawn from rand()
+    void raiseHill(int cx, int cy, int peak);   // one diamond hill, clamped to 0..15
+    void setHeight(int x, int y, int h);        // for building a known terrain
+
+    // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
+    Entity* occupantAt(float x, float y) const;
+    int heightAt(float x, float y) const;
+    bool isFreeCell(float x, float y) const;
+    void moveEntity(Entity* entity, float x, float y);
+
+    // ---- object lists ----
+    Entity* registerUnit(Entity* entity);             // place on its cell or destroy it
+    void addObject(Renderer* object);                 // append an effect; the world owns it
+    void queueRemoval(Renderer* object, bool unique); // removed at the end of the pass
+    void updatePass();                                // one tick over all objects, then sweep
+
+    // ---- state ----
+    int gameOver = 0;               // 1 once a base has fallen; never reset
+    std::list<Renderer*> objects;   // every live object, in update and draw order (owned)
+    std::list<Entity*> units;       // every unit standing on the grid
+    std::list<Renderer*> graveyard; // objects queued for removal in this pass
+    int eliminatedTeam = 4;         // team of the fallen base; 4 means none yet
+
+private:
+    void removalSweep();
+    void unregisterUnit(Entity* entity);
+    static bool insideGrid(float x, float y);
+
+    Entity* occupant[kColumns][kRows];  // unit on each cell, null when empty
+    int height[kColumns][kRows];        // terrain height 0..15 of each cell
+};
+
+// The program's one battlefield, created with its terrain on the first call.
+Battlefield* getBattlefield();
+
+// Makes the given battlefield the one getBattlefield() returns (the previous is returned and
+// not freed). Lets a test run the simulation on a world with a known terrain.
+Battlefield* installBattlefield(Battlefield* field);

@@ -1,0 +1,70 @@
+#include "support/TestWorld.h"
+
+#include <allegro.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "units/Base.h"
+#include "units/Soldier.h"
+#include "units/Tank.h"
+
+void ensureHeadlessAllegro()
+{
+    static bool started = false;
+    if (started) return;
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    set_color_depth(kColourDepth);
+    started = true;
+}
+
+void WorldTest::SetUp()
+{
+    ensureHeadlessAllegro();
+    srand(12345);
+    canvas_.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
+    ASSERT_NE(canvas_.backBuffer, nullptr);
+    clear_to_color(canvas_.backBuffer, 0);
+    previousCanvas_ = installCanvas(&canvas_);
+    field_ = new Battlefield();
+    previousField_ = installBattlefield(field_);
+}
+
+void WorldTest::TearDown()
+{
+    installBattlefield(previousField_);
+    delete field_;
+    installCanvas(previousCanvas_);
+    destroy_bitmap(canvas_.backBuffer);
+}
+
+int WorldTest::pixel(int x, int y) const
+{
+    return getpixel(canvas_.backBuffer, x, y);
+}
+
+int WorldTest::colourValue(int r, int g, int b)
+{
+    return makecol16(r, g, b);
+}
+
+Soldier* WorldTest::placeSoldier(int team, int x, int y, int kind)
+{
+    auto* unit = static_cast<Soldier*>(field_->registerUnit(new Soldier(team, x, y, kind)));
+    EXPECT_NE(unit, nullptr) << "cell (" << x << ", " << y << ") is taken";
+    return unit;
+}
+
+Tank* WorldTest::placeTank(int team, int x, int y, int size, int period)
+{
+    auto* unit = static_cast<Tank*>(field_->registerUnit(new Tank(team, x, y, 200, size, period)));
+    EXPECT_NE(unit, nullptr) << "cell (" << x << ", " << y << ") is taken";
+    return unit;
+}
+
+Base* WorldTest::placeBase(int team, int x, int y)
+{
+    auto* unit = static_cast<Base*>(field_->registerUnit(new Base(team, x, y)));
+    EXPECT_NE(unit, nullptr) << "cell (" << x << ", " << y << ") is taken";
+    return unit;
+}

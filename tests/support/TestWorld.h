@@ -1,0 +1,40 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "app/Canvas.h"
+#include "world/Battlefield.h"
+
+class Soldier;
+class Tank;
+class Base;
+
+// Starts the graphics library with no screen (once per process) at 16-bit colour, so that
+// memory bitmaps and makecol work in tests.
+void ensureHeadlessAllegro();
+
+// A fresh, flat, empty battlefield and a 1280 x 1024 memory back buffer, installed as the
+// program's world and canvas for the length of one test. rand() is seeded with a fixed value.
+class WorldTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Battlefield& field() { return *field_; }
+    BITMAP* bitmap() { return canvas_.backBuffer; }
+
+    // Pixel value at (x, y) of the back buffer, and the pixel value of a colour.
+    int pixel(int x, int y) const;
+    static int colourValue(int r, int g, int b);
+
+    // Units registered on the field; fails the test if the cell is taken.
+    Soldier* placeSoldier(int team, int x, int y, int kind = 1);
+    Tank* placeTank(int team, int x, int y, int size = 4, int period = 10);
+    Base* placeBase(int team, int x, int y);
+
+private:
+    Battlefield* field_ = nullptr;
+    Battlefield* previousField_ = nullptr;
+    Canvas canvas_;
+    Canvas* previousCanvas_ = nullptr;
+};
