@@ -24,19 +24,24 @@ void restOneMillisecond()
 {
     rest(1);
 }
+
+// With no display there is nothing to draw on and no window to read Esc from: say why and
+// stop instead of running blind.
+int failToOpenDisplay(const char* reason)
+{
+    std::fprintf(stderr, "battle: cannot open the %dx%d %d-bit display: %s (%s)\n", kScreenWidth, kScreenHeight,
+                 kColourDepth, reason, allegro_error[0] != '\0' ? allegro_error : "no further detail");
+    return 1;
+}
 }  // namespace
 
 int main(int argc, char** argv)
 {
     unitCounts = parseUnitCounts(argc, argv);
-    allegro_init();
+    if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
     install_keyboard();
     srand(static_cast<unsigned>(time(nullptr)));
-    if (getCanvas() == nullptr) {
-        std::fprintf(stderr, "battle: cannot open the %dx%d %d-bit display: %s\n", kScreenWidth, kScreenHeight,
-                     kColourDepth, allegro_error);
-        return 1;
-    }
+    if (getCanvas() == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
     Battlefield* field = getBattlefield();
     install_int_ex(onTimerTick, kTickPeriod);
