@@ -1,21 +1,53 @@
-# Two commands do everything: `make run` and `make test`.
+# Two commands do everything: `make run` and `make test`. `make bench` and `make fuzz` measure.
+SHELL := /bin/bash
 BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test clean
+# Any sanitizer report fails the run at once.
+export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
+
+.PHONY: deps build run test test-unit test-sanitized bench fuzz fuzz-build clean
 
 deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
 	./$(BUILD_DIR)/battle $(ARGS)
 
-test: build
+# The whole suite: unit and end-to-end tests, then the same under the sanitizers with the
+# soak, then a short fuzz of the command line.
+test: test-unit test-sanitized
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=5
+
+test-unit: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+test-sanitized: deps
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DBATTLE_SANITIZE=ON >/dev/null
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	./$(BUILD_DIR)/battle-bench $(SCENARIOS)
+
+fuzz-build: deps
+	mkdir -p $(FUZZ_DIR)/corpus
+	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
+		tests/fuzz/ParseCountFuzz.cpp src/app/UnitCounts.cpp -o $(FUZZ_DIR)/parse-count-fuzz
+
+fuzz: fuzz-build
+	./$(FUZZ_DIR)/parse-count-fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		$(FUZZ_DIR)/corpus tests/fuzz/corpus 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY)" ; \
+		test $${PIPESTATUS[0]} -eq 0
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

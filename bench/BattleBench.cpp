@@ -1,0 +1,169 @@
+// Plays seeded battles with no screen and no timer, frame by frame as the program does (one
+// update pass, the reinforcement countdown, the frame drawn into a 1280 x 1024 16-bit memory
+// bitmap with the countdown text), and prints one JSON line of timings per scenario.
+//
+//   battle-bench [--seed N] [--frames N] [scenario...]     scenarios: default, full
+
+#include <allegro.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/Canvas.h"
+#include "app/FrameLoop.h"
+#include "app/HeadlessBattle.h"
+#include "world/Battlefield.h"
+#include "world/StateDigest.h"
+
+namespace {
+
+struct Scenario {
+    const char* name;
+    UnitCounts counts;
+    int frames;
+};
+
+UnitCounts everyCount(int n)
+{
+    UnitCounts counts;
+    counts.redSoldiers = counts.blueSoldiers = counts.redTanks = counts.blueTanks = n;
+    counts.redSnipers = counts.blueSnipers = n;
+    return counts;
+}
+
+const Scenario kScenarios[] = {
+    {"default", UnitCounts(), 6000},
+    {"full", everyCount(2000), 9000},  // both start zones packed; three waves
+};
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Summary {
+    double p50, p99, max, mean;
+};
+
+Summary summarise(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    auto at = [&](double q) { return samples[static_cast<size_t>(q * static_cast<double>(samples.size() - 1))]; };
+    double total = 0;
+    for (double sample : samples) total += sample;
+    return {at(0.50), at(0.99), samples.back(), total / static_cast<double>(samples.size())};
+}
+
+double blitMilliseconds(BITMAP* source)
+{
+    BITMAP* copy = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
+    std::vector<double> samples;
+    for (int n = 0; n < 200; ++n) {
+        const auto start = Clock::now();
+        blit(source, copy, 0, 0, 0, 0, kScreenWidth, kScreenHeight);
+        samples.push_back(millisecondsSince(start));
+    }
+    destroy_bitmap(copy);
+    return summarise(samples).p50;
+}
+
+long peakResidentKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void run(const Scenario& scenario, unsigned seed, int frames)
+{
+    Canvas canvas;
+    canvas.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
+    Canvas* previousCanvas = installCanvas(&canvas);
+
+    std::vector<double> updateMs, renderMs;
+    updateMs.reserve(frames);
+    renderMs.reserve(frames);
+    size_t peakUnits = 0, peakObjects = 0;
+    double unitFrames = 0;  // units summed over all frames, for the cost per unit
+    std::uint64_t digest = 0;
+    {
+        HeadlessBattle battle(scenario.counts, seed);
+        Battlefield& field = battle.field();
+        for (int n = 0; n < frames; ++n) {
+            auto start = Clock::now();
+            battle.frame();
+            updateMs.push_back(millisecondsSince(start));
+
+            start = Clock::now();
+            renderFrame();
+            drawCountdownText();
+            renderMs.push_back(millisecondsSince(start));
+
+            unitFrames += static_cast<double>(field.units.size());
+            peakUnits = std::max(peakUnits, field.units.size());
+            peakObjects = std::max(peakObjects, field.objects.size());
+        }
+        digest = stateDigest(field);
+    }
+    const double blitMs = blitMilliseconds(canvas.backBuffer);
+    installCanvas(previousCanvas);
+    destroy_bitmap(canvas.backBuffer);
+
+    const Summary update = summarise(updateMs);
+    const Summary render = summarise(renderMs);
+    std::printf(
+        "{\"scenario\": \"%s\", \"seed\": %u, \"frames\": %d, \"peak_units\": %zu, \"peak_objects\": %zu, "
+        "\"mean_units\": %.1f, \"update_ms\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f, \"mean\": %.4f}, "
+        "\"update_ns_per_unit\": %.1f, "
+        "\"render_ms\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f}, \"blit_ms\": %.4f, "
+        "\"peak_rss_kib\": %ld, \"digest\": \"%016" PRIx64 "\"}\n",
+        scenario.name, seed, frames, peakUnits, peakObjects, unitFrames / frames, update.p50, update.p99, update.max,
+        update.mean, update.mean * 1e6 / (unitFrames / frames), render.p50,
+        render.p99, render.max, blitMs, peakResidentKiB(), digest);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    unsigned seed = 1;
+    int frames = 0;  // 0: the scenario's own
+    std::vector<std::string> names;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) {
+            seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
+            frames = std::atoi(argv[++i]);
+        } else {
+            names.emplace_back(argv[i]);
+        }
+    }
+    if (names.empty()) names = {"default", "full"};
+
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    set_color_depth(kColourDepth);
+    for (const std::string& name : names) {
+        const Scenario* found = nullptr;
+        for (const Scenario& s : kScenarios) {
+            if (name == s.name) found = &s;
+        }
+        if (found == nullptr) {
+            std::fprintf(stderr, "battle-bench: unknown scenario '%s' (default, full)\n", name.c_str());
+            return 2;
+        }
+        run(*found, seed, frames > 0 ? frames : found->frames);
+    }
+    return 0;
+}
+END_OF_MAIN()
