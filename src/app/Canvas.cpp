@@ -44,8 +44,7 @@ BITMAP* backBuffer()
 void renderFrame()
 {
     const Battlefield& field = *getBattlefield();
-    clear_to_color(backBuffer(), makecol(0, 0, 0));
-    drawTerrain(field);
+    theCanvas->terrain.drawInto(backBuffer(), field);  // black, then the terrain
     for (const Renderer* object : field.objects) object->draw();
     drawHud(field);
 }

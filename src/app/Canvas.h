@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/TerrainLayer.h"
+
 struct BITMAP;
 class Battlefield;
 
@@ -15,6 +17,7 @@ constexpr int kHudCentreX = 640;
 class Canvas {
 public:
     BITMAP* backBuffer = nullptr;  // memory bitmap the size of the screen
+    TerrainLayer terrain;          // the background, drawn once per terrain
 };
 
 // The program's canvas. The first call sets the 1280 x 1024 16-bit mode and creates the

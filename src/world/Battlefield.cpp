@@ -35,6 +35,7 @@ CellOffset neighbourOffset(int index)
 
 Battlefield::Battlefield()
 {
+    terrainChanged();
     for (int x = 0; x < kColumns; ++x) {
         for (int y = 0; y < kRows; ++y) {
             occupant[x][y] = nullptr;
@@ -81,11 +82,19 @@ void Battlefield::raiseHill(int cx, int cy, int peak)
     for (auto& column : height) {
         for (int& h : column) h = std::clamp(h, 0, kMaxHeight);
     }
+    terrainChanged();
+}
+
+void Battlefield::terrainChanged()
+{
+    static unsigned long lastStamp = 0;
+    terrainStamp_ = ++lastStamp;
 }
 
 void Battlefield::setHeight(int x, int y, int h)
 {
     if (x >= 0 && x < kColumns && y >= 0 && y < kRows) height[x][y] = std::clamp(h, 0, kMaxHeight);
+    terrainChanged();
 }
 
 // ---- cell queries ----

@@ -21,6 +21,7 @@ public:
     void generateTerrain();                     // random hills, drawn from rand()
     void raiseHill(int cx, int cy, int peak);   // one diamond hill, clamped to 0..15
     void setHeight(int x, int y, int h);        // for building a known terrain
+    unsigned long terrainStamp() const { return terrainStamp_; }  // changes with every terrain change
 
     // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
     Entity* occupantAt(float x, float y) const;
@@ -46,6 +47,9 @@ private:
     void unregisterUnit(Entity* entity);
     static bool insideGrid(float x, float y);
 
+    void terrainChanged();
+
+    unsigned long terrainStamp_ = 0;    // unique among all battlefields and their terrains
     Entity* occupant[kColumns][kRows];  // unit on each cell, null when empty
     int height[kColumns][kRows];        // terrain height 0..15 of each cell
 };
