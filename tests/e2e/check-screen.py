@@ -1,0 +1,251 @@
+#!/usr/bin/env python3
+"""Looks at screen captures of the running battle the way a person would.
+
+Each capture is a raw 1280 x 1024 RGB file (8 bits a channel, as `convert ... rgb:-` writes it)
+taken from a 16-bit X server. Every colour is first reduced back to the 5-6-5 bits the server
+really stores, so the checks compare the colours the program asked for with no rounding doubt.
+
+  check-screen.py screen FIRST SECOND   hills, texts, bases and both armies; the countdown must
+                                        have moved on between the two captures
+  check-screen.py shots CAPTURE...      yellow shot streaks and units of both teams in their
+                                        bright fighting colours, over all the captures
+
+Prints one line per check ("ok" or "FAILED") and exits 1 when a check failed.
+"""
+
+import sys
+from collections import Counter
+
+WIDTH, HEIGHT = 1280, 1024
+
+
+def made(r, g, b):
+    """The 5-6-5 value a 16-bit screen stores for a colour the program asks for (the top bits)."""
+    return (r >> 3, g >> 2, b >> 3)
+
+
+def stored(r, g, b):
+    """The 5-6-5 value behind a captured 8-bit colour (the capture widens each field to 8 bits)."""
+    return (round(r * 31 / 255), round(g * 63 / 255), round(b * 31 / 255))
+
+
+BLACK = made(0, 0, 0)
+WHITE = made(255, 255, 255)
+YELLOW = made(255, 255, 0)
+PURE_RED = made(255, 0, 0)
+PURE_BLUE = made(0, 0, 255)
+# Soldiers walk in the dim team colour and turn bright while they fight.
+DIM_RED, BRIGHT_RED = made(127, 0, 0), made(255, 64, 64)
+DIM_BLUE, BRIGHT_BLUE = made(0, 0, 127), made(64, 64, 255)
+# Terrain of height h is the grey (16h, 16h, 16h).
+HILL_GREYS = {made(16 * h, 16 * h, 16 * h): h for h in range(1, 16)}
+
+
+def is_reddish(c):
+    r, g, b = c
+    return r >= 14 and g <= 20 and b <= 10
+
+
+def is_bluish(c):
+    r, g, b = c
+    return b >= 14 and g <= 20 and r <= 10
+
+
+def is_grey(c):
+    r, g, b = c
+    return 0 < r < 31 and r == b and abs(g - 2 * r) <= 1
+
+
+class Capture:
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        if len(data) != WIDTH * HEIGHT * 3:
+            raise SystemExit(f"{path}: expected a {WIDTH}x{HEIGHT} RGB capture, got {len(data)} bytes")
+        self.path = path
+        self.data = data
+        raw = Counter(data[i:i + 3] for i in range(0, len(data), 3))
+        self.counts = Counter()
+        self.quantise = {}
+        for key, n in raw.items():
+            c = stored(*key)
+            self.quantise[key] = c
+            self.counts[c] += n
+
+    def at(self, x, y):
+        i = (y * WIDTH + x) * 3
+        return self.quantise[self.data[i:i + 3]]
+
+    def positions_of(self, colour):
+        """Every (x, y) whose colour is `colour` (meant for rare colours)."""
+        found = []
+        for key, c in self.quantise.items():
+            if c != colour:
+                continue
+            start = 0
+            while True:
+                i = self.data.find(key, start)
+                if i < 0:
+                    break
+                if i % 3 == 0:
+                    found.append(((i // 3) % WIDTH, (i // 3) // WIDTH))
+                    start = i + 3
+                else:
+                    start = i + 1
+        return found
+
+
+failures = []
+
+
+def report(ok, what, detail):
+    print(f"  {'ok    ' if ok else 'FAILED'} {what}: {detail}")
+    if not ok:
+        failures.append(what)
+
+
+def check_hills(cap):
+    per_level = {h: cap.counts[c] for c, h in HILL_GREYS.items()}
+    total = sum(per_level.values())
+    levels = sorted(h for h, n in per_level.items() if n >= 256)  # at least one cell's worth
+    off_level = sum(n for c, n in cap.counts.items() if is_grey(c) and c not in HILL_GREYS)
+    # 20 to 34 hills, each a diamond of cells falling one level per cell: even a poor field has
+    # well over a hundred grey cells on several levels.
+    report(total >= 20000 and len(levels) >= 8,
+           "hills in greys of 16 steps",
+           f"{total} pixels, heights with at least a cell of pixels: {levels}")
+    report(off_level < 64, "no greys between the 16 steps", f"{off_level} pixels")
+
+
+def glyph_cells(cap, left, top, count):
+    """White-pixel count of each 8 x 8 character cell of a text line, and the ink's top row."""
+    cells, top_row, others = [], None, 0
+    for i in range(count):
+        n = 0
+        for y in range(top, top + 8):
+            for x in range(left + 8 * i, left + 8 * i + 8):
+                c = cap.at(x, y)
+                if c == WHITE:
+                    n += 1
+                    top_row = y if top_row is None else min(top_row, y)
+                elif c != BLACK:
+                    others += 1
+        cells.append(n)
+    return cells, top_row, others
+
+
+def check_text_line(cap, what, text, left, top):
+    """A line of the 8 x 8 default font: ink in every cell but the spaces, white on black."""
+    cells, top_row, others = glyph_cells(cap, left, top, len(text))
+    wrong = [i for i, ch in enumerate(text) if (cells[i] > 0) != (ch != " ")]
+    report(not wrong and top_row in (top, top + 1),
+           f"{what} at x {left}..{left + 8 * len(text) - 1}, y {top}",
+           f"ink top row {top_row}, character cells inked where they should not be or blank: {wrong or 'none'}")
+    report(others == 0, f"{what} on an opaque black box", f"{others} pixels neither white nor black")
+    return cells
+
+
+def check_exit_hint(cap):
+    text = "Push Esc To Exit"
+    left = 640 - 8 * len(text) // 2
+    check_text_line(cap, '"Push Esc To Exit" (centred on x 640)', text, left, 992)
+    ink = [x for y in range(992, 1000) for x in range(left, left + 128) if cap.at(x, y) == WHITE]
+    centre = (min(ink) + max(ink)) / 2 if ink else None
+    report(centre is not None and abs(centre - 640) <= 4, '"Push Esc To Exit" ink centre', f"x {centre}")
+
+
+def countdown_cells(cap):
+    """The pixels of each of the 22 character cells of "Reinforcements in NNNN"."""
+    return [[cap.at(x, y) for y in range(32, 40) for x in range(640 + 8 * i, 648 + 8 * i)] for i in range(22)]
+
+
+def check_countdown(first, second):
+    # A few seconds in, the number has four digits (3000 frames minus the frames so far); which
+    # digits they are is random timing, so only their ink is checked.
+    text = "Reinforcements in 0000"
+    check_text_line(first, '"Reinforcements in NNNN" (left edge at x 640)', text, 640, 32)
+    a, b = countdown_cells(first), countdown_cells(second)
+    words_same = a[:18] == b[:18]
+    digits_moved = a[18:] != b[18:]
+    report(words_same and digits_moved, "countdown runs",
+           f"'Reinforcements in ' unchanged: {words_same}, number changed between captures: {digits_moved}")
+
+
+def check_base(cap, name, colour, row):
+    # A house around the centre (648, py) of cell (40, row): a box from x 643 to 653 below the
+    # centre under a roof whose apex is 5 pixels above it. Shots may cross it, so a clear majority
+    # is enough.
+    py = 16 * row + 8
+    box = [(x, y) for x in range(643, 654) for y in range(py, py + 6)]
+    roof = [(648, py - 4), (647, py - 2), (649, py - 2), (645, py - 1), (651, py - 1)]
+    n_box = sum(cap.at(x, y) == colour for x, y in box)
+    n_roof = sum(cap.at(x, y) == colour for x, y in roof)
+    above = cap.at(648, py - 7)
+    report(n_box >= 0.8 * len(box) and n_roof >= 3 and above != colour,
+           f"{name} base at cell (40, {row})",
+           f"{n_box} of {len(box)} box pixels and {n_roof} of {len(roof)} roof pixels in its colour")
+
+
+def check_armies(cap):
+    red = sum(n for c, n in cap.counts.items() if is_reddish(c))
+    blue = sum(n for c, n in cap.counts.items() if is_bluish(c))
+    # Default armies: 250 soldiers (triangles of 1..5 pixels' half-size) and 50 tank boxes a side.
+    report(red >= 1000 and blue >= 1000, "both armies on the field",
+           f"{red} reddish and {blue} bluish pixels")
+    dim_red, dim_blue = cap.counts[DIM_RED], cap.counts[DIM_BLUE]
+    report(dim_red >= 200 and dim_blue >= 200, "advancing units in the dim team colours",
+           f"{dim_red} pixels of (127, 0, 0), {dim_blue} of (0, 0, 127)")
+
+
+def streaks(cap):
+    """Pure-yellow blobs shaped as lines (a shot), not as filled boxes (a spark or explosion)."""
+    pixels = set(cap.positions_of(YELLOW))
+    found = []
+    while pixels:
+        stack = [pixels.pop()]
+        blob = []
+        while stack:
+            x, y = stack.pop()
+            blob.append((x, y))
+            for dx in (-1, 0, 1):
+                for dy in (-1, 0, 1):
+                    p = (x + dx, y + dy)
+                    if p in pixels:
+                        pixels.remove(p)
+                        stack.append(p)
+        xs = [p[0] for p in blob]
+        ys = [p[1] for p in blob]
+        length = max(max(xs) - min(xs), max(ys) - min(ys)) + 1
+        if length >= 3 and len(blob) <= length + 2:
+            found.append(blob)
+    return found
+
+
+def main(argv):
+    if len(argv) >= 2 and argv[1] == "screen" and len(argv) == 4:
+        first, second = Capture(argv[2]), Capture(argv[3])
+        check_hills(first)
+        check_exit_hint(first)
+        check_countdown(first, second)
+        check_base(first, "red", PURE_RED, 3)
+        check_base(first, "blue", PURE_BLUE, 61)
+        check_armies(first)
+        check_armies(second)
+    elif len(argv) >= 3 and argv[1] == "shots":
+        total, fighting = 0, Counter()
+        for path in argv[2:]:
+            cap = Capture(path)
+            total += len(streaks(cap))
+            fighting["red"] += cap.counts[BRIGHT_RED]
+            fighting["blue"] += cap.counts[BRIGHT_BLUE]
+        report(total >= 3, "yellow shot streaks in flight", f"{total} in {len(argv) - 2} capture(s)")
+        report(fighting["red"] >= 100 and fighting["blue"] >= 100, "units fighting in the bright team colours",
+               f"{fighting['red']} pixels of (255, 64, 64), {fighting['blue']} of (64, 64, 255)")
+    else:
+        print(__doc__, file=sys.stderr)
+        return 2
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
