@@ -1,0 +1,149 @@
+#include <allegro.h>
+
+#include <vector>
+
+#include "effects/Projectile.h"
+#include "support/TestWorld.h"
+#include "units/Base.h"
+#include "units/Soldier.h"
+#include "units/Tank.h"
+
+namespace {
+
+using BaseTest = WorldTest;
+
+std::vector<Projectile*> shotsIn(Battlefield& field)
+{
+    std::vector<Projectile*> shots;
+    for (Renderer* object : field.objects) {
+        if (auto* shot = dynamic_cast<Projectile*>(object)) shots.push_back(shot);
+    }
+    return shots;
+}
+
+// (40, 3) has its centre at (648, 56): a box (643, 56)-(653, 61) under a roof peaking at (648, 51),
+// always in the pure team colour.
+TEST_F(BaseTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
+{
+    const int red = colourValue(255, 0, 0);
+    const int black = colourValue(0, 0, 0);
+    Base* base = placeBase(0, 40, 3);
+    for (int mode : {kModeAdvance, kModeEngage}) {
+        SCOPED_TRACE(testing::Message() << "mode " << mode);
+        clear_to_color(bitmap(), black);
+        base->setMode(mode);
+        base->draw();
+        const int inside[][2] = {{643, 56}, {653, 56}, {643, 61}, {653, 61}, {648, 59},
+                                 {648, 52}, {645, 55}, {651, 55}, {648, 54}};
+        for (const auto& p : inside) EXPECT_EQ(pixel(p[0], p[1]), red) << "(" << p[0] << ", " << p[1] << ")";
+        const int outside[][2] = {{642, 58}, {654, 58}, {648, 62}, {648, 50}, {644, 53}, {652, 53}};
+        for (const auto& p : outside) EXPECT_EQ(pixel(p[0], p[1]), black) << "(" << p[0] << ", " << p[1] << ")";
+    }
+
+    Base* blue = placeBase(1, 10, 60);  // centre (168, 968)
+    blue->setMode(kModeEngage);
+    blue->draw();
+    EXPECT_EQ(pixel(168, 970), colourValue(0, 0, 255));
+    EXPECT_EQ(pixel(168, 965), colourValue(0, 0, 255));
+}
+
+// The red Base at (40, 3) sees 25 rings: an enemy straight below at row 28 is in ring 25,
+// at row 29 in ring 26.
+TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
+{
+    Base* base = placeBase(0, 40, 3);
+    Soldier* enemy = placeSoldier(1, 40, 29);
+    base->target = enemy;  // a stale target is replaced by whatever the search finds
+
+    base->think();
+    EXPECT_EQ(base->target, nullptr);
+    EXPECT_EQ(base->mode, kModeAdvance);
+    EXPECT_TRUE(shotsIn(field()).empty());
+
+    field().moveEntity(enemy, 40.0f, 28.0f);
+    for (int update = 1; update <= 4; ++update) base->update();
+    EXPECT_TRUE(shotsIn(field()).empty());
+    base->update();  // the fifth update is a decision step
+    EXPECT_EQ(base->target, enemy);
+    EXPECT_EQ(base->mode, kModeEngage);
+    std::vector<Projectile*> shots = shotsIn(field());
+    ASSERT_EQ(shots.size(), 1u);
+
+    // From (648, 56) to (648, 456): 400 pixels straight down at 3 a frame.
+    const Projectile& shot = *shots[0];
+    EXPECT_EQ(shot.position.x, 648.0f);
+    EXPECT_EQ(shot.position.y, 56.0f);
+    EXPECT_EQ(shot.velocity.x, 0.0f);
+    EXPECT_EQ(shot.velocity.y, 3.0f);
+    EXPECT_EQ(shot.lifetime, 3 + 400 / 3);
+    EXPECT_EQ(shot.size, 5);
+    EXPECT_EQ(shot.colour, (Colour{255, 255, 0}));
+    EXPECT_EQ(shot.damage, 10.0f);
+    EXPECT_EQ(shot.shooter, base);
+
+    for (int update = 1; update <= 5; ++update) base->update();
+    EXPECT_EQ(shotsIn(field()).size(), 2u);
+
+    field().moveEntity(enemy, 40.0f, 29.0f);
+    base->think();
+    EXPECT_EQ(base->target, nullptr);
+    EXPECT_EQ(base->mode, kModeAdvance);
+    EXPECT_EQ(shotsIn(field()).size(), 2u);
+}
+
+// A blue tank shells the red Base (health 50) in the first pass, after the Base has had its
+// update; the Base notices its fall only in the next pass.
+TEST_F(BaseTest, FallenBaseEndsTheGameAtItsNextUpdateAndFreezesTheWorld)
+{
+    Base* base = placeBase(0, 5, 5);
+    base->health = 50.0f;
+    base->actionCountdown = 1000;  // keeps it from shooting at the tank
+    Tank* tank = placeTank(1, 5, 8, 4, 10);
+    tank->setMode(kModeBombard);
+    tank->aimPoint = {5.0f, 5.0f};
+    tank->aimCountdown = 0;
+    tank->actionCountdown = 1;
+
+    field().updatePass();
+    EXPECT_EQ(base->health, 0.0f);
+    EXPECT_EQ(field().gameOver, 0);
+    EXPECT_EQ(field().eliminatedTeam, 4);
+    ASSERT_FALSE(field().objects.empty());
+    const Renderer* lastParticle = field().objects.back();
+    const int particleLifetime = static_cast<const Particle*>(lastParticle)->lifetime;
+    const int tankCountdown = tank->actionCountdown;
+
+    field().updatePass();
+    EXPECT_EQ(field().gameOver, 1);
+    EXPECT_EQ(field().eliminatedTeam, 0);
+    // The rest of the pass ran ...
+    EXPECT_EQ(tank->actionCountdown, tankCountdown - 1);
+    EXPECT_EQ(static_cast<const Particle*>(lastParticle)->lifetime, particleLifetime - 1);
+    // ... and the Base was removed at its end.
+    EXPECT_EQ(field().occupantAt(5.0f, 5.0f), nullptr);
+    EXPECT_EQ(field().units.size(), 1u);
+
+    field().updatePass();
+    EXPECT_EQ(tank->actionCountdown, tankCountdown - 1);
+    EXPECT_EQ(static_cast<const Particle*>(lastParticle)->lifetime, particleLifetime - 1);
+    EXPECT_EQ(field().eliminatedTeam, 0);
+}
+
+class BothBasesFallTest : public WorldTest, public testing::WithParamInterface<int> {};
+
+TEST_P(BothBasesFallTest, EliminatedTeamNamesTheBaseUpdatedLater)
+{
+    const int firstTeam = GetParam();
+    Base* first = placeBase(firstTeam, 5, 5);
+    Base* second = placeBase(1 - firstTeam, 70, 60);
+    first->health = 0.0f;
+    second->health = -3.0f;
+    field().updatePass();
+    EXPECT_EQ(field().gameOver, 1);
+    EXPECT_EQ(field().eliminatedTeam, 1 - firstTeam);
+    EXPECT_TRUE(field().units.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Base, BothBasesFallTest, testing::Values(0, 1));
+
+}  // namespace

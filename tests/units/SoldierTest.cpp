@@ -1,0 +1,215 @@
+#include <allegro.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "effects/Projectile.h"
+#include "support/TestWorld.h"
+#include "units/Soldier.h"
+
+namespace {
+
+using SoldierTest = WorldTest;
+
+std::vector<Projectile*> shotsIn(Battlefield& field)
+{
+    std::vector<Projectile*> shots;
+    for (Renderer* object : field.objects) {
+        if (auto* shot = dynamic_cast<Projectile*>(object)) shots.push_back(shot);
+    }
+    return shots;
+}
+
+void expectAt(const Entity& unit, int x, int y)
+{
+    EXPECT_EQ(unit.x, x);
+    EXPECT_EQ(unit.y, y);
+}
+
+TEST_F(SoldierTest, ConstructorFiguresAndDraws)
+{
+    struct Case {
+        int kind;
+        float health;
+        float range;
+        int periodBase;
+    };
+    const Case cases[] = {{kRifleman, 100.0f, 5.0f, 10}, {kSniper, 50.0f, 20.0f, 25}, {3, 100.0f, 5.0f, 10}};
+    for (const Case& c : cases) {
+        for (unsigned seed : {1u, 2u, 7u}) {
+            SCOPED_TRACE(testing::Message() << "kind " << c.kind << ", seed " << seed);
+            srand(seed);
+            const Soldier soldier(1, 4, 9, c.kind);
+            srand(seed);
+            const int period = rand() % 10 + c.periodBase;
+            const float size = static_cast<float>(rand() % 5 + 1);
+            EXPECT_EQ(soldier.actionPeriod, period);
+            EXPECT_EQ(soldier.actionCountdown, period);
+            EXPECT_EQ(soldier.size, size);
+            EXPECT_EQ(soldier.health, c.health);
+            EXPECT_EQ(soldier.range, c.range);
+            EXPECT_EQ(soldier.damage, 10.0f);
+            EXPECT_EQ(soldier.colour, (Colour{0, 0, 127}));
+            EXPECT_EQ(soldier.mode, kModeAdvance);
+            EXPECT_EQ(soldier.target, nullptr);
+            EXPECT_FALSE(soldier.goal.isSet());
+            expectAt(soldier, 4, 9);
+        }
+    }
+}
+
+// A triangle 2s wide and high centred on (168, 168); snipers wear a white cross over it.
+TEST_F(SoldierTest, DrawsTriangleAndOnlySnipersCarryTheCross)
+{
+    const int dimRed = colourValue(127, 0, 0);
+    const int white = colourValue(255, 255, 255);
+    const int black = colourValue(0, 0, 0);
+    struct Case {
+        int kind;
+        bool cross;
+    };
+    for (const Case c : {Case{kSniper, true}, Case{kRifleman, false}, Case{3, false}}) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.kind);
+        clear_to_color(bitmap(), black);
+        Soldier soldier(0, 10, 10, c.kind);
+        soldier.size = 5.0f;
+        soldier.draw();
+        const int crossColour = c.cross ? white : dimRed;
+        const int crossPixels[][2] = {{168, 168}, {166, 168}, {170, 168}, {168, 166}, {168, 170}};
+        for (const auto& p : crossPixels) {
+            EXPECT_EQ(pixel(p[0], p[1]), crossColour) << "(" << p[0] << ", " << p[1] << ")";
+        }
+        EXPECT_EQ(pixel(167, 167), dimRed);  // inside the triangle, off the cross
+        EXPECT_EQ(pixel(164, 172), dimRed);  // near the lower corners
+        EXPECT_EQ(pixel(172, 172), dimRed);
+        EXPECT_EQ(pixel(168, 164), dimRed);  // just under the apex
+        EXPECT_EQ(pixel(164, 165), black);   // beside the apex
+        EXPECT_EQ(pixel(172, 165), black);
+        EXPECT_EQ(pixel(168, 175), black);  // below the base
+    }
+}
+
+// Terrain around the red rifleman at (10, 10), height 3, whose enemy stands at (11, 14):
+//   (9, 9) height 9, but 2 columns and 5 rows from the enemy: out of range;
+//   (10, 11) height 8, in range but held by an ally;
+//   (11, 11) height 7, free and in range: the place to shoot from;
+//   (9, 11) height 5, free and in range, but lower.
+TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
+{
+    field().setHeight(10, 10, 3);
+    field().setHeight(9, 9, 9);
+    field().setHeight(10, 11, 8);
+    field().setHeight(11, 11, 7);
+    field().setHeight(9, 11, 5);
+    Soldier* soldier = placeSoldier(0, 10, 10);
+    placeSoldier(0, 10, 11);
+    Soldier* enemy = placeSoldier(1, 11, 14);
+
+    // It was travelling: the enemy in its rings ends the order at once.
+    soldier->destination = {30.0f, 10.0f};
+    soldier->setMode(kModeTravel);
+    soldier->travelReason = kTravelJoinFight;
+    soldier->travelSteps = 3;
+    soldier->goal = {11.0f, 40.0f};
+
+    soldier->think();
+    EXPECT_EQ(soldier->mode, kModeEngage);
+    EXPECT_EQ(soldier->target, enemy);
+    EXPECT_EQ(soldier->colour, (Colour{255, 64, 64}));
+    EXPECT_FALSE(soldier->destination.isSet());
+    EXPECT_EQ(soldier->travelSteps, 0);
+    EXPECT_EQ(soldier->travelReason, kTravelNone);
+    expectAt(*soldier, 11, 11);
+    EXPECT_EQ(field().occupantAt(11, 11), soldier);
+    EXPECT_EQ(field().occupantAt(10, 10), nullptr);
+
+    // The shot leaves from the new cell: (184, 184) straight down to (184, 232), 48 pixels at 5 a frame.
+    std::vector<Projectile*> shots = shotsIn(field());
+    ASSERT_EQ(shots.size(), 1u);
+    const Projectile& shot = *shots[0];
+    EXPECT_EQ(shot.position.x, 184.0f);
+    EXPECT_EQ(shot.position.y, 184.0f);
+    EXPECT_EQ(shot.velocity.x, 0.0f);
+    EXPECT_EQ(shot.velocity.y, 5.0f);
+    EXPECT_EQ(shot.lifetime, 5 + 48 / 5);
+    EXPECT_EQ(shot.size, 2);
+    EXPECT_EQ(shot.colour, (Colour{255, 255, 0}));
+    EXPECT_EQ(shot.damage, 10.0f);
+    EXPECT_EQ(shot.shooter, soldier);
+    EXPECT_EQ(shot.team, 0);
+
+    // Nothing higher is left in range: it fires again from where it stands.
+    soldier->think();
+    expectAt(*soldier, 11, 11);
+    shots = shotsIn(field());
+    ASSERT_EQ(shots.size(), 2u);
+    EXPECT_EQ(shots[1]->position.x, 184.0f);
+    EXPECT_EQ(shots[1]->position.y, 184.0f);
+
+    // The enemy walks out of its rings: back to advancing, and it steps towards the goal at once.
+    field().moveEntity(enemy, 60.0f, 60.0f);
+    soldier->think();
+    EXPECT_EQ(soldier->mode, kModeAdvance);
+    EXPECT_EQ(soldier->target, nullptr);
+    EXPECT_EQ(soldier->colour, (Colour{127, 0, 0}));
+    expectAt(*soldier, 11, 12);
+    EXPECT_EQ(shotsIn(field()).size(), 2u);
+}
+
+TEST_F(SoldierTest, JoiningAnAllysFightChangesModeFirstAndMovesFromTheNextStep)
+{
+    Soldier* soldier = placeSoldier(0, 10, 10);
+    Soldier* ally = placeSoldier(0, 20, 10);
+    Soldier* enemy = placeSoldier(1, 30, 10);  // far beyond the soldier's rings
+
+    soldier->think();  // no goal, no fight to join
+    EXPECT_EQ(soldier->mode, kModeAdvance);
+    expectAt(*soldier, 10, 10);
+
+    soldier->goal = {10.0f, 40.0f};
+    ally->target = enemy;
+    soldier->think();
+    EXPECT_EQ(soldier->mode, kModeTravel);
+    EXPECT_EQ(soldier->destination.x, 30.0f);
+    EXPECT_EQ(soldier->destination.y, 10.0f);
+    EXPECT_EQ(soldier->travelReason, kTravelJoinFight);
+    EXPECT_EQ(soldier->travelSteps, 5);
+    expectAt(*soldier, 10, 10);
+
+    soldier->think();
+    expectAt(*soldier, 11, 10);
+    EXPECT_EQ(soldier->travelSteps, 4);
+    EXPECT_TRUE(shotsIn(field()).empty());
+}
+
+// Ordered right towards (30, 10) while its goal lies below: the sixth step only ends the
+// order, the seventh advances towards the goal again.
+TEST_F(SoldierTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
+{
+    Soldier* soldier = placeSoldier(0, 10, 10);
+    soldier->goal = {10.0f, 40.0f};
+    soldier->destination = {30.0f, 10.0f};
+    soldier->setMode(kModeTravel);
+    soldier->travelReason = kTravelJoinFight;
+    soldier->travelSteps = 5;
+
+    for (int step = 1; step <= 5; ++step) {
+        SCOPED_TRACE(testing::Message() << "step " << step);
+        soldier->think();
+        EXPECT_EQ(soldier->mode, kModeTravel);
+        expectAt(*soldier, 10 + step, 10);
+        EXPECT_EQ(soldier->travelSteps, 5 - step);
+    }
+
+    soldier->think();
+    EXPECT_EQ(soldier->mode, kModeAdvance);
+    expectAt(*soldier, 15, 10);
+    EXPECT_FALSE(soldier->destination.isSet());
+    EXPECT_EQ(soldier->travelReason, kTravelNone);
+
+    // From (15, 10) towards (10, 40): down-left is nearest (16 + 841).
+    soldier->think();
+    expectAt(*soldier, 14, 11);
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+
+#include "effects/Particle.h"
+#include "support/TestWorld.h"
+#include "units/Base.h"
+#include "units/Soldier.h"
+#include "units/Tank.h"
+
+namespace {
+
+using TankTest = WorldTest;
+
+// The effects in the object list, in list order (units are skipped).
+std::vector<Particle*> effectsIn(Battlefield& field)
+{
+    std::vector<Particle*> effects;
+    for (Renderer* object : field.objects) {
+        if (auto* effect = dynamic_cast<Particle*>(object)) effects.push_back(effect);
+    }
+    return effects;
+}
+
+// The tank at (10, 10) thinks every 10 updates. Its enemy three rows below is seen at the
+// first decision step; the five-step countdown follows, and the shell lands at the seventh.
+TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
+{
+    Tank* tank = placeTank(0, 10, 10, 4, 10);
+    tank->goal = {10.0f, 60.0f};
+    Soldier* enemy = placeSoldier(1, 10, 13);
+
+    for (int update = 1; update <= 69; ++update) {
+        tank->update();
+        if (update % 10 != 0) continue;
+        const int step = update / 10;
+        SCOPED_TRACE(testing::Message() << "decision step " << step);
+        EXPECT_EQ(tank->mode, kModeBombard);
+        EXPECT_EQ(tank->target, enemy);
+        EXPECT_EQ(tank->aimPoint.x, 10.0f);
+        EXPECT_EQ(tank->aimPoint.y, 13.0f);
+        EXPECT_EQ(tank->aimCountdown, 6 - step);
+        EXPECT_EQ(tank->x, 10);  // it neither moves nor searches while aiming
+        EXPECT_EQ(tank->y, 10);
+    }
+    EXPECT_TRUE(effectsIn(field()).empty());
+    EXPECT_EQ(enemy->health, 100.0f);
+
+    tank->update();
+    EXPECT_EQ(enemy->health, 50.0f);
+    // The explosion comes first, then the victim's three sparks (the only size-1 particles).
+    const std::vector<Particle*> effects = effectsIn(field());
+    ASSERT_EQ(effects.size(), 13u);
+    for (std::size_t n = 0; n < effects.size(); ++n) {
+        EXPECT_EQ(effects[n]->size == 1, n >= 10) << "particle " << n;
+    }
+    EXPECT_EQ(tank->mode, kModeAdvance);
+    EXPECT_FALSE(tank->aimPoint.isSet());
+    EXPECT_EQ(tank->aimCountdown, -1);
+    EXPECT_EQ(tank->target, enemy);  // a tank keeps its last target
+}
+
+// Aim taken at (10, 14); the shell covers columns 8..12 and rows 12..16.
+TEST_F(TankTest, ShellHitsWhoeverIsInTheBlockWhenItLands)
+{
+    Tank* tank = placeTank(0, 10, 12);  // inside its own block
+    Soldier* aimedAt = placeSoldier(1, 10, 14);
+    Soldier* latecomer = placeSoldier(1, 11, 19);
+    Soldier* friendly = placeSoldier(0, 9, 13);
+    Base* enemyBase = placeBase(1, 12, 16);
+    Soldier* outside = placeSoldier(1, 13, 14);
+
+    tank->think();
+    ASSERT_EQ(tank->target, aimedAt);
+    field().moveEntity(aimedAt, 10.0f, 17.0f);  // three cells away
+    field().moveEntity(latecomer, 11.0f, 15.0f);
+    for (int step = 0; step < 6; ++step) tank->think();
+
+    EXPECT_EQ(aimedAt->health, 100.0f);
+    EXPECT_EQ(latecomer->health, 50.0f);
+    EXPECT_EQ(friendly->health, 100.0f);
+    EXPECT_EQ(tank->health, 250.0f);
+    EXPECT_EQ(enemyBase->health, 950.0f);
+    EXPECT_EQ(outside->health, 100.0f);
+}
+
+// The block is clipped to the grid: at (0, 0) it is 0..2 x 0..2, at (79, 63) 77..79 x 61..63.
+TEST_F(TankTest, SplashAtTheCornersStaysInsideTheGrid)
+{
+    Tank* tank = placeTank(0, 40, 30);
+    struct Spot {
+        int x;
+        int y;
+        bool hit;
+    };
+    const Spot spots[] = {{0, 0, true},    {2, 2, true},    {0, 2, true},   {2, 0, true},   {3, 0, false},
+                          {0, 3, false},   {3, 3, false},   {79, 63, true}, {77, 61, true}, {77, 63, true},
+                          {76, 63, false}, {79, 60, false}, {76, 60, false}};
+    std::vector<Soldier*> enemies;
+    for (const Spot& s : spots) enemies.push_back(placeSoldier(1, s.x, s.y));
+
+    tank->splashDamage(0, 0.0f, 0.0f);
+    tank->splashDamage(0, 79.0f, 63.0f);
+
+    for (std::size_t n = 0; n < std::size(spots); ++n) {
+        EXPECT_EQ(enemies[n]->health, spots[n].hit ? 50.0f : 100.0f) << "(" << spots[n].x << ", " << spots[n].y << ")";
+    }
+}
+
+// Victims are taken column by column: (9, 11) before (10, 9), as their sparks show.
+TEST_F(TankTest, SplashVisitsColumnsBeforeRows)
+{
+    Tank* tank = placeTank(0, 40, 30);
+    placeSoldier(1, 10, 9);
+    placeSoldier(1, 9, 11);
+    tank->splashDamage(0, 10.0f, 10.0f);
+    const std::vector<Particle*> sparks = effectsIn(field());
+    ASSERT_EQ(sparks.size(), 6u);
+    EXPECT_EQ(sparks[0]->position.x, 16.0f * 9 + 8);
+    EXPECT_EQ(sparks[0]->position.y, 16.0f * 11 + 8);
+    EXPECT_EQ(sparks[3]->position.x, 16.0f * 10 + 8);
+    EXPECT_EQ(sparks[3]->position.y, 16.0f * 9 + 8);
+}
+
+TEST_F(TankTest, ExplosionDrawsGreenRedLifetimeSizeThenTheParticlesOwn)
+{
+    Tank* tank = placeTank(0, 40, 30);
+    srand(31);
+    tank->spawnExplosion(5.0f, 6.0f);
+    const std::vector<Particle*> effects = effectsIn(field());
+    ASSERT_EQ(effects.size(), 10u);
+
+    srand(31);
+    for (const Particle* particle : effects) {
+        const int g = 128 + rand() % 128;
+        const int r = 200 + rand() % 50;
+        const int lifetime = 8 + rand() % 4;
+        const int size = 2 + rand() % 3;
+        const float signX = rand() % 2 == 0 ? 1.0f : -1.0f;
+        const float signY = rand() % 2 == 0 ? 1.0f : -1.0f;
+        const float vx = signX * static_cast<float>(3 + rand() % 5);
+        const float vy = signY * static_cast<float>(3 + rand() % 5);
+        EXPECT_EQ(particle->colour, (Colour{r, g, 0}));
+        EXPECT_EQ(particle->lifetime, lifetime);
+        EXPECT_EQ(particle->size, size);
+        EXPECT_EQ(particle->velocity.x, vx);
+        EXPECT_EQ(particle->velocity.y, vy);
+        EXPECT_EQ(particle->position.x, 88.0f);
+        EXPECT_EQ(particle->position.y, 104.0f);
+        EXPECT_EQ(particle->fade, 20);
+        EXPECT_EQ(particle->style, kStyleDot);
+    }
+}
+
+// s = 5 at (168, 168): body 163..173; in bombard mode a white box of half-size 2.5,
+// truncated to 165..170, and the aim line in the team colour less 150.
+TEST_F(TankTest, DrawsBodyWhiteBoxAndAimLine)
+{
+    const int bright = colourValue(255, 64, 64);
+    const int white = colourValue(255, 255, 255);
+    const int black = colourValue(0, 0, 0);
+    Tank* tank = placeTank(0, 10, 10, 5);
+    tank->setMode(kModeBombard);
+    tank->aimPoint = {10.0f, 20.0f};
+    tank->draw();
+
+    EXPECT_EQ(pixel(165, 165), white);
+    EXPECT_EQ(pixel(170, 170), white);
+    EXPECT_EQ(pixel(164, 166), bright);
+    EXPECT_EQ(pixel(171, 166), bright);
+    EXPECT_EQ(pixel(166, 171), bright);
+    EXPECT_EQ(pixel(163, 163), bright);
+    EXPECT_EQ(pixel(173, 173), bright);
+    EXPECT_EQ(pixel(162, 168), black);
+    EXPECT_EQ(pixel(174, 168), black);
+    EXPECT_EQ(pixel(168, 162), black);
+    const int aimLine = colourValue(105, 0, 0);
+    EXPECT_EQ(pixel(168, 169), aimLine);  // drawn over the white box
+    EXPECT_EQ(pixel(168, 250), aimLine);
+    EXPECT_EQ(pixel(168, 327), aimLine);
+
+    Tank* blue = placeTank(1, 30, 30, 5);  // px 488, aiming right at px 568
+    blue->setMode(kModeBombard);
+    blue->aimPoint = {35.0f, 30.0f};
+    blue->draw();
+    EXPECT_EQ(pixel(520, 488), colourValue(0, 0, 105));
+}
+
+// A hit can send an aiming tank travelling and leave its aim point set; only bombard mode
+// shows the white box and the aim line.
+TEST_F(TankTest, OutsideBombardModeOnlyTheBodyIsDrawn)
+{
+    const int black = colourValue(0, 0, 0);
+    Tank* tank = placeTank(0, 10, 10, 5);  // shade 200 until its first mode change
+    tank->aimPoint = {10.0f, 20.0f};
+    tank->draw();
+    EXPECT_EQ(pixel(168, 168), colourValue(200, 0, 0));
+    EXPECT_EQ(pixel(165, 165), colourValue(200, 0, 0));
+    EXPECT_EQ(pixel(168, 200), black);
+
+    tank->setMode(kModeTravel);
+    tank->draw();
+    EXPECT_EQ(pixel(168, 168), colourValue(127, 0, 0));
+    EXPECT_EQ(pixel(168, 200), black);
+
+    tank->setMode(kModeBombard);
+    tank->aimPoint = Vec2();  // no shell pending: white box, no line
+    tank->draw();
+    EXPECT_EQ(pixel(168, 168), colourValue(255, 255, 255));
+    EXPECT_EQ(pixel(168, 200), black);
+}
+
+}  // namespace
