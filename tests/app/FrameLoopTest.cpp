@@ -1,0 +1,193 @@
+#include <allegro.h>
+
+#include <atomic>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "app/FrameLoop.h"
+#include "app/UnitCounts.h"
+#include "support/TestWorld.h"
+#include "units/Renderer.h"
+#include "units/Soldier.h"
+
+namespace {
+
+// An invisible object that counts the update passes reaching it and can act on each one.
+class PassCounter : public Renderer {
+public:
+    void draw() const override {}
+    void update() override
+    {
+        // A catch-up that never stops would hang the suite; end it as a failure instead.
+        if (++updates > 100) throw std::runtime_error("runaway catch-up");
+        if (onUpdate) onUpdate(updates);
+    }
+    void onRemoved() override {}
+    int getType() const override { return kTypeEffect; }
+
+    int updates = 0;
+    std::function<void(int)> onUpdate;
+};
+
+// Pixels around the text's place that differ from a black bitmap with only the text drawn at
+// (textX, textY) in white on black. Zero means the text is there, in that place, and nothing else.
+int pixelsDifferingFromText(BITMAP* actual, const std::string& text, int textX, int textY)
+{
+    BITMAP* expected = create_bitmap_ex(16, actual->w, actual->h);
+    clear_to_color(expected, makecol16(0, 0, 0));
+    textout_ex(expected, font, text.c_str(), textX, textY, makecol16(255, 255, 255), makecol16(0, 0, 0));
+    const int width = 8 * static_cast<int>(text.size());
+    int differing = 0;
+    for (int y = textY - 8; y < textY + 16; ++y) {
+        for (int x = textX - 16; x < textX + width + 16; ++x) {
+            if (getpixel(actual, x, y) != getpixel(expected, x, y)) ++differing;
+        }
+    }
+    destroy_bitmap(expected);
+    return differing;
+}
+
+class FrameLoopTest : public WorldTest {
+protected:
+    void SetUp() override
+    {
+        WorldTest::SetUp();
+        savedTimer_ = reinforcementTimer;
+        savedCounts_ = unitCounts;
+        reinforcementTimer = 3000;  // as start-up leaves it
+        counter = new PassCounter();
+        field().addObject(counter);
+    }
+    void TearDown() override
+    {
+        reinforcementTimer = savedTimer_;
+        unitCounts = savedCounts_;
+        WorldTest::TearDown();
+    }
+
+    // One frame; returns how often it slept waiting for a tick. Without onSleep the frame is
+    // not expected to wait; if it does, that fails and a tick is supplied so the frame can end.
+    int frame(const std::function<void()>& onSleep = {})
+    {
+        int sleeps = 0;
+        runFrame(field(), due, [&] {
+            ++sleeps;
+            if (onSleep) {
+                onSleep();
+            } else {
+                ADD_FAILURE() << "the frame waited although a tick was due";
+                due.fetch_add(1);
+            }
+        });
+        return sleeps;
+    }
+
+    std::atomic<int> due{0};
+    PassCounter* counter = nullptr;
+
+private:
+    int savedTimer_ = 0;
+    UnitCounts savedCounts_;
+};
+
+}  // namespace
+
+TEST(FrameLoopTickTest, TimerTickAddsOneTick)
+{
+    const int saved = ticks.exchange(0);
+    onTimerTick();
+    onTimerTick();
+    EXPECT_EQ(ticks.load(), 2);
+    ticks.store(saved);
+}
+
+TEST_F(FrameLoopTest, ThreeDueTicksRunThreePasses)
+{
+    due = 3;
+    EXPECT_EQ(frame(), 0);
+    EXPECT_EQ(counter->updates, 3);
+    EXPECT_EQ(due.load(), 0);
+}
+
+TEST(CatchUpTest, NoPassWithoutADueTick)
+{
+    std::atomic<int> due{0};
+    int passes = 0;
+    EXPECT_EQ(catchUp(due, [&] { ++passes; }), 0);
+    EXPECT_EQ(passes, 0);
+    EXPECT_EQ(due.load(), 0);
+}
+
+TEST_F(FrameLoopTest, TickArrivingDuringFirstPassEndsTheFrameAndIsCarried)
+{
+    due = 3;
+    counter->onUpdate = [this](int n) {
+        if (n == 1) due.fetch_add(1);
+    };
+    frame();
+    EXPECT_EQ(counter->updates, 1);
+    EXPECT_EQ(due.load(), 3);
+
+    // The carried ticks are run at once: no waiting, and no more passes than ticks.
+    EXPECT_EQ(frame(), 0);
+    EXPECT_EQ(counter->updates, 4);
+    EXPECT_EQ(due.load(), 0);
+}
+
+TEST_F(FrameLoopTest, WaitSleepsUntilATickIsDue)
+{
+    int sleeps = 0;
+    const int sleptFor = frame([&] {
+        EXPECT_EQ(counter->updates, 0) << "no pass may run before a tick is due";
+        if (++sleeps == 5) due.fetch_add(1);
+    });
+    EXPECT_EQ(sleptFor, 5);
+    EXPECT_EQ(counter->updates, 1);
+    EXPECT_EQ(due.load(), 0);
+}
+
+TEST_F(FrameLoopTest, FirstFrameShows2999)
+{
+    due = 1;
+    frame();
+    EXPECT_EQ(reinforcementTimer, 2999);
+    EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 2999", 640, 32), 0);
+}
+
+TEST_F(FrameLoopTest, FrameOnWhichTheCountdownRunsOutLaunchesAWave)
+{
+    unitCounts = UnitCounts{0, 0, 0, 0, 0, 0};  // the wave itself places nothing
+    reinforcementTimer = 2;
+
+    due = 1;
+    frame();
+    EXPECT_EQ(reinforcementTimer, 1);
+    EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
+
+    due = 1;
+    frame();
+    EXPECT_EQ(reinforcementTimer, 3000);
+    EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 3000", 640, 32), 0);
+    EXPECT_EQ(field().objects.size(), 1u);
+    EXPECT_TRUE(field().units.empty());
+}
+
+TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)
+{
+    Soldier* fallen = placeSoldier(0, 10, 10);
+    fallen->health = 0;  // would queue itself if it were updated
+    field().gameOver = 1;
+    reinforcementTimer = 1;  // one more step would launch a wave
+
+    for (int n = 0; n < 3; ++n) {
+        due = 2;
+        frame();
+        EXPECT_EQ(due.load(), 0) << "due ticks are still used up";
+    }
+    EXPECT_EQ(counter->updates, 0);
+    EXPECT_EQ(field().occupantAt(10, 10), fallen);
+    EXPECT_EQ(field().objects.size(), 2u);
+    EXPECT_EQ(reinforcementTimer, 1);
+    EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
+}

@@ -1,0 +1,201 @@
+#include <algorithm>
+#include <functional>
+#include <list>
+#include <vector>
+
+#include "support/TestWorld.h"
+#include "units/Entity.h"
+#include "units/Soldier.h"
+#include "world/Battlefield.h"
+
+namespace {
+
+// What the test objects saw, kept by the fixture so it outlives the objects the world destroys.
+struct Journal {
+    std::vector<int> updated;    // ids in update order
+    std::vector<int> removed;    // ids in onRemoved order
+    std::vector<int> destroyed;  // ids in destruction order
+};
+
+// An effect-like object that logs its life and can act during its update.
+class Probe : public Renderer {
+public:
+    Probe(Journal& journal, int id) : journal_(journal), id_(id) {}
+    ~Probe() override { journal_.destroyed.push_back(id_); }
+    void draw() const override {}
+    void update() override
+    {
+        journal_.updated.push_back(id_);
+        if (onUpdate) onUpdate();
+    }
+    void onRemoved() override { journal_.removed.push_back(id_); }
+    int getType() const override { return kTypeEffect; }
+
+    std::function<void()> onUpdate;
+
+private:
+    Journal& journal_;
+    int id_;
+};
+
+// A unit that logs its removal and destruction; it never thinks.
+class LoggedUnit : public Entity {
+public:
+    LoggedUnit(Journal& journal, int id, int team, int x, int y) : Entity(team, x, y), journal_(journal), id_(id)
+    {
+        health = 100;
+        actionPeriod = actionCountdown = 1000;
+    }
+    ~LoggedUnit() override { journal_.destroyed.push_back(id_); }
+    void draw() const override {}
+    void think() override {}
+    void fire() override {}
+    void onRemoved() override { journal_.removed.push_back(id_); }
+
+private:
+    Journal& journal_;
+    int id_;
+};
+
+template <typename List, typename T>
+bool contains(const List& list, const T* item)
+{
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+class UpdatePassTest : public WorldTest {
+protected:
+    Probe* addProbe(int id)
+    {
+        auto* probe = new Probe(journal, id);
+        field().addObject(probe);
+        return probe;
+    }
+    LoggedUnit* placeLogged(int id, int x, int y)
+    {
+        return static_cast<LoggedUnit*>(field().registerUnit(new LoggedUnit(journal, id, 0, x, y)));
+    }
+
+    Journal journal;
+};
+
+}  // namespace
+
+TEST_F(UpdatePassTest, ObjectAddedDuringThePassIsUpdatedLastInThatPass)
+{
+    Probe* first = addProbe(1);
+    addProbe(2);
+    bool spawned = false;
+    first->onUpdate = [this, &spawned] {
+        if (spawned) return;
+        spawned = true;
+        addProbe(3);
+    };
+    field().updatePass();
+    EXPECT_EQ(journal.updated, (std::vector<int>{1, 2, 3}));
+    field().updatePass();
+    EXPECT_EQ(journal.updated, (std::vector<int>{1, 2, 3, 1, 2, 3}));
+}
+
+TEST_F(UpdatePassTest, NothingIsUpdatedAfterGameOver)
+{
+    addProbe(1);
+    Soldier* dead = placeSoldier(0, 10, 10);
+    dead->health = 0;  // would queue itself if updated
+    const std::list<Renderer*> objectsBefore = field().objects;
+    const std::list<Entity*> unitsBefore = field().units;
+
+    field().gameOver = 1;
+    field().updatePass();
+    EXPECT_TRUE(journal.updated.empty());
+    EXPECT_TRUE(journal.removed.empty());
+    EXPECT_EQ(field().objects, objectsBefore);
+    EXPECT_EQ(field().units, unitsBefore);
+    EXPECT_TRUE(field().graveyard.empty());
+    EXPECT_EQ(field().occupantAt(10, 10), dead);
+}
+
+TEST_F(UpdatePassTest, RefusedRegistrationDestroysTheUnitAndChangesNothing)
+{
+    LoggedUnit* resident = placeLogged(1, 5, 5);
+    struct {
+        int x, y;
+    } const cells[] = {{5, 5}, {80, 3}, {-1, 3}, {3, 64}, {3, -1}};
+    int id = 10;
+    for (const auto& c : cells) {
+        SCOPED_TRACE(::testing::Message() << "cell (" << c.x << ", " << c.y << ")");
+        journal.destroyed.clear();
+        EXPECT_EQ(placeLogged(id, c.x, c.y), nullptr);
+        EXPECT_EQ(journal.destroyed, std::vector<int>{id});
+        EXPECT_EQ(field().units, std::list<Entity*>{resident});
+        EXPECT_EQ(field().objects, std::list<Renderer*>{resident});
+        EXPECT_EQ(field().occupantAt(5, 5), resident);
+        ++id;
+    }
+}
+
+TEST_F(UpdatePassTest, RemovedUnitLeavesGridListsAndTargets)
+{
+    Soldier* fallen = placeSoldier(0, 10, 10);
+    Soldier* hunter = placeSoldier(1, 12, 10);
+    Soldier* other = placeSoldier(1, 14, 10);
+    Soldier* bystander = placeSoldier(0, 16, 10);
+    hunter->target = fallen;
+    other->target = fallen;
+    bystander->target = other;
+    fallen->health = 0;
+
+    field().updatePass();
+    EXPECT_TRUE(field().isFreeCell(10, 10));
+    EXPECT_FALSE(contains(field().units, fallen));
+    EXPECT_FALSE(contains(field().objects, fallen));
+    EXPECT_EQ(hunter->target, nullptr);
+    EXPECT_EQ(other->target, nullptr);
+    EXPECT_EQ(bystander->target, other);
+    EXPECT_EQ(field().units.size(), 3u);
+    EXPECT_EQ(field().objects.size(), 3u);
+    EXPECT_TRUE(field().graveyard.empty());
+}
+
+TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
+{
+    LoggedUnit* a = placeLogged(1, 1, 1);
+    LoggedUnit* b = placeLogged(2, 2, 1);
+    LoggedUnit* c = placeLogged(3, 3, 1);
+    LoggedUnit* survivor = placeLogged(4, 4, 1);
+    Probe* effect = addProbe(5);
+    survivor->target = b;
+    // Queue in an order that differs from the list order.
+    Probe* queuer = addProbe(6);
+    queuer->onUpdate = [this, a, b, c, effect] {
+        field().queueRemoval(c, false);
+        field().queueRemoval(effect, false);
+        field().queueRemoval(a, false);
+        field().queueRemoval(b, false);
+    };
+    field().updatePass();
+
+    EXPECT_EQ(journal.removed, (std::vector<int>{3, 5, 1, 2}));
+    EXPECT_EQ(journal.destroyed, (std::vector<int>{3, 5, 1, 2}));
+    EXPECT_EQ(field().units, std::list<Entity*>{survivor});
+    EXPECT_EQ(field().objects, (std::list<Renderer*>{survivor, queuer}));
+    EXPECT_EQ(survivor->target, nullptr);
+    for (int x : {1, 2, 3}) EXPECT_TRUE(field().isFreeCell(x, 1)) << "column " << x;
+}
+
+TEST_F(UpdatePassTest, UniqueQueueingDoesNotAddTwice)
+{
+    Probe* probe = addProbe(1);
+    probe->onUpdate = [this, probe] {
+        field().queueRemoval(probe, true);  // not there yet: added
+        field().queueRemoval(probe, true);  // already there: ignored
+        EXPECT_EQ(field().graveyard.size(), 1u);
+        field().queueRemoval(probe, false);  // without the flag it is appended regardless
+        EXPECT_EQ(field().graveyard.size(), 2u);
+        field().graveyard.pop_back();  // a second removal would destroy it twice
+    };
+    field().updatePass();
+    EXPECT_EQ(journal.removed, std::vector<int>{1});
+    EXPECT_EQ(journal.destroyed, std::vector<int>{1});
+    EXPECT_TRUE(field().objects.empty());
+}
