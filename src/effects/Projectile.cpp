@@ -37,7 +37,7 @@ void Projectile::update()
     field->queueRemoval(this, true);  // the lifetime may have queued it already
 }
 
-void Projectile::forgetUnit(const Entity* unit)
+void Projectile::forgetRemovedUnits()
 {
-    if (shooter == unit) shooter = nullptr;
+    if (shooter != nullptr && shooter->queued) shooter = nullptr;
 }

@@ -13,7 +13,7 @@ public:
 
     // ---- Renderer ----
     void update() override;
-    void forgetUnit(const Entity* unit) override;  // the shooter is about to be destroyed
+    void forgetRemovedUnits() override;  // the shooter is about to be destroyed
 
     // ---- state ----
     int team;         // the shooter's team; never hits a unit of it

@@ -32,6 +32,7 @@ void Base::think()
     target = findNearestEnemy(*this, static_cast<int>(range));
     setMode(target != nullptr ? kModeEngage : kModeAdvance);
     if (mode == kModeEngage) fire();
+    noteFightState();
 }
 
 void Base::fire()

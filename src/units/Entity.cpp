@@ -55,6 +55,12 @@ void Entity::setMode(int newMode)
         destination = Vec2();
     }
     colour = modeColour(team, newMode);
+    noteFightState();
+}
+
+void Entity::noteFightState()
+{
+    if (serial != 0) getBattlefield()->noteFightState(this);
 }
 
 void Entity::unitUpdate()
@@ -107,4 +113,5 @@ void Entity::takeDamage(const Entity* attacker, float amount)
             field->addObject(new Particle(lifetime, 2, r, 0, 0, 1, 5, 20, 0, px, py));
         }
     }
+    noteFightState();
 }

@@ -33,6 +33,7 @@ public:
     void unitUpdate();                                    // death check and decision rhythm
     void takeDamage(const Entity* attacker, float amount);  // attacker null: shooter already gone
     bool inRange(int cx, int cy) const;                   // target within range of cell (cx, cy)
+    void noteFightState();  // target or travel order changed: tell the battlefield's index
 
     // ---- unit record ----
     int team;                          // 0 red, 1 blue
@@ -48,6 +49,10 @@ public:
     int actionPeriod = 0;              // updates between two decision steps
     int actionCountdown = 0;           // updates left until the next decision step
     int mode = kModeAdvance;           // AI mode
+
+    // ---- bookkeeping of the battlefield ----
+    unsigned long serial = 0;          // registration order; 0 while not on the grid
+    bool inFightIndex = false;         // marked in the battlefield's fight cells
 };
 
 // Team colours and colour arithmetic shared by every unit.

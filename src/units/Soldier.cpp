@@ -65,6 +65,7 @@ void Soldier::think()
         break;
     default: break;
     }
+    noteFightState();
 }
 
 void Soldier::fire()

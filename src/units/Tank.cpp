@@ -81,6 +81,7 @@ void Tank::think()
         break;
     default: break;
     }
+    noteFightState();
 }
 
 void Tank::fire()

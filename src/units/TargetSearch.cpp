@@ -3,28 +3,69 @@
 #include "units/Entity.h"
 #include "world/Battlefield.h"
 
-Entity* findNearestEnemy(const Entity& unit, int rings)
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// The first enemy on ring r (cells at Manhattan distance r), in the search's own order.
+Entity* firstEnemyOnRing(const Battlefield& field, const Entity& unit, int r)
 {
-    if (rings <= 0) return nullptr;
-    const Battlefield& field = *getBattlefield();
     const float ux = static_cast<float>(unit.x);
     const float uy = static_cast<float>(unit.y);
     auto enemyAt = [&](float cx, float cy) -> Entity* {
         Entity* occupant = field.occupantAt(cx, cy);  // null outside the grid
         return (occupant != nullptr && occupant->team != unit.team) ? occupant : nullptr;
     };
-    for (int r = 1; r <= rings; ++r) {
-        for (int i = 0; i < r; ++i) {
-            const float fi = static_cast<float>(i);
-            const float fj = static_cast<float>(r - i);
-            // Four cells, each the previous turned by a quarter turn, starting straight below.
-            if (Entity* e = enemyAt(ux + fi, uy + fj)) return e;
-            if (Entity* e = enemyAt(ux - fj, uy + fi)) return e;
-            if (Entity* e = enemyAt(ux - fi, uy - fj)) return e;
-            if (Entity* e = enemyAt(ux + fj, uy - fi)) return e;
-        }
+    for (int i = 0; i < r; ++i) {
+        const float fi = static_cast<float>(i);
+        const float fj = static_cast<float>(r - i);
+        // Four cells, each the previous turned by a quarter turn, starting straight below.
+        if (Entity* e = enemyAt(ux + fi, uy + fj)) return e;
+        if (Entity* e = enemyAt(ux - fj, uy + fi)) return e;
+        if (Entity* e = enemyAt(ux - fi, uy - fj)) return e;
+        if (Entity* e = enemyAt(ux + fj, uy - fi)) return e;
     }
     return nullptr;
+}
+
+Vec2 cellOf(const Entity& unit)
+{
+    return {static_cast<float>(unit.x), static_cast<float>(unit.y)};
+}
+
+}  // namespace
+
+Entity* findNearestEnemyByScan(const Entity& unit, int rings)
+{
+    if (rings <= 0) return nullptr;
+    const Battlefield& field = *getBattlefield();
+    for (int r = 1; r <= rings; ++r) {
+        if (Entity* e = firstEnemyOnRing(field, unit, r)) return e;
+    }
+    return nullptr;
+}
+
+Entity* findNearestEnemy(const Entity& unit, int rings)
+{
+    if (rings <= 0) return nullptr;
+    const Battlefield& field = *getBattlefield();
+    const CellMask* enemies = field.enemyCells(unit.team);
+    if (enemies == nullptr) return findNearestEnemyByScan(unit, rings);
+    // The nearest ring holding any enemy, from the nearest enemy column of each row; then
+    // that ring alone is walked in the search's order, so the first enemy is the same.
+    int nearest = rings + 1;
+    for (int dy = -rings; dy <= rings; ++dy) {
+        const int y = unit.y + dy;
+        const int reach = nearest - 1 - std::abs(dy);  // columns that could still beat the best
+        if (y < 0 || y >= kRows || reach < 0) continue;
+        const int left = enemies->nearestAtOrLeft(y, unit.x);
+        if (left >= 0 && unit.x - left <= reach) nearest = std::abs(dy) + unit.x - left;
+        const int right = enemies->nearestAtOrRight(y, unit.x);
+        if (right >= 0 && right - unit.x <= reach) nearest = std::min(nearest, std::abs(dy) + right - unit.x);
+    }
+    if (nearest > rings) return nullptr;
+    return firstEnemyOnRing(field, unit, nearest);
 }
 
 Vec2 stepTowards(const Entity& unit, float destX, float destY)
@@ -69,7 +110,7 @@ Vec2 findFiringPosition(const Entity& unit)
     return result;
 }
 
-Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
+Vec2 findAllyFightByWalk(const Battlefield& field, const Entity& unit)
 {
     Vec2 result;
     float best = 1e8f;
@@ -87,6 +128,49 @@ Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
             result = u->target != nullptr ? Vec2{static_cast<float>(u->target->x), static_cast<float>(u->target->y)}
                                           : u->destination;
         }
+    }
+    return result;
+}
+
+Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
+{
+    const CellMask* fights = field.fightCells(unit.team);
+    if (fights == nullptr) return findAllyFightByWalk(field, unit);
+    // An ally base under attack wins whatever else is found.
+    for (const Entity* base : field.bases()) {
+        if (base != &unit && base->team == unit.team && base->target != nullptr) return cellOf(*base->target);
+    }
+    // The nearest ally in a fight: in each row only the nearest marked cell on either side can
+    // be the nearest of the row; equal distances go to the ally registered first, as in a walk
+    // of the unit list.
+    Vec2 result;
+    float best = 1e8f;
+    unsigned long bestSerial = 0;
+    auto consider = [&](int column, int row) {
+        if (column < 0) return;
+        const Entity* ally = field.occupantAt(static_cast<float>(column), static_cast<float>(row));
+        if (ally == nullptr) return;
+        const float dx = static_cast<float>(column - unit.x);
+        const float dy = static_cast<float>(row - unit.y);
+        const float d = dx * dx + dy * dy;
+        if (d < best || (d == best && ally->serial < bestSerial)) {
+            best = d;
+            bestSerial = ally->serial;
+            result = ally->target != nullptr ? cellOf(*ally->target) : ally->destination;
+        }
+    };
+    for (int row = 0; row < kRows; ++row) {
+        const float dy = static_cast<float>(row - unit.y);
+        if (dy * dy > best) continue;
+        if (row == unit.y) {  // the unit's own cell is not an ally
+            consider(fights->nearestAtOrLeft(row, unit.x - 1), row);
+            consider(fights->nearestAtOrRight(row, unit.x + 1), row);
+            continue;
+        }
+        const int left = fights->nearestAtOrLeft(row, unit.x);
+        consider(left, row);
+        const int right = fights->nearestAtOrRight(row, unit.x);
+        if (right != left) consider(right, row);
     }
     return result;
 }

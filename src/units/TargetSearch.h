@@ -20,3 +20,9 @@ Vec2 findFiringPosition(const Entity& unit);
 
 // A cell where the unit's team is fighting, or none.
 Vec2 findAllyFight(const Battlefield& field, const Entity& unit);
+
+// The same two searches done the long way, cell by cell around the unit and unit by unit
+// through the list. The fast ones above use the battlefield's cell masks and fall back on
+// these where the masks do not apply; they must always agree.
+Entity* findNearestEnemyByScan(const Entity& unit, int rings);
+Vec2 findAllyFightByWalk(const Battlefield& field, const Entity& unit);

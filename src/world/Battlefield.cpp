@@ -49,6 +49,13 @@ Battlefield::~Battlefield()
     for (Renderer* object : objects) delete object;
 }
 
+namespace {
+bool inFight(const Entity& unit)
+{
+    return unit.target != nullptr || (unit.travelSteps > 0 && unit.travelReason == kTravelAnswerFire);
+}
+}  // namespace
+
 // ---- terrain ----
 
 void Battlefield::generateTerrain()
@@ -125,12 +132,47 @@ bool Battlefield::isFreeCell(float x, float y) const
 void Battlefield::moveEntity(Entity* entity, float x, float y)
 {
     // The old cell is cleared first, so a move onto the unit's own cell leaves it in place.
-    occupant[entity->x][entity->y] = nullptr;
     const int nx = static_cast<int>(x);
     const int ny = static_cast<int>(y);
+    occupant[entity->x][entity->y] = nullptr;
+    if (indexedTeam(entity->team)) {
+        teamCells_[entity->team].clear(entity->x, entity->y);
+        teamCells_[entity->team].set(nx, ny);
+        if (entity->inFightIndex) {
+            fightCells_[entity->team].clear(entity->x, entity->y);
+            fightCells_[entity->team].set(nx, ny);
+        }
+    }
     occupant[nx][ny] = entity;
     entity->x = nx;
     entity->y = ny;
+}
+
+// ---- indexes ----
+
+const CellMask* Battlefield::enemyCells(int team) const
+{
+    if (unindexedUnits_ > 0 || !indexedTeam(team)) return nullptr;
+    return &teamCells_[1 - team];
+}
+
+const CellMask* Battlefield::fightCells(int team) const
+{
+    if (unindexedUnits_ > 0 || !indexedTeam(team)) return nullptr;
+    return &fightCells_[team];
+}
+
+void Battlefield::noteFightState(Entity* unit)
+{
+    if (unit->serial == 0 || unit->queued || !indexedTeam(unit->team)) return;  // not on the grid
+    const bool fighting = inFight(*unit);
+    if (fighting == unit->inFightIndex) return;
+    unit->inFightIndex = fighting;
+    if (fighting) {
+        fightCells_[unit->team].set(unit->x, unit->y);
+    } else {
+        fightCells_[unit->team].clear(unit->x, unit->y);
+    }
 }
 
 // ---- object lists ----
@@ -144,8 +186,16 @@ Entity* Battlefield::registerUnit(Entity* entity)
         return nullptr;
     }
     occupant[x][y] = entity;
+    entity->serial = ++nextSerial_;
+    if (indexedTeam(entity->team)) {
+        teamCells_[entity->team].set(x, y);
+    } else {
+        ++unindexedUnits_;
+    }
+    if (entity->getType() == kTypeBase) bases_.push_back(entity);
     units.push_back(entity);
     objects.push_back(entity);
+    noteFightState(entity);
     return entity;
 }
 
@@ -156,27 +206,53 @@ void Battlefield::addObject(Renderer* object)
 
 void Battlefield::queueRemoval(Renderer* object, bool unique)
 {
-    if (unique && std::find(graveyard.begin(), graveyard.end(), object) != graveyard.end()) return;
+    // An object is queued at most once: a second entry would destroy it twice.
+    (void)unique;
+    if (object == nullptr || object->queued) return;
+    object->queued = true;
     graveyard.push_back(object);
 }
 
 void Battlefield::updatePass()
 {
     if (gameOver == 0) {
-        // Objects appended during the walk come before end() and are updated in this pass.
-        for (auto it = objects.begin(); it != objects.end(); ++it) (*it)->update();
+        // Indexed, not iterated: objects appended during the walk are updated in this pass.
+        for (size_t i = 0; i < objects.size(); ++i) objects[i]->update();
     }
     removalSweep();
 }
 
 void Battlefield::removalSweep()
 {
+    if (graveyard.empty()) return;
+    // Everything queued is marked, so the lists are compacted in one walk each, keeping their
+    // order, instead of being searched once per removed object.
+    objects.erase(std::remove_if(objects.begin(), objects.end(), [](const Renderer* o) { return o->queued; }),
+                  objects.end());
+    bool unitRemoved = false;
+    size_t kept = 0;
+    for (Entity* unit : units) {
+        if (unit->queued) {
+            unregisterUnit(unit);
+            unitRemoved = true;
+        } else {
+            units[kept++] = unit;
+        }
+    }
+    units.resize(kept);
+    if (unitRemoved) {
+        // Nobody may keep pointing at a unit that is about to be destroyed.
+        for (Entity* unit : units) {
+            if (unit->target != nullptr && unit->target->queued) {
+                unit->target = nullptr;
+                noteFightState(unit);
+            }
+        }
+        for (Renderer* object : objects) object->forgetRemovedUnits();
+        bases_.erase(std::remove_if(bases_.begin(), bases_.end(), [](const Entity* b) { return b->queued; }),
+                     bases_.end());
+    }
     for (Renderer* object : graveyard) {
-        if (object == nullptr) continue;
-        auto found = std::find(objects.begin(), objects.end(), object);
-        if (found != objects.end()) objects.erase(found);
-        const int type = object->getType();
-        if (type == kTypeMobileUnit || type == kTypeBase) unregisterUnit(static_cast<Entity*>(object));
         object->onRemoved();
         delete object;
     }
@@ -186,11 +262,11 @@ void Battlefield::removalSweep()
 void Battlefield::unregisterUnit(Entity* entity)
 {
     if (occupant[entity->x][entity->y] == entity) occupant[entity->x][entity->y] = nullptr;
-    auto found = std::find(units.begin(), units.end(), entity);
-    if (found != units.end()) units.erase(found);
-    for (Entity* unit : units) {
-        if (unit->target == entity) unit->target = nullptr;
+    if (indexedTeam(entity->team)) {
+        teamCells_[entity->team].clear(entity->x, entity->y);
+        if (entity->inFightIndex) fightCells_[entity->team].clear(entity->x, entity->y);
+    } else {
+        --unindexedUnits_;
     }
-    // Shots still in flight must never reach back to a destroyed shooter.
-    for (Renderer* object : objects) object->forgetUnit(entity);
+    entity->inFightIndex = false;
 }

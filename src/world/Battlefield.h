@@ -1,7 +1,8 @@
 #pragma once
 
-#include <list>
+#include <vector>
 
+#include "world/CellMask.h"
 #include "world/Grid.h"
 
 class Entity;
@@ -36,22 +37,39 @@ public:
     void updatePass();                                // one tick over all objects, then sweep
 
     // ---- state ----
-    int gameOver = 0;               // 1 once a base has fallen; never reset
-    std::list<Renderer*> objects;   // every live object, in update and draw order (owned)
-    std::list<Entity*> units;       // every unit standing on the grid
-    std::list<Renderer*> graveyard; // objects queued for removal in this pass
-    int eliminatedTeam = 4;         // team of the fallen base; 4 means none yet
+    int gameOver = 0;                 // 1 once a base has fallen; never reset
+    std::vector<Renderer*> objects;   // every live object, in update and draw order (owned)
+    std::vector<Entity*> units;       // every unit standing on the grid, in registration order
+    std::vector<Renderer*> graveyard; // objects queued for removal in this pass
+    int eliminatedTeam = 4;           // team of the fallen base; 4 means none yet
+
+    // ---- indexes beside the grid, so that searches need not walk the lists ----
+    // The cells held by the enemies of a team; null when some unit's team is not 0 or 1.
+    const CellMask* enemyCells(int team) const;
+    // The cells of a team's units that are engaged or answering fire; null as above.
+    const CellMask* fightCells(int team) const;
+    const std::vector<Entity*>& bases() const { return bases_; }  // in registration order
+    // A unit's target or travel order changed: keeps fightCells true. The units' own code
+    // calls it; code that writes those fields directly must call it too.
+    void noteFightState(Entity* unit);
 
 private:
     void removalSweep();
     void unregisterUnit(Entity* entity);
     static bool insideGrid(float x, float y);
+    static bool indexedTeam(int team) { return team == 0 || team == 1; }
 
     void terrainChanged();
 
     unsigned long terrainStamp_ = 0;    // unique among all battlefields and their terrains
     Entity* occupant[kColumns][kRows];  // unit on each cell, null when empty
     int height[kColumns][kRows];        // terrain height 0..15 of each cell
+
+    CellMask teamCells_[2];             // cells held by each team's units
+    CellMask fightCells_[2];            // cells of each team's units in a fight
+    std::vector<Entity*> bases_;        // the units of kind base, in registration order
+    int unindexedUnits_ = 0;            // units of a team other than 0 and 1 (tests only)
+    unsigned long nextSerial_ = 0;      // registration order of units
 };
 
 // The program's one battlefield, created with its terrain on the first call.

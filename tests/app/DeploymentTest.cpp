@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
-#include <list>
+#include <vector>
 #include <memory>
 #include <string>
 #include <vector>
@@ -180,7 +180,7 @@ void expectDrawnUnit(const Entity* unit, const Drawn& drawn)
 }
 
 // The units from `first` on, against the replayed list, one by one.
-void expectUnitsAsDrawn(const std::list<Entity*>& units, size_t first, const std::vector<Drawn>& drawn)
+void expectUnitsAsDrawn(const std::vector<Entity*>& units, size_t first, const std::vector<Drawn>& drawn)
 {
     ASSERT_EQ(units.size(), first + drawn.size());
     auto it = std::next(units.begin(), long(first));

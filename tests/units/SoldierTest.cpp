@@ -168,6 +168,7 @@ TEST_F(SoldierTest, JoiningAnAllysFightChangesModeFirstAndMovesFromTheNextStep)
 
     soldier->goal = {10.0f, 40.0f};
     ally->target = enemy;
+    ally->noteFightState();  // written directly, so reported as the units' own code does
     soldier->think();
     EXPECT_EQ(soldier->mode, kModeTravel);
     EXPECT_EQ(soldier->destination.x, 30.0f);

@@ -250,21 +250,25 @@ TEST_F(TargetSearchTest, AllyFightIgnoresUnitsThatGiveNoReason)
 
 TEST_F(TargetSearchTest, AllyFightFindsTheNearestReasonAndLetsBasesWin)
 {
+    // Fields written directly here, so each change is reported as the units' own code does.
     Soldier* unit = placeSoldier(0, 10, 10);
 
     Soldier* farEngaged = placeSoldier(0, 10, 20);
     farEngaged->target = placeSoldier(1, 10, 24);
+    farEngaged->noteFightState();
     Soldier* answering = placeSoldier(0, 14, 10);  // hit while unengaged
     answering->destination = {18.0f, 3.0f};
     answering->setMode(kModeTravel);
     answering->travelReason = kTravelAnswerFire;
     answering->travelSteps = 7;
+    answering->noteFightState();
     Vec2 fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 18.0f);
     EXPECT_EQ(fight.y, 3.0f);
 
     Soldier* nearEngaged = placeSoldier(0, 10, 12);
     nearEngaged->target = placeSoldier(1, 12, 16);
+    nearEngaged->noteFightState();
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);
@@ -272,6 +276,7 @@ TEST_F(TargetSearchTest, AllyFightFindsTheNearestReasonAndLetsBasesWin)
     // Equally near, but later in the list: the earlier ally keeps the choice.
     Soldier* tie = placeSoldier(0, 8, 10);
     tie->target = placeSoldier(1, 4, 10);
+    tie->noteFightState();
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);
@@ -279,14 +284,17 @@ TEST_F(TargetSearchTest, AllyFightFindsTheNearestReasonAndLetsBasesWin)
     // A far ally Base under attack, last in the list, overrides every nearer fight.
     Base* base = placeBase(0, 60, 60);
     base->target = placeSoldier(1, 55, 58);
+    base->noteFightState();
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 55.0f);
     EXPECT_EQ(fight.y, 58.0f);
 
     // An enemy Base with a target is no ally.
     base->target = nullptr;
+    base->noteFightState();
     Base* enemyBase = placeBase(1, 11, 11);
     enemyBase->target = unit;
+    enemyBase->noteFightState();
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);

@@ -1,6 +1,6 @@
 #include <algorithm>
 #include <functional>
-#include <list>
+#include <vector>
 #include <vector>
 
 #include "support/TestWorld.h"
@@ -102,8 +102,8 @@ TEST_F(UpdatePassTest, NothingIsUpdatedAfterGameOver)
     addProbe(1);
     Soldier* dead = placeSoldier(0, 10, 10);
     dead->health = 0;  // would queue itself if updated
-    const std::list<Renderer*> objectsBefore = field().objects;
-    const std::list<Entity*> unitsBefore = field().units;
+    const std::vector<Renderer*> objectsBefore = field().objects;
+    const std::vector<Entity*> unitsBefore = field().units;
 
     field().gameOver = 1;
     field().updatePass();
@@ -127,8 +127,8 @@ TEST_F(UpdatePassTest, RefusedRegistrationDestroysTheUnitAndChangesNothing)
         journal.destroyed.clear();
         EXPECT_EQ(placeLogged(id, c.x, c.y), nullptr);
         EXPECT_EQ(journal.destroyed, std::vector<int>{id});
-        EXPECT_EQ(field().units, std::list<Entity*>{resident});
-        EXPECT_EQ(field().objects, std::list<Renderer*>{resident});
+        EXPECT_EQ(field().units, std::vector<Entity*>{resident});
+        EXPECT_EQ(field().objects, std::vector<Renderer*>{resident});
         EXPECT_EQ(field().occupantAt(5, 5), resident);
         ++id;
     }
@@ -177,22 +177,21 @@ TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
 
     EXPECT_EQ(journal.removed, (std::vector<int>{3, 5, 1, 2}));
     EXPECT_EQ(journal.destroyed, (std::vector<int>{3, 5, 1, 2}));
-    EXPECT_EQ(field().units, std::list<Entity*>{survivor});
-    EXPECT_EQ(field().objects, (std::list<Renderer*>{survivor, queuer}));
+    EXPECT_EQ(field().units, std::vector<Entity*>{survivor});
+    EXPECT_EQ(field().objects, (std::vector<Renderer*>{survivor, queuer}));
     EXPECT_EQ(survivor->target, nullptr);
     for (int x : {1, 2, 3}) EXPECT_TRUE(field().isFreeCell(x, 1)) << "column " << x;
 }
 
-TEST_F(UpdatePassTest, UniqueQueueingDoesNotAddTwice)
+TEST_F(UpdatePassTest, AnObjectIsQueuedOnlyOnce)
 {
     Probe* probe = addProbe(1);
     probe->onUpdate = [this, probe] {
         field().queueRemoval(probe, true);  // not there yet: added
         field().queueRemoval(probe, true);  // already there: ignored
         EXPECT_EQ(field().graveyard.size(), 1u);
-        field().queueRemoval(probe, false);  // without the flag it is appended regardless
-        EXPECT_EQ(field().graveyard.size(), 2u);
-        field().graveyard.pop_back();  // a second removal would destroy it twice
+        field().queueRemoval(probe, false);  // nor without the flag: it would be destroyed twice
+        EXPECT_EQ(field().graveyard.size(), 1u);
     };
     field().updatePass();
     EXPECT_EQ(journal.removed, std::vector<int>{1});
