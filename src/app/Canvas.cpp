@@ -41,6 +41,16 @@ BITMAP* backBuffer()
     return theCanvas->backBuffer;
 }
 
+void fillSoldierTriangle(int px, int py, int s, int r, int g, int b)
+{
+    theCanvas->shapes.fillTriangle(theCanvas->backBuffer, px, py, s, makecol(r, g, b));
+}
+
+void fillCanvasBox(int x1, int y1, int x2, int y2, int colour)
+{
+    theCanvas->shapes.fillBox(theCanvas->backBuffer, x1, y1, x2, y2, colour);
+}
+
 void renderFrame()
 {
     const Battlefield& field = *getBattlefield();

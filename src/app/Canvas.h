@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/TerrainLayer.h"
+#include "app/ShapeSpans.h"
 
 struct BITMAP;
 class Battlefield;
@@ -18,6 +19,7 @@ class Canvas {
 public:
     BITMAP* backBuffer = nullptr;  // memory bitmap the size of the screen
     TerrainLayer terrain;          // the background, drawn once per terrain
+    ShapeSpans shapes;             // boxes and soldiers' triangles, written as rows
 };
 
 // The program's canvas. The first call sets the 1280 x 1024 16-bit mode and creates the
@@ -33,6 +35,14 @@ Canvas* installCanvas(Canvas* canvas);
 
 // The bitmap every draw goes to.
 BITMAP* backBuffer();
+
+// Fills the upward triangle (px - s, py + s), (px, py - s), (px + s, py + s) of a soldier in
+// the back buffer, as the library's triangle fill does.
+void fillSoldierTriangle(int px, int py, int s, int r, int g, int b);
+
+// Fills the box with corners (x1, y1) and (x2, y2), both included, in the back buffer, as the
+// library's rectfill does; colour is a pixel value.
+void fillCanvasBox(int x1, int y1, int x2, int y2, int colour);
 
 // ---- frame drawing ----
 void renderFrame();                       // clear, terrain, every object, HUD

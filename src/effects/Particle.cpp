@@ -54,5 +54,5 @@ void Particle::draw() const
 
 void fillBox(int x1, int y1, int x2, int y2, int r, int g, int b)
 {
-    rectfill(backBuffer(), x1, y1, x2, y2, makecol(r, g, b));
+    fillCanvasBox(x1, y1, x2, y2, makecol(r, g, b));
 }

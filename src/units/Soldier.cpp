@@ -78,14 +78,14 @@ void Soldier::fire()
 
 void Soldier::draw() const
 {
-    BITMAP* target = backBuffer();
     const int s = static_cast<int>(size);
     const int px = cellCentre(x);
     const int py = cellCentre(y);
-    triangle(target, px - s, py + s, px, py - s, px + s, py + s, makecol(colour.r, colour.g, colour.b));
+    fillSoldierTriangle(px, py, s, colour.r, colour.g, colour.b);
     if (soldierKind == kSniper) {
+        // Two straight white lines: as boxes one pixel thick they are the same pixels.
         const int white = makecol(255, 255, 255);
-        line(target, px - 2, py, px + 2, py, white);
-        line(target, px, py - 2, px, py + 2, white);
+        fillCanvasBox(px - 2, py, px + 2, py, white);
+        fillCanvasBox(px, py - 2, px, py + 2, white);
     }
 }

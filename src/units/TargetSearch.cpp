@@ -1,10 +1,10 @@
 #include "units/TargetSearch.h"
 
-#include "units/Entity.h"
-#include "world/Battlefield.h"
-
 #include <algorithm>
 #include <cstdlib>
+
+#include "units/Entity.h"
+#include "world/Battlefield.h"
 
 namespace {
 

@@ -27,8 +27,7 @@ Battlefield* installBattlefield(Battlefield* field)
 
 CellOffset neighbourOffset(int index)
 {
-    static const CellOffset offsets[9] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1},
-                                          {0, 1},   {-1, 1}, {-1, 0}, {0, 0}};
+    static const CellOffset offsets[9] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {0, 0}};
     if (index < 0 || index > 8) return {0, 0};
     return offsets[index];
 }

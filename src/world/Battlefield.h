@@ -19,9 +19,9 @@ public:
     Battlefield& operator=(const Battlefield&) = delete;
 
     // ---- terrain ----
-    void generateTerrain();                     // random hills, drawn from rand()
-    void raiseHill(int cx, int cy, int peak);   // one diamond hill, clamped to 0..15
-    void setHeight(int x, int y, int h);        // for building a known terrain
+    void generateTerrain();                                       // random hills, drawn from rand()
+    void raiseHill(int cx, int cy, int peak);                     // one diamond hill, clamped to 0..15
+    void setHeight(int x, int y, int h);                          // for building a known terrain
     unsigned long terrainStamp() const { return terrainStamp_; }  // changes with every terrain change
 
     // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
@@ -31,17 +31,17 @@ public:
     void moveEntity(Entity* entity, float x, float y);
 
     // ---- object lists ----
-    Entity* registerUnit(Entity* entity);             // place on its cell or destroy it
-    void addObject(Renderer* object);                 // append an effect; the world owns it
-    void queueRemoval(Renderer* object, bool unique); // removed at the end of the pass
-    void updatePass();                                // one tick over all objects, then sweep
+    Entity* registerUnit(Entity* entity);              // place on its cell or destroy it
+    void addObject(Renderer* object);                  // append an effect; the world owns it
+    void queueRemoval(Renderer* object, bool unique);  // removed at the end of the pass
+    void updatePass();                                 // one tick over all objects, then sweep
 
     // ---- state ----
-    int gameOver = 0;                 // 1 once a base has fallen; never reset
-    std::vector<Renderer*> objects;   // every live object, in update and draw order (owned)
-    std::vector<Entity*> units;       // every unit standing on the grid, in registration order
-    std::vector<Renderer*> graveyard; // objects queued for removal in this pass
-    int eliminatedTeam = 4;           // team of the fallen base; 4 means none yet
+    int gameOver = 0;                  // 1 once a base has fallen; never reset
+    std::vector<Renderer*> objects;    // every live object, in update and draw order (owned)
+    std::vector<Entity*> units;        // every unit standing on the grid, in registration order
+    std::vector<Renderer*> graveyard;  // objects queued for removal in this pass
+    int eliminatedTeam = 4;            // team of the fallen base; 4 means none yet
 
     // ---- indexes beside the grid, so that searches need not walk the lists ----
     // The cells held by the enemies of a team; null when some unit's team is not 0 or 1.
@@ -65,11 +65,11 @@ private:
     Entity* occupant[kColumns][kRows];  // unit on each cell, null when empty
     int height[kColumns][kRows];        // terrain height 0..15 of each cell
 
-    CellMask teamCells_[2];             // cells held by each team's units
-    CellMask fightCells_[2];            // cells of each team's units in a fight
-    std::vector<Entity*> bases_;        // the units of kind base, in registration order
-    int unindexedUnits_ = 0;            // units of a team other than 0 and 1 (tests only)
-    unsigned long nextSerial_ = 0;      // registration order of units
+    CellMask teamCells_[2];         // cells held by each team's units
+    CellMask fightCells_[2];        // cells of each team's units in a fight
+    std::vector<Entity*> bases_;    // the units of kind base, in registration order
+    int unindexedUnits_ = 0;        // units of a team other than 0 and 1 (tests only)
+    unsigned long nextSerial_ = 0;  // registration order of units
 };
 
 // The program's one battlefield, created with its terrain on the first call.
