@@ -1,5 +1,14 @@
 #include "world/CellMask.h"
 
+int CellMask::count() const
+{
+    int marked = 0;
+    for (const auto& row : words_) {
+        for (std::uint64_t word : row) marked += __builtin_popcountll(word);
+    }
+    return marked;
+}
+
 int CellMask::nearestAtOrLeft(int y, int x) const
 {
     if (x < 0) return -1;

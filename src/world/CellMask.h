@@ -12,6 +12,8 @@ public:
     void clear(int x, int y) { words_[y][x >> 6] &= ~bit(x); }
     bool test(int x, int y) const { return (words_[y][x >> 6] & bit(x)) != 0; }
 
+    int count() const;  // marked cells
+
     // The nearest marked column of row y at or left of x, or -1.
     int nearestAtOrLeft(int y, int x) const;
     // The nearest marked column of row y at or right of x, or -1 (x may be 80: none).

@@ -46,5 +46,26 @@ std::string findInvariantViolation(const Battlefield& field)
         }
     }
     if (!field.graveyard.empty()) return "the graveyard was not emptied";
+
+    // The cell masks the searches use must mirror the grid and the units' fight state.
+    int teamUnits[2] = {0, 0};
+    int fighting[2] = {0, 0};
+    for (const Entity* unit : field.units) {
+        if (unit->team != 0 && unit->team != 1) return "";  // the masks are not used then
+        const CellMask& ownCells = *field.enemyCells(1 - unit->team);
+        if (!ownCells.test(unit->x, unit->y)) return "a unit's cell is not marked for its team";
+        ++teamUnits[unit->team];
+        const bool inFight =
+            unit->target != nullptr || (unit->travelSteps > 0 && unit->travelReason == kTravelAnswerFire);
+        if (inFight != field.fightCells(unit->team)->test(unit->x, unit->y)) {
+            problem << "the fight mark of the unit at (" << unit->x << ", " << unit->y << ") is out of date";
+            return problem.str();
+        }
+        fighting[unit->team] += inFight ? 1 : 0;
+    }
+    for (int team = 0; team < 2; ++team) {
+        if (field.enemyCells(1 - team)->count() != teamUnits[team]) return "a team's cell mask marks an empty cell";
+        if (field.fightCells(team)->count() != fighting[team]) return "a fight mark was left behind";
+    }
     return "";
 }
