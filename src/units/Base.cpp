@@ -37,10 +37,7 @@ void Base::think()
 
 void Base::fire()
 {
-    getBattlefield()->addObject(new Projectile(this, damage, 5, 255, 255, 0, 3, static_cast<float>(cellCentre(x)),
-                                               static_cast<float>(cellCentre(y)),
-                                               static_cast<float>(cellCentre(target->x)),
-                                               static_cast<float>(cellCentre(target->y))));
+    shootAtTarget(5, 3);  // a bigger, slower shot
 }
 
 void Base::draw() const

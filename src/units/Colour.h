@@ -7,4 +7,7 @@ struct Colour {
     int b = 0;  // blue channel
 };
 
-inline bool operator==(const Colour& a, const Colour& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+inline bool operator==(const Colour& a, const Colour& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}

@@ -4,16 +4,18 @@
 #include <cstdlib>
 
 #include "effects/Particle.h"
+#include "effects/Projectile.h"
+#include "units/TargetSearch.h"
 #include "world/Battlefield.h"
 
 Colour teamColour(int team)
 {
     switch (team) {
-    case 0: return {255, 0, 0};
-    case 1: return {0, 0, 255};
-    case 2: return {0, 255, 0};
-    case 3: return {255, 255, 0};
-    default: return {255, 255, 255};
+        case 0: return {255, 0, 0};
+        case 1: return {0, 0, 255};
+        case 2: return {0, 255, 0};
+        case 3: return {255, 255, 0};
+        default: return {255, 255, 255};
     }
 }
 
@@ -25,11 +27,11 @@ Colour addClamped(Colour a, Colour b)
 Colour modeColour(int team, int mode)
 {
     switch (mode) {
-    case kModeAdvance:
-    case kModeTravel: return addClamped(teamColour(team), {-128, -128, -128});  // dim
-    case kModeEngage:
-    case kModeBombard: return addClamped(teamColour(team), {64, 64, 64});  // bright
-    default: return {255, 255, 255};
+        case kModeAdvance:
+        case kModeTravel: return addClamped(teamColour(team), {-128, -128, -128});  // dim
+        case kModeEngage:
+        case kModeBombard: return addClamped(teamColour(team), {64, 64, 64});  // bright
+        default: return {255, 255, 255};
     }
 }
 
@@ -73,6 +75,34 @@ void Entity::unitUpdate()
     if (actionCountdown > 0) return;
     actionCountdown = actionPeriod;
     think();
+}
+
+void Entity::advance()
+{
+    const Vec2 fight = findAllyFight(*getBattlefield(), *this);
+    if (fight.isSet()) {
+        // The order is only given in this step; the walk starts with the next one.
+        destination = fight;
+        setMode(kModeTravel);
+        travelReason = kTravelJoinFight;
+        travelSteps = 5;
+    } else if (goal.isSet()) {
+        moveTowards(goal);
+    }
+}
+
+void Entity::moveTowards(Vec2 cell)
+{
+    const Vec2 step = stepTowards(*this, cell.x, cell.y);
+    getBattlefield()->moveEntity(this, step.x, step.y);
+}
+
+void Entity::shootAtTarget(int shotSize, int speed)
+{
+    getBattlefield()->addObject(new Projectile(this, damage, shotSize, 255, 255, 0, speed,
+                                               static_cast<float>(cellCentre(x)), static_cast<float>(cellCentre(y)),
+                                               static_cast<float>(cellCentre(target->x)),
+                                               static_cast<float>(cellCentre(target->y))));
 }
 
 bool Entity::inRange(int cx, int cy) const

@@ -33,47 +33,31 @@ void Soldier::think()
     target = enemy;
 
     switch (mode) {
-    case kModeAdvance: {
-        const Vec2 fight = findAllyFight(*field, *this);
-        if (fight.isSet()) {
-            destination = fight;
-            setMode(kModeTravel);
-            travelReason = kTravelJoinFight;
-            travelSteps = 5;
-        } else if (goal.isSet()) {
-            const Vec2 step = stepTowards(*this, goal.x, goal.y);
-            field->moveEntity(this, step.x, step.y);
+        case kModeAdvance: advance(); break;
+        case kModeEngage: {
+            const Vec2 position = findFiringPosition(*this);
+            if (static_cast<int>(position.x) != x || static_cast<int>(position.y) != y) {
+                field->moveEntity(this, position.x, position.y);
+            }
+            if (inRange(x, y)) fire();
+            break;
         }
-        break;
-    }
-    case kModeEngage: {
-        const Vec2 position = findFiringPosition(*this);
-        if (static_cast<int>(position.x) != x || static_cast<int>(position.y) != y) {
-            field->moveEntity(this, position.x, position.y);
-        }
-        if (inRange(x, y)) fire();
-        break;
-    }
-    case kModeTravel:
-        if (destination.isSet() && travelSteps != 0) {
-            const Vec2 step = stepTowards(*this, destination.x, destination.y);
-            field->moveEntity(this, step.x, step.y);
-            if (travelSteps > 0) --travelSteps;
-        } else {
-            setMode(kModeAdvance);
-        }
-        break;
-    default: break;
+        case kModeTravel:
+            if (destination.isSet() && travelSteps != 0) {
+                moveTowards(destination);
+                if (travelSteps > 0) --travelSteps;
+            } else {
+                setMode(kModeAdvance);
+            }
+            break;
+        default: break;
     }
     noteFightState();
 }
 
 void Soldier::fire()
 {
-    getBattlefield()->addObject(new Projectile(this, damage, 2, 255, 255, 0, 5, static_cast<float>(cellCentre(x)),
-                                               static_cast<float>(cellCentre(y)),
-                                               static_cast<float>(cellCentre(target->x)),
-                                               static_cast<float>(cellCentre(target->y))));
+    shootAtTarget(2, 5);
 }
 
 void Soldier::draw() const

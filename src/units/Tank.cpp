@@ -27,7 +27,6 @@ Tank::Tank(int team, int x, int y, int shade, int size, int period) : Entity(tea
 
 void Tank::think()
 {
-    Battlefield* field = getBattlefield();
     if (mode == kModeAdvance || mode == kModeTravel) {
         if (Entity* enemy = findNearestEnemy(*this, static_cast<int>(range))) {
             setMode(kModeEngage);
@@ -36,50 +35,37 @@ void Tank::think()
     }
 
     switch (mode) {
-    case kModeAdvance: {
-        const Vec2 fight = findAllyFight(*field, *this);
-        if (fight.isSet()) {
-            destination = fight;
-            setMode(kModeTravel);
-            travelReason = kTravelJoinFight;
-            travelSteps = 5;
-        } else if (goal.isSet()) {
-            const Vec2 step = stepTowards(*this, goal.x, goal.y);
-            field->moveEntity(this, step.x, step.y);
-        }
-        break;
-    }
-    case kModeEngage:
-        if (target != nullptr) {
-            aimPoint = {static_cast<float>(target->x), static_cast<float>(target->y)};
-            aimCountdown = kAimSteps;
-            setMode(kModeBombard);
-        } else {
-            setMode(kModeAdvance);
-        }
-        break;
-    case kModeTravel:
-        if (destination.isSet() && travelSteps > 0) {
-            const Vec2 step = stepTowards(*this, destination.x, destination.y);
-            field->moveEntity(this, step.x, step.y);
-            --travelSteps;
-        } else {
-            setMode(kModeAdvance);
-        }
-        break;
-    case kModeBombard:
-        if (aimPoint.isSet()) {
-            if (aimCountdown == 0) {
-                fire();
+        case kModeAdvance: advance(); break;
+        case kModeEngage:
+            if (target != nullptr) {
+                aimPoint = {static_cast<float>(target->x), static_cast<float>(target->y)};
+                aimCountdown = kAimSteps;
+                setMode(kModeBombard);
+            } else {
                 setMode(kModeAdvance);
-                aimPoint = Vec2();
             }
-            aimCountdown -= 1;
-        } else {
-            setMode(kModeAdvance);
-        }
-        break;
-    default: break;
+            break;
+        case kModeTravel:
+            if (destination.isSet() && travelSteps > 0) {
+                moveTowards(destination);
+                --travelSteps;
+            } else {
+                setMode(kModeAdvance);
+            }
+            break;
+        case kModeBombard:
+            if (aimPoint.isSet()) {
+                if (aimCountdown == 0) {
+                    fire();
+                    setMode(kModeAdvance);
+                    aimPoint = Vec2();
+                }
+                aimCountdown -= 1;
+            } else {
+                setMode(kModeAdvance);
+            }
+            break;
+        default: break;
     }
     noteFightState();
 }

@@ -17,6 +17,6 @@ public:
     void spawnExplosion(float cellX, float cellY) const;          // ten particles at the cell
 
     // ---- aiming ----
-    Vec2 aimPoint;         // cell to be shelled; none when no shell is pending
-    int aimCountdown = -1; // decision steps left before the shell is fired
+    Vec2 aimPoint;          // cell to be shelled; none when no shell is pending
+    int aimCountdown = -1;  // decision steps left before the shell is fired
 };
