@@ -95,6 +95,7 @@ void run(const Scenario& scenario, unsigned seed, int frames)
     renderMs.reserve(frames);
     size_t peakUnits = 0, peakObjects = 0;
     double unitFrames = 0;  // units summed over all frames, for the cost per unit
+    int gameOverFrame = -1; // the frame in which a base fell; -1 while both stand
     std::uint64_t digest = 0;
     {
         HeadlessBattle battle(scenario.counts, seed);
@@ -110,6 +111,7 @@ void run(const Scenario& scenario, unsigned seed, int frames)
             renderMs.push_back(millisecondsSince(start));
 
             unitFrames += static_cast<double>(field.units.size());
+            if (gameOverFrame < 0 && field.gameOver != 0) gameOverFrame = n + 1;
             peakUnits = std::max(peakUnits, field.units.size());
             peakObjects = std::max(peakObjects, field.objects.size());
         }
@@ -122,12 +124,12 @@ void run(const Scenario& scenario, unsigned seed, int frames)
     const Summary update = summarise(updateMs);
     const Summary render = summarise(renderMs);
     std::printf(
-        "{\"scenario\": \"%s\", \"seed\": %u, \"frames\": %d, \"peak_units\": %zu, \"peak_objects\": %zu, "
+        "{\"scenario\": \"%s\", \"seed\": %u, \"frames\": %d, \"game_over_frame\": %d, \"peak_units\": %zu, \"peak_objects\": %zu, "
         "\"mean_units\": %.1f, \"update_ms\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f, \"mean\": %.4f}, "
         "\"update_ns_per_unit\": %.1f, "
         "\"render_ms\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f}, \"blit_ms\": %.4f, "
         "\"peak_rss_kib\": %ld, \"digest\": \"%016" PRIx64 "\"}\n",
-        scenario.name, seed, frames, peakUnits, peakObjects, unitFrames / frames, update.p50, update.p99, update.max,
+        scenario.name, seed, frames, gameOverFrame, peakUnits, peakObjects, unitFrames / frames, update.p50, update.p99, update.max,
         update.mean, update.mean * 1e6 / (unitFrames / frames), render.p50,
         render.p99, render.max, blitMs, peakResidentKiB(), digest);
     std::fflush(stdout);
