@@ -105,6 +105,11 @@ press_escape_and_expect_exit() {
     xdotool mousemove 640 512 keydown Escape
     sleep 0.3
     xdotool keyup Escape
+    expect_exit_within_5s "Esc was let go (held for 0.3 s)"
+}
+
+# Expects the program to end within 5 s with status 0; $1 says after what.
+expect_exit_within_5s() {
     waited=""
     for tenths in $(seq 0 50); do
         if ! kill -0 "$program_pid" 2>/dev/null; then
@@ -114,15 +119,15 @@ press_escape_and_expect_exit() {
         sleep 0.1
     done
     if [ -z "$waited" ]; then
-        fail "the program was still running 5 s after Esc"
+        fail "the program was still running 5 s after $1"
     else
         wait "$program_pid"
         status=$?
         program_pid=""
         if [ "$status" = 0 ]; then
-            pass "the program ended $waited after Esc was let go (held for 0.3 s), with status 0"
+            pass "the program ended $waited after $1, with status 0"
         else
-            fail "the program ended with status $status after Esc"
+            fail "the program ended with status $status after $1"
             sed 's/^/    /' "$work/program.err"
         fi
     fi
