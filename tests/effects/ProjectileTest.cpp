@@ -71,14 +71,7 @@ protected:
         return shot;
     }
 
-    std::vector<Projectile*> shotsInFlight()
-    {
-        std::vector<Projectile*> shots;
-        for (Renderer* object : field().objects) {
-            if (auto* shot = dynamic_cast<Projectile*>(object)) shots.push_back(shot);
-        }
-        return shots;
-    }
+    std::vector<Projectile*> shotsInFlight() { return objectsOf<Projectile>(field()); }
 };
 
 TEST_F(ProjectileTest, ConstructionAimsAndTimesTheShot)

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/Canvas.h"
+#include "units/Renderer.h"
 #include "world/Battlefield.h"
 
 class Soldier;
@@ -12,6 +15,17 @@ class Base;
 // Starts the graphics library with no screen (once per process) at 16-bit colour, so that
 // memory bitmaps and makecol work in tests.
 void ensureHeadlessAllegro();
+
+// The objects of class T in the field's object list, in list order.
+template <class T>
+std::vector<T*> objectsOf(const Battlefield& field)
+{
+    std::vector<T*> found;
+    for (Renderer* object : field.objects) {
+        if (auto* match = dynamic_cast<T*>(object)) found.push_back(match);
+    }
+    return found;
+}
 
 // A fresh, flat, empty battlefield and a 1280 x 1024 memory back buffer, installed as the
 // program's world and canvas for the length of one test. rand() is seeded with a fixed value.

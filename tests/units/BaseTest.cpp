@@ -14,11 +14,7 @@ using BaseTest = WorldTest;
 
 std::vector<Projectile*> shotsIn(Battlefield& field)
 {
-    std::vector<Projectile*> shots;
-    for (Renderer* object : field.objects) {
-        if (auto* shot = dynamic_cast<Projectile*>(object)) shots.push_back(shot);
-    }
-    return shots;
+    return objectsOf<Projectile>(field);
 }
 
 // (40, 3) has its centre at (648, 56): a box (643, 56)-(653, 61) under a roof peaking at (648, 51),

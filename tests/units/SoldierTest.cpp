@@ -13,11 +13,7 @@ using SoldierTest = WorldTest;
 
 std::vector<Projectile*> shotsIn(Battlefield& field)
 {
-    std::vector<Projectile*> shots;
-    for (Renderer* object : field.objects) {
-        if (auto* shot = dynamic_cast<Projectile*>(object)) shots.push_back(shot);
-    }
-    return shots;
+    return objectsOf<Projectile>(field);
 }
 
 void expectAt(const Entity& unit, int x, int y)

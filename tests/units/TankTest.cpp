@@ -15,11 +15,7 @@ using TankTest = WorldTest;
 // The effects in the object list, in list order (units are skipped).
 std::vector<Particle*> effectsIn(Battlefield& field)
 {
-    std::vector<Particle*> effects;
-    for (Renderer* object : field.objects) {
-        if (auto* effect = dynamic_cast<Particle*>(object)) effects.push_back(effect);
-    }
-    return effects;
+    return objectsOf<Particle>(field);
 }
 
 // The tank at (10, 10) thinks every 10 updates. Its enemy three rows below is seen at the
