@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Canvas.h"
+#include "app/FrameRender.h"
+#include "gfx/Canvas.h"
 #include "app/FrameLoop.h"
 #include "app/HeadlessBattle.h"
 #include "world/Battlefield.h"

@@ -4,7 +4,8 @@
 
 #include <sstream>
 
-#include "app/Canvas.h"
+#include "app/FrameRender.h"
+#include "gfx/Canvas.h"
 #include "app/Deployment.h"
 #include "world/Battlefield.h"
 

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/Canvas.h"
+#include "app/Display.h"
+#include "gfx/Canvas.h"
 #include "app/Deployment.h"
 #include "app/FrameLoop.h"
 #include "app/UnitCounts.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/Canvas.h"
+#include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 
 Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, int speedSpread, int fade, int style,
@@ -50,9 +50,4 @@ void Particle::draw() const
              static_cast<int>(position.x + velocity.x), static_cast<int>(position.y + velocity.y),
              makecol(colour.r, colour.g, colour.b));
     }
-}
-
-void fillBox(int x1, int y1, int x2, int y2, int r, int g, int b)
-{
-    fillCanvasBox(x1, y1, x2, y2, makecol(r, g, b));
 }

@@ -29,6 +29,3 @@ public:
     Vec2 velocity;  // pixels per frame
     int style;      // kStyleDot, kStyleStreak, anything else is invisible
 };
-
-// Fills the box with corners (x1, y1) and (x2, y2), both included, in the back buffer.
-void fillBox(int x1, int y1, int x2, int y2, int r, int g, int b);

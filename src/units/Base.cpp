@@ -2,7 +2,7 @@
 
 #include <allegro.h>
 
-#include "app/Canvas.h"
+#include "gfx/Canvas.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "app/Canvas.h"
+#include "gfx/Canvas.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Canvas.h"
+#include "app/FrameRender.h"
+#include "gfx/Canvas.h"
 #include "app/Deployment.h"
 #include "app/FrameLoop.h"
 #include "effects/Particle.h"

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/Canvas.h"
+#include "gfx/Canvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
 

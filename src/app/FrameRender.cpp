@@ -1,60 +1,22 @@
-#include "app/Canvas.h"
+#include "app/FrameRender.h"
 
 #include <allegro.h>
 
+#include "gfx/Canvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
 
 namespace {
-Canvas* theCanvas = nullptr;
 constexpr int kGameOverTextY = 512;
 constexpr int kExitHintY = 992;
 }  // namespace
 
-Canvas* getCanvas()
-{
-    if (theCanvas != nullptr) return theCanvas;
-    set_color_depth(kColourDepth);
-    if (set_gfx_mode(GFX_AUTODETECT, kScreenWidth, kScreenHeight, 0, 0) != 0) return nullptr;
-    theCanvas = new Canvas();
-    theCanvas->backBuffer = create_bitmap(SCREEN_W, SCREEN_H);
-    return theCanvas;
-}
-
-void destroyCanvas()
-{
-    if (theCanvas == nullptr) return;
-    if (theCanvas->backBuffer != nullptr) destroy_bitmap(theCanvas->backBuffer);
-    delete theCanvas;
-    theCanvas = nullptr;
-}
-
-Canvas* installCanvas(Canvas* canvas)
-{
-    Canvas* previous = theCanvas;
-    theCanvas = canvas;
-    return previous;
-}
-
-BITMAP* backBuffer()
-{
-    return theCanvas->backBuffer;
-}
-
-void fillSoldierTriangle(int px, int py, int s, int r, int g, int b)
-{
-    theCanvas->shapes.fillTriangle(theCanvas->backBuffer, px, py, s, makecol(r, g, b));
-}
-
-void fillCanvasBox(int x1, int y1, int x2, int y2, int colour)
-{
-    theCanvas->shapes.fillBox(theCanvas->backBuffer, x1, y1, x2, y2, colour);
-}
-
 void renderFrame()
 {
     const Battlefield& field = *getBattlefield();
-    theCanvas->terrain.drawInto(backBuffer(), field);  // black, then the terrain
+    // The heights never change during a battle: the terrain is painted once per terrain and
+    // each frame starts with a copy of it.
+    currentCanvas()->background.drawInto(*currentCanvas(), field.terrainStamp(), [&field] { drawTerrain(field); });
     for (const Renderer* object : field.objects) object->draw();
     drawHud(field);
 }

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "app/ShapeSpans.h"
+#include "gfx/ShapeSpans.h"
 #include "support/TestWorld.h"
 
 namespace {

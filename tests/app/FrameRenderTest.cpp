@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/Canvas.h"
+#include "app/FrameRender.h"
+#include "gfx/Canvas.h"
 #include "support/TestWorld.h"
 #include "units/Renderer.h"
 
@@ -44,11 +45,11 @@ public:
     int getType() const override { return kTypeEffect; }
 };
 
-using CanvasTest = WorldTest;
+using FrameRenderTest = WorldTest;
 
 }  // namespace
 
-TEST_F(CanvasTest, TerrainIsShadedSixteenGreysPerLevel)
+TEST_F(FrameRenderTest, TerrainIsShadedSixteenGreysPerLevel)
 {
     struct {
         int x, y, h, grey;
@@ -71,7 +72,7 @@ TEST_F(CanvasTest, TerrainIsShadedSixteenGreysPerLevel)
     }
 }
 
-TEST_F(CanvasTest, LaterCellWinsOnSharedEdges)
+TEST_F(FrameRenderTest, LaterCellWinsOnSharedEdges)
 {
     // Cells are drawn column by column, top to bottom within a column.
     field().setHeight(3, 4, 5);  // grey 80, box 48..64 x 64..80
@@ -90,7 +91,7 @@ TEST_F(CanvasTest, LaterCellWinsOnSharedEdges)
     }
 }
 
-TEST_F(CanvasTest, EveryFrameShowsTheTerrainAsItIsNow)
+TEST_F(FrameRenderTest, EveryFrameShowsTheTerrainAsItIsNow)
 {
     field().setHeight(5, 5, 3);
     renderFrame();
@@ -112,7 +113,7 @@ TEST_F(CanvasTest, EveryFrameShowsTheTerrainAsItIsNow)
     EXPECT_EQ(pixel(104, 104), colourValue(240, 240, 240));
 }
 
-TEST_F(CanvasTest, ExitHintIsCentredAtTheBottomOnEveryFrame)
+TEST_F(FrameRenderTest, ExitHintIsCentredAtTheBottomOnEveryFrame)
 {
     BITMAP* expected = referenceBitmap(makecol16(0, 0, 0));
     textout_ex(expected, font, kExitHint.c_str(), centredLeft(kExitHint), 992, makecol16(255, 255, 255),
@@ -126,7 +127,7 @@ TEST_F(CanvasTest, ExitHintIsCentredAtTheBottomOnEveryFrame)
     destroy_bitmap(expected);
 }
 
-TEST_F(CanvasTest, GameOverTextOnlyWhileTheFlagIsOne)
+TEST_F(FrameRenderTest, GameOverTextOnlyWhileTheFlagIsOne)
 {
     struct {
         int gameOver, eliminatedTeam;
@@ -153,7 +154,7 @@ TEST_F(CanvasTest, GameOverTextOnlyWhileTheFlagIsOne)
     }
 }
 
-TEST_F(CanvasTest, ObjectsCoverTheTerrainAndTheHudCoversObjects)
+TEST_F(FrameRenderTest, ObjectsCoverTheTerrainAndTheHudCoversObjects)
 {
     field().setHeight(0, 0, 15);
     field().setHeight(40, 32, 7);

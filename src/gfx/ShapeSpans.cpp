@@ -1,4 +1,4 @@
-#include "app/ShapeSpans.h"
+#include "gfx/ShapeSpans.h"
 
 #include <allegro.h>
 
@@ -47,7 +47,12 @@ void ShapeSpans::fillTriangle(BITMAP* target, int px, int py, int s, int colour)
         triangle(target, px - s, py + s, px, py - s, px + s, py + s, colour);
         return;
     }
-    for (const Run& run : triangleRuns(s))
+    const std::vector<Run>& runs = triangleRuns(s);
+    if (runs.empty()) {  // the rows could not be read: let the library draw it
+        triangle(target, px - s, py + s, px, py - s, px + s, py + s, colour);
+        return;
+    }
+    for (const Run& run : runs)
         fillRow(target, py - s + run.row, px - s + run.from, px - s + run.to, colour);
 }
 
@@ -59,6 +64,7 @@ const std::vector<ShapeSpans::Run>& ShapeSpans::triangleRuns(int s)
     // Let the library fill the triangle once and read back which pixels it set.
     const int side = 2 * s + 1;
     BITMAP* shape = create_bitmap_ex(8, side, side);
+    if (shape == nullptr) return runs;  // empty: tried again next time
     clear_to_color(shape, 0);
     triangle(shape, 0, 2 * s, s, 0, 2 * s, 2 * s, 1);
     for (int row = 0; row < side; ++row) {
