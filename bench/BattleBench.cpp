@@ -20,7 +20,7 @@
 #include "app/FrameRender.h"
 #include "gfx/Canvas.h"
 #include "app/FrameLoop.h"
-#include "app/HeadlessBattle.h"
+#include "app/Battle.h"
 #include "world/Battlefield.h"
 #include "world/StateDigest.h"
 
@@ -99,7 +99,7 @@ void run(const Scenario& scenario, unsigned seed, int frames)
     int gameOverFrame = -1; // the frame in which a base fell; -1 while both stand
     std::uint64_t digest = 0;
     {
-        HeadlessBattle battle(scenario.counts, seed);
+        Battle battle(scenario.counts, seed);
         Battlefield& field = battle.field();
         for (int n = 0; n < frames; ++n) {
             auto start = Clock::now();

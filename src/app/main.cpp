@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/Battle.h"
 #include "app/Display.h"
-#include "gfx/Canvas.h"
-#include "app/Deployment.h"
 #include "app/FrameLoop.h"
 #include "app/UnitCounts.h"
+#include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 
 namespace {
@@ -38,20 +38,21 @@ int failToOpenDisplay(const char* reason)
 
 int main(int argc, char** argv)
 {
-    unitCounts = parseUnitCounts(argc, argv);
+    const UnitCounts counts = parseUnitCounts(argc, argv);
     if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
     install_keyboard();
-    srand(static_cast<unsigned>(time(nullptr)));
+    const unsigned seed = static_cast<unsigned>(time(nullptr));
     if (getCanvas() == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
-    Battlefield* field = getBattlefield();
-    install_int_ex(onTimerTick, kTickPeriod);
-    reinforcementTimer = kReinforcementFrames;
-    deployArmies();
+    {
+        Battle battle(counts, seed);
+        install_int_ex(onTimerTick, kTickPeriod);
 
-    while (!key[KEY_ESC] && !closeRequested.load()) {
-        runFrame(*field, ticks, restOneMillisecond);
-        blit(backBuffer(), screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        while (!key[KEY_ESC] && !closeRequested.load()) {
+            runFrame(battle.field(), ticks, restOneMillisecond);
+            blit(backBuffer(), screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        }
+        remove_int(onTimerTick);
     }
 
     destroyCanvas();

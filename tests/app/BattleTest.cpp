@@ -1,17 +1,20 @@
 #include <allegro.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/FrameRender.h"
 #include "gfx/Canvas.h"
+#include "app/Battle.h"
 #include "app/Deployment.h"
 #include "app/FrameLoop.h"
 #include "effects/Particle.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
+#include "world/StateDigest.h"
 
 namespace {
 
@@ -71,11 +74,30 @@ class BattleTest : public WorldTest {
 protected:
     void TearDown() override
     {
-        unitCounts = UnitCounts();
         reinforcementTimer = 0;
         WorldTest::TearDown();
     }
 };
+
+// Every unit's class, team and cell in list order, and the heights: what a start decides.
+struct StartPicture {
+    std::vector<int> heights;
+    std::vector<int> units;  // team, x, y, type and health of each unit in turn
+    bool operator==(const StartPicture& o) const { return heights == o.heights && units == o.units; }
+};
+
+StartPicture pictureOf(const Battlefield& field)
+{
+    StartPicture picture;
+    for (int x = 0; x < kColumns; ++x) {
+        for (int y = 0; y < kRows; ++y) picture.heights.push_back(field.heightAt(static_cast<float>(x), static_cast<float>(y)));
+    }
+    for (const Entity* unit : field.units) {
+        picture.units.insert(picture.units.end(), {unit->team, unit->x, unit->y, unit->getType(),
+                                                   static_cast<int>(unit->health), unit->actionPeriod});
+    }
+    return picture;
+}
 
 }  // namespace
 
@@ -83,40 +105,38 @@ protected:
 // played pass by pass as the frame loop plays it, until the blue Base falls.
 TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
 {
-    srand(2024);
-    field().generateTerrain();
-    unitCounts = {200, 5, 50, 2, 50, 2};  // red riflemen, blue riflemen, red tanks, blue tanks, red snipers, ...
-    deployArmies();
+    // red riflemen, blue riflemen, red tanks, blue tanks, red snipers, blue snipers
+    Battle battle({200, 5, 50, 2, 50, 2}, 2024);
+    Battlefield& field = battle.field();
     // Close to running out, so that a wave joins the battle under way.
     reinforcementTimer = 250;
 
     int passes = 0;
     int waves = 0;
-    while (field().gameOver == 0 && passes < kMaxPasses) {
-        field().updatePass();
+    while (field.gameOver == 0 && passes < kMaxPasses) {
         const int before = reinforcementTimer;
-        countDownReinforcements(field());
+        battle.frame();
         if (reinforcementTimer > before) ++waves;
         ++passes;
     }
-    ASSERT_EQ(field().gameOver, 1) << "no Base fell in " << passes << " passes";
-    EXPECT_EQ(field().eliminatedTeam, 1);
-    for (const Entity* unit : field().units) EXPECT_FALSE(unit->getType() == kTypeBase && unit->team == 1);
+    ASSERT_EQ(field.gameOver, 1) << "no Base fell in " << passes << " passes";
+    EXPECT_EQ(field.eliminatedTeam, 1);
+    for (const Entity* unit : field.units) EXPECT_FALSE(unit->getType() == kTypeBase && unit->team == 1);
     EXPECT_EQ(waves, passes < 250 ? 0 : 1 + (passes - 250) / 3000);
 
     // Frames after the end: one due tick each, as the real loop runs them. A timer about to
     // run out shows that neither the countdown nor a wave happens any more.
     reinforcementTimer = 1;
-    const std::vector<ObjectState> frozen = snapshot(field());
-    const size_t units = field().units.size();
+    const std::vector<ObjectState> frozen = snapshot(field);
+    const size_t units = field.units.size();
     std::atomic<int> due{0};
     for (int frame = 0; frame < 30; ++frame) {
         due = 1;
-        runFrame(field(), due, [] {});
+        runFrame(field, due, [] {});
     }
     EXPECT_EQ(reinforcementTimer, 1);
-    EXPECT_EQ(field().units.size(), units);
-    EXPECT_TRUE(snapshot(field()) == frozen) << "an object changed after the game was over";
+    EXPECT_EQ(field.units.size(), units);
+    EXPECT_TRUE(snapshot(field) == frozen) << "an object changed after the game was over";
 
     // The message, centred on x 640 with its top at y 512, in red on an opaque black box.
     const std::string message = "Game Over, the Blue Team has been eliminated!";
@@ -136,4 +156,60 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
     destroy_bitmap(expected);
     EXPECT_GT(redPixels, 0);
     EXPECT_EQ(mismatches, 0);
+}
+
+// The program's start-up order, through the one place that starts a battle: the seed goes
+// in before the terrain's draws, and the terrain's draws come before any unit's. The same
+// seed gives the same battle, and a restart in place gives exactly a fresh start.
+TEST_F(BattleTest, StartsFromTheSeedTerrainFirstThenTheArmies)
+{
+    const UnitCounts counts{30, 30, 8, 8, 6, 6};
+    StartPicture expected;
+    {
+        // The order spelled out by hand on a world of its own.
+        srand(99);
+        Battlefield reference;
+        reference.generateTerrain();
+        Battlefield* previous = installBattlefield(&reference);
+        const UnitCounts savedCounts = unitCounts;
+        unitCounts = counts;
+        deployArmies();
+        expected = pictureOf(reference);
+        unitCounts = savedCounts;
+        installBattlefield(previous);
+    }
+    Battlefield* before = getBattlefield();
+    {
+        Battle battle(counts, 99);
+        EXPECT_EQ(getBattlefield(), &battle.field());
+        EXPECT_EQ(reinforcementTimer, kReinforcementFrames);
+        EXPECT_EQ(battle.seed(), 99u);
+        EXPECT_TRUE(pictureOf(battle.field()) == expected);
+        EXPECT_EQ(battle.field().units.size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
+    }
+    EXPECT_EQ(getBattlefield(), before) << "the world in force before the battle comes back";
+}
+
+TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)
+{
+    const UnitCounts counts{40, 40, 10, 10, 10, 10};
+    std::uint64_t fresh = 0;
+    StartPicture freshStart;
+    {
+        Battle battle(counts, 8);
+        freshStart = pictureOf(battle.field());
+        for (int n = 0; n < 400; ++n) battle.frame();
+        fresh = stateDigest(battle.field());
+    }
+    Battle battle(counts, 7);
+    for (int n = 0; n < 150; ++n) battle.frame();
+    const StartPicture seven = pictureOf(battle.field());
+    battle.restart(8);
+    EXPECT_EQ(battle.seed(), 8u);
+    EXPECT_EQ(getBattlefield(), &battle.field());
+    EXPECT_EQ(reinforcementTimer, kReinforcementFrames);
+    EXPECT_TRUE(pictureOf(battle.field()) == freshStart);
+    EXPECT_FALSE(pictureOf(battle.field()) == seven) << "seeds 7 and 8 should not give the same start";
+    for (int n = 0; n < 400; ++n) battle.frame();
+    EXPECT_EQ(stateDigest(battle.field()), fresh);
 }

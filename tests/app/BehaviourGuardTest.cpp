@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/HeadlessBattle.h"
+#include "app/Battle.h"
 #include "world/Battlefield.h"
 #include "world/StateDigest.h"
 
@@ -40,7 +40,7 @@ TEST(BehaviourGuard, SeededBattlesEndInTheRecordedState)
         {"crowded start zones", crowded(), 11, 3200, 0xcd63cd39f0ce6b74ull},
     };
     for (const GuardCase& c : cases) {
-        HeadlessBattle battle(c.counts, c.seed);
+        Battle battle(c.counts, c.seed);
         for (int n = 0; n < c.passes; ++n) battle.frame();
         EXPECT_EQ(stateDigest(battle.field()), c.digest) << c.name << ": 0x" << std::hex << stateDigest(battle.field());
     }

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/FrameLoop.h"
-#include "app/HeadlessBattle.h"
+#include "app/Battle.h"
 #include "world/Battlefield.h"
 #include "world/WorldInvariants.h"
 
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     // still going; a fallen base freezes a battle, so a frozen one is not counted.
     for (unsigned seed = 1; passes < wanted; ++seed) {
         ++battles;
-        HeadlessBattle battle(full, seed);
+        Battle battle(full, seed);
         Battlefield& field = battle.field();
         while (passes < wanted && field.gameOver == 0) {
             battle.frame();

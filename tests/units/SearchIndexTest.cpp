@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/HeadlessBattle.h"
+#include "app/Battle.h"
 #include "units/Entity.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
@@ -16,7 +16,7 @@ TEST(SearchIndex, FastSearchesAgreeWithTheLongWalksThroughoutABattle)
     crowded.redSoldiers = crowded.blueSoldiers = 700;
     crowded.redTanks = crowded.blueTanks = 200;
     crowded.redSnipers = crowded.blueSnipers = 200;
-    HeadlessBattle battle(crowded, 5);
+    Battle battle(crowded, 5);
     Battlefield& field = battle.field();
 
     int enemiesFound = 0;

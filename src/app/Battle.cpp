@@ -1,0 +1,43 @@
+#include "app/Battle.h"
+
+#include <cstdlib>
+
+#include "app/Deployment.h"
+#include "app/FrameLoop.h"
+#include "world/Battlefield.h"
+
+Battle::Battle(const UnitCounts& counts, unsigned seed)
+    : counts_(counts), previousField_(installBattlefield(nullptr)), previousCounts_(unitCounts)
+{
+    unitCounts = counts;
+    start(seed);
+}
+
+Battle::~Battle()
+{
+    installBattlefield(previousField_);
+    unitCounts = previousCounts_;
+}
+
+void Battle::restart(unsigned seed)
+{
+    start(seed);
+}
+
+void Battle::start(unsigned seed)
+{
+    seed_ = seed;
+    srand(seed);  // before the terrain: the hills are the first draws of a battle
+    auto field = std::make_unique<Battlefield>();
+    field->generateTerrain();
+    installBattlefield(field.get());
+    field_ = std::move(field);  // the battle that ended, if any, is destroyed here
+    reinforcementTimer = kReinforcementFrames;
+    deployArmies();  // the units' draws follow the terrain's
+}
+
+void Battle::frame()
+{
+    field_->updatePass();
+    countDownReinforcements(*field_);
+}
