@@ -22,7 +22,7 @@
 #include "app/FrameLoop.h"
 #include "app/Battle.h"
 #include "world/Battlefield.h"
-#include "world/StateDigest.h"
+#include "app/StateDigest.h"
 
 namespace {
 

@@ -34,9 +34,9 @@ public:
 private:
     void start(unsigned seed);
 
-    UnitCounts counts_;                  // the armies of every battle started here
-    unsigned seed_ = 0;                  // the seed of the battle under way
-    std::unique_ptr<Battlefield> field_; // the battle under way, installed as the world
-    Battlefield* previousField_;         // the world installed before the first battle
-    UnitCounts previousCounts_;          // the counts in force before the first battle
+    UnitCounts counts_;                   // the armies of every battle started here
+    unsigned seed_ = 0;                   // the seed of the battle under way
+    std::unique_ptr<Battlefield> field_;  // the battle under way, installed as the world
+    Battlefield* previousField_;          // the world installed before the first battle
+    UnitCounts previousCounts_;           // the counts in force before the first battle
 };

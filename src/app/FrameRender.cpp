@@ -51,14 +51,13 @@ void drawHud(const Battlefield& field)
 std::string teamName(int team)
 {
     switch (team) {
-    case 0: return "Red Team";
-    case 1: return "Blue Team";
-    default: return "";
+        case 0: return "Red Team";
+        case 1: return "Blue Team";
+        default: return "";
     }
 }
 
 void drawCentredText(const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG, int bgB)
 {
-    textout_centre_ex(backBuffer(), font, text.c_str(), kHudCentreX, y, makecol(fgR, fgG, fgB),
-                      makecol(bgR, bgG, bgB));
+    textout_centre_ex(backBuffer(), font, text.c_str(), kHudCentreX, y, makecol(fgR, fgG, fgB), makecol(bgR, bgG, bgB));
 }

@@ -52,8 +52,7 @@ void ShapeSpans::fillTriangle(BITMAP* target, int px, int py, int s, int colour)
         triangle(target, px - s, py + s, px, py - s, px + s, py + s, colour);
         return;
     }
-    for (const Run& run : runs)
-        fillRow(target, py - s + run.row, px - s + run.from, px - s + run.to, colour);
+    for (const Run& run : runs) fillRow(target, py - s + run.row, px - s + run.from, px - s + run.to, colour);
 }
 
 const std::vector<ShapeSpans::Run>& ShapeSpans::triangleRuns(int s)

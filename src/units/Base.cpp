@@ -29,10 +29,9 @@ void Base::update()
 
 void Base::think()
 {
-    target = findNearestEnemy(*this, static_cast<int>(range));
-    setMode(target != nullptr ? kModeEngage : kModeAdvance);
+    setTarget(findNearestEnemy(*this, static_cast<int>(range)));
+    setMode(target() != nullptr ? kModeEngage : kModeAdvance);
     if (mode == kModeEngage) fire();
-    noteFightState();
 }
 
 void Base::fire()

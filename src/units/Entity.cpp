@@ -50,19 +50,48 @@ void Entity::update()
 void Entity::setMode(int newMode)
 {
     mode = newMode;
-    if (newMode != kModeTravel) {
-        // Entering travel keeps the order the caller has just written.
-        travelReason = kTravelNone;
-        travelSteps = 0;
-        destination = Vec2();
-    }
+    // Entering travel keeps the order that comes with it.
+    if (newMode != kModeTravel) endTravelOrder();
     colour = modeColour(team, newMode);
+}
+
+bool Entity::inFight() const
+{
+    return target_ != nullptr || (travelSteps_ > 0 && travelReason_ == kTravelAnswerFire);
+}
+
+void Entity::setTarget(Entity* enemy)
+{
+    target_ = enemy;
+    noteFightState();
+}
+
+void Entity::giveTravelOrder(Vec2 cell, int reason, int steps)
+{
+    destination_ = cell;
+    setMode(kModeTravel);
+    travelReason_ = reason;
+    travelSteps_ = steps;
+    noteFightState();
+}
+
+void Entity::takeTravelStep()
+{
+    if (travelSteps_ > 0) --travelSteps_;
+    noteFightState();
+}
+
+void Entity::endTravelOrder()
+{
+    travelReason_ = kTravelNone;
+    travelSteps_ = 0;
+    destination_ = Vec2();
     noteFightState();
 }
 
 void Entity::noteFightState()
 {
-    if (serial != 0) getBattlefield()->noteFightState(this);
+    if (home_ != nullptr) home_->noteFightState(this);
 }
 
 void Entity::unitUpdate()
@@ -82,10 +111,7 @@ void Entity::advance()
     const Vec2 fight = findAllyFight(*getBattlefield(), *this);
     if (fight.isSet()) {
         // The order is only given in this step; the walk starts with the next one.
-        destination = fight;
-        setMode(kModeTravel);
-        travelReason = kTravelJoinFight;
-        travelSteps = 5;
+        giveTravelOrder(fight, kTravelJoinFight, 5);
     } else if (goal.isSet()) {
         moveTowards(goal);
     }
@@ -101,14 +127,14 @@ void Entity::shootAtTarget(int shotSize, int speed)
 {
     getBattlefield()->addObject(new Projectile(this, damage, shotSize, 255, 255, 0, speed,
                                                static_cast<float>(cellCentre(x)), static_cast<float>(cellCentre(y)),
-                                               static_cast<float>(cellCentre(target->x)),
-                                               static_cast<float>(cellCentre(target->y))));
+                                               static_cast<float>(cellCentre(target_->x)),
+                                               static_cast<float>(cellCentre(target_->y))));
 }
 
 bool Entity::inRange(int cx, int cy) const
 {
-    const float dx = static_cast<float>(target->x - cx);
-    const float dy = static_cast<float>(target->y - cy);
+    const float dx = static_cast<float>(target_->x - cx);
+    const float dy = static_cast<float>(target_->y - cy);
     return dx * dx + dy * dy <= range * range;
 }
 
@@ -120,11 +146,8 @@ void Entity::takeDamage(const Entity* attacker, float amount)
     health = health - damageFactor * amount;
 
     // A shot whose shooter has already fallen leaves nobody to answer: no reaction then.
-    if (target == nullptr && attacker != nullptr) {
-        destination = {static_cast<float>(attacker->x), static_cast<float>(attacker->y)};
-        setMode(kModeTravel);
-        travelReason = kTravelAnswerFire;
-        travelSteps = 10;
+    if (target_ == nullptr && attacker != nullptr) {
+        giveTravelOrder({static_cast<float>(attacker->x), static_cast<float>(attacker->y)}, kTravelAnswerFire, 10);
     }
 
     const float px = static_cast<float>(cellCentre(x));
@@ -143,5 +166,4 @@ void Entity::takeDamage(const Entity* attacker, float amount)
             field->addObject(new Particle(lifetime, 2, r, 0, 0, 1, 5, 20, 0, px, py));
         }
     }
-    noteFightState();
 }

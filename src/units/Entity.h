@@ -3,6 +3,8 @@
 #include "units/Renderer.h"
 #include "units/Vec2.h"
 
+class Battlefield;
+
 // AI modes of a unit.
 constexpr int kModeAdvance = 0;
 constexpr int kModeEngage = 1;
@@ -33,7 +35,20 @@ public:
     void unitUpdate();                                      // death check and decision rhythm
     void takeDamage(const Entity* attacker, float amount);  // attacker null: shooter already gone
     bool inRange(int cx, int cy) const;                     // target within range of cell (cx, cy)
-    void noteFightState();  // target or travel order changed: tell the battlefield's index
+
+    // ---- fight state ----
+    // Whether a unit is in a fight (engaged, or travelling to answer fire) is indexed by the
+    // battlefield it stands on, for the searches of its allies. These fields change only
+    // through the operations below, which keep that index right themselves.
+    Entity* target() const { return target_; }
+    int travelSteps() const { return travelSteps_; }
+    Vec2 destination() const { return destination_; }
+    int travelReason() const { return travelReason_; }
+    bool inFight() const;                                    // engaged, or answering fire with steps left
+    void setTarget(Entity* enemy);                           // engage (null: disengage)
+    void giveTravelOrder(Vec2 cell, int reason, int steps);  // enter travel mode with this order
+    void takeTravelStep();                                   // one step of the order used up
+    void endTravelOrder();                                   // no order: reason none, no steps, no destination
 
 protected:
     // ---- steps shared by the unit classes ----
@@ -43,23 +58,32 @@ protected:
 
 public:
     // ---- unit record ----
-    int team;                        // 0 red, 1 blue
-    int travelSteps = 0;             // steps left of the travel order
-    Vec2 goal;                       // objective cell, the enemy base
-    Vec2 destination;                // cell of the travel order
-    int travelReason = kTravelNone;  // why the unit travels
-    Entity* target = nullptr;        // enemy currently engaged, not owned
-    float health = 0.0f;             // hit points; dead at 0 or below
-    float size = 0.0f;               // half-size in pixels for drawing
-    float damage = 0.0f;             // damage carried by each shot
-    float range = 0.0f;              // detection and firing range in cells
-    int actionPeriod = 0;            // updates between two decision steps
-    int actionCountdown = 0;         // updates left until the next decision step
-    int mode = kModeAdvance;         // AI mode
+    int team;                 // 0 red, 1 blue
+    Vec2 goal;                // objective cell, the enemy base
+    float health = 0.0f;      // hit points; dead at 0 or below
+    float size = 0.0f;        // half-size in pixels for drawing
+    float damage = 0.0f;      // damage carried by each shot
+    float range = 0.0f;       // detection and firing range in cells
+    int actionPeriod = 0;     // updates between two decision steps
+    int actionCountdown = 0;  // updates left until the next decision step
+    int mode = kModeAdvance;  // AI mode
+
+    unsigned long serial() const { return serial_; }  // registration order; 0 while not on the grid
+
+private:
+    friend class Battlefield;  // keeps the bookkeeping below
+    void noteFightState();     // tells the battlefield's index after any change of the fight state
+
+    // ---- fight state ----
+    int travelSteps_ = 0;             // steps left of the travel order
+    Vec2 destination_;                // cell of the travel order
+    int travelReason_ = kTravelNone;  // why the unit travels
+    Entity* target_ = nullptr;        // enemy currently engaged, not owned
 
     // ---- bookkeeping of the battlefield ----
-    unsigned long serial = 0;   // registration order; 0 while not on the grid
-    bool inFightIndex = false;  // marked in the battlefield's fight cells
+    Battlefield* home_ = nullptr;  // the battlefield the unit stands on; null while not on one
+    unsigned long serial_ = 0;     // registration order; 0 while not on the grid
+    bool inFightIndex_ = false;    // marked in the battlefield's fight cells
 };
 
 // Team colours and colour arithmetic shared by every unit.

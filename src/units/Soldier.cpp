@@ -30,7 +30,7 @@ void Soldier::think()
     } else if (mode == kModeEngage) {
         setMode(kModeAdvance);
     }
-    target = enemy;
+    setTarget(enemy);
 
     switch (mode) {
         case kModeAdvance: advance(); break;
@@ -43,16 +43,15 @@ void Soldier::think()
             break;
         }
         case kModeTravel:
-            if (destination.isSet() && travelSteps != 0) {
-                moveTowards(destination);
-                if (travelSteps > 0) --travelSteps;
+            if (destination().isSet() && travelSteps() != 0) {
+                moveTowards(destination());
+                takeTravelStep();
             } else {
                 setMode(kModeAdvance);
             }
             break;
         default: break;
     }
-    noteFightState();
 }
 
 void Soldier::fire()

@@ -30,15 +30,15 @@ void Tank::think()
     if (mode == kModeAdvance || mode == kModeTravel) {
         if (Entity* enemy = findNearestEnemy(*this, static_cast<int>(range))) {
             setMode(kModeEngage);
-            target = enemy;
+            setTarget(enemy);
         }
     }
 
     switch (mode) {
         case kModeAdvance: advance(); break;
         case kModeEngage:
-            if (target != nullptr) {
-                aimPoint = {static_cast<float>(target->x), static_cast<float>(target->y)};
+            if (target() != nullptr) {
+                aimPoint = {static_cast<float>(target()->x), static_cast<float>(target()->y)};
                 aimCountdown = kAimSteps;
                 setMode(kModeBombard);
             } else {
@@ -46,9 +46,9 @@ void Tank::think()
             }
             break;
         case kModeTravel:
-            if (destination.isSet() && travelSteps > 0) {
-                moveTowards(destination);
-                --travelSteps;
+            if (destination().isSet() && travelSteps() > 0) {
+                moveTowards(destination());
+                takeTravelStep();
             } else {
                 setMode(kModeAdvance);
             }
@@ -67,7 +67,6 @@ void Tank::think()
             break;
         default: break;
     }
-    noteFightState();
 }
 
 void Tank::fire()

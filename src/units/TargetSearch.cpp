@@ -100,7 +100,7 @@ Vec2 findFiringPosition(const Entity& unit)
         const float cx = static_cast<float>(unit.x) + offset.dx;
         const float cy = static_cast<float>(unit.y) + offset.dy;
         if (cx < 0 || cy < 0 || cx >= kColumns || cy >= kRows) continue;
-        if (unit.target != nullptr && !unit.inRange(static_cast<int>(cx), static_cast<int>(cy))) continue;
+        if (unit.target() != nullptr && !unit.inRange(static_cast<int>(cx), static_cast<int>(cy))) continue;
         if (field.occupantAt(cx, cy) != nullptr) continue;
         const int h = field.heightAt(cx, cy);
         if (h <= bestHeight) continue;
@@ -119,14 +119,14 @@ Vec2 findAllyFightByWalk(const Battlefield& field, const Entity& unit)
         const float dx = static_cast<float>(u->x - unit.x);
         const float dy = static_cast<float>(u->y - unit.y);
         const float d = dx * dx + dy * dy;
-        if (u->getType() == kTypeBase && u->target != nullptr) {
-            return {static_cast<float>(u->target->x), static_cast<float>(u->target->y)};  // a base under attack wins
+        if (u->getType() == kTypeBase && u->target() != nullptr) {
+            return {static_cast<float>(u->target()->x), static_cast<float>(u->target()->y)};  // a base under attack wins
         }
-        const bool answeringFire = u->travelSteps > 0 && u->travelReason == kTravelAnswerFire;
-        if ((u->target != nullptr || answeringFire) && d < best) {
+        const bool answeringFire = u->travelSteps() > 0 && u->travelReason() == kTravelAnswerFire;
+        if ((u->target() != nullptr || answeringFire) && d < best) {
             best = d;
-            result = u->target != nullptr ? Vec2{static_cast<float>(u->target->x), static_cast<float>(u->target->y)}
-                                          : u->destination;
+            result = u->target() != nullptr ? Vec2{static_cast<float>(u->target()->x), static_cast<float>(u->target()->y)}
+                                          : u->destination();
         }
     }
     return result;
@@ -138,7 +138,7 @@ Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
     if (fights == nullptr) return findAllyFightByWalk(field, unit);
     // An ally base under attack wins whatever else is found.
     for (const Entity* base : field.bases()) {
-        if (base != &unit && base->team == unit.team && base->target != nullptr) return cellOf(*base->target);
+        if (base != &unit && base->team == unit.team && base->target() != nullptr) return cellOf(*base->target());
     }
     // The nearest ally in a fight: in each row only the nearest marked cell on either side can
     // be the nearest of the row; equal distances go to the ally registered first, as in a walk
@@ -153,10 +153,10 @@ Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
         const float dx = static_cast<float>(column - unit.x);
         const float dy = static_cast<float>(row - unit.y);
         const float d = dx * dx + dy * dy;
-        if (d < best || (d == best && ally->serial < bestSerial)) {
+        if (d < best || (d == best && ally->serial() < bestSerial)) {
             best = d;
-            bestSerial = ally->serial;
-            result = ally->target != nullptr ? cellOf(*ally->target) : ally->destination;
+            bestSerial = ally->serial();
+            result = ally->target() != nullptr ? cellOf(*ally->target()) : ally->destination();
         }
     };
     for (int row = 0; row < kRows; ++row) {

@@ -48,13 +48,6 @@ Battlefield::~Battlefield()
     for (Renderer* object : objects) delete object;
 }
 
-namespace {
-bool inFight(const Entity& unit)
-{
-    return unit.target != nullptr || (unit.travelSteps > 0 && unit.travelReason == kTravelAnswerFire);
-}
-}  // namespace
-
 // ---- terrain ----
 
 void Battlefield::generateTerrain()
@@ -137,7 +130,7 @@ void Battlefield::moveEntity(Entity* entity, float x, float y)
     if (indexedTeam(entity->team)) {
         teamCells_[entity->team].clear(entity->x, entity->y);
         teamCells_[entity->team].set(nx, ny);
-        if (entity->inFightIndex) {
+        if (entity->inFightIndex_) {
             fightCells_[entity->team].clear(entity->x, entity->y);
             fightCells_[entity->team].set(nx, ny);
         }
@@ -163,10 +156,12 @@ const CellMask* Battlefield::fightCells(int team) const
 
 void Battlefield::noteFightState(Entity* unit)
 {
-    if (unit->serial == 0 || unit->queued || !indexedTeam(unit->team)) return;  // not on the grid
-    const bool fighting = inFight(*unit);
-    if (fighting == unit->inFightIndex) return;
-    unit->inFightIndex = fighting;
+    // A unit queued for removal stays in the unit list until the sweep, and the searches still
+    // count it there: its fight state is indexed like any other's until it leaves the grid.
+    if (unit->home_ != this || !indexedTeam(unit->team)) return;
+    const bool fighting = unit->inFight();
+    if (fighting == unit->inFightIndex_) return;
+    unit->inFightIndex_ = fighting;
     if (fighting) {
         fightCells_[unit->team].set(unit->x, unit->y);
     } else {
@@ -185,7 +180,8 @@ Entity* Battlefield::registerUnit(Entity* entity)
         return nullptr;
     }
     occupant[x][y] = entity;
-    entity->serial = ++nextSerial_;
+    entity->home_ = this;
+    entity->serial_ = ++nextSerial_;
     if (indexedTeam(entity->team)) {
         teamCells_[entity->team].set(x, y);
     } else {
@@ -242,10 +238,7 @@ void Battlefield::removalSweep()
     if (unitRemoved) {
         // Nobody may keep pointing at a unit that is about to be destroyed.
         for (Entity* unit : units) {
-            if (unit->target != nullptr && unit->target->queued) {
-                unit->target = nullptr;
-                noteFightState(unit);
-            }
+            if (unit->target() != nullptr && unit->target()->queued) unit->setTarget(nullptr);
         }
         for (Renderer* object : objects) object->forgetRemovedUnits();
         bases_.erase(std::remove_if(bases_.begin(), bases_.end(), [](const Entity* b) { return b->queued; }),
@@ -263,9 +256,10 @@ void Battlefield::unregisterUnit(Entity* entity)
     if (occupant[entity->x][entity->y] == entity) occupant[entity->x][entity->y] = nullptr;
     if (indexedTeam(entity->team)) {
         teamCells_[entity->team].clear(entity->x, entity->y);
-        if (entity->inFightIndex) fightCells_[entity->team].clear(entity->x, entity->y);
+        if (entity->inFightIndex_) fightCells_[entity->team].clear(entity->x, entity->y);
     } else {
         --unindexedUnits_;
     }
-    entity->inFightIndex = false;
+    entity->inFightIndex_ = false;
+    entity->home_ = nullptr;
 }

@@ -49,11 +49,11 @@ public:
     // The cells of a team's units that are engaged or answering fire; null as above.
     const CellMask* fightCells(int team) const;
     const std::vector<Entity*>& bases() const { return bases_; }  // in registration order
-    // A unit's target or travel order changed: keeps fightCells true. The units' own code
-    // calls it; code that writes those fields directly must call it too.
-    void noteFightState(Entity* unit);
 
 private:
+    friend class Entity;                // reports every change of a unit's fight state
+    void noteFightState(Entity* unit);  // keeps fightCells true for one unit
+
     void removalSweep();
     void unregisterUnit(Entity* entity);
     static bool insideGrid(float x, float y);

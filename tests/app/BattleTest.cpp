@@ -14,7 +14,7 @@
 #include "effects/Particle.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
-#include "world/StateDigest.h"
+#include "app/StateDigest.h"
 
 namespace {
 
@@ -52,11 +52,11 @@ std::vector<ObjectState> snapshot(const Battlefield& field)
             s.health = unit->health;
             s.countdown = unit->actionCountdown;
             s.mode = unit->mode;
-            s.target = unit->target;
+            s.target = unit->target();
             s.goalX = unit->goal.x;
             s.goalY = unit->goal.y;
-            s.destX = unit->destination.x;
-            s.destY = unit->destination.y;
+            s.destX = unit->destination().x;
+            s.destY = unit->destination().y;
         }
         if (const auto* effect = dynamic_cast<const Particle*>(object)) {
             s.lifetime = effect->lifetime;

@@ -10,7 +10,7 @@
 
 #include "app/Battle.h"
 #include "world/Battlefield.h"
-#include "world/StateDigest.h"
+#include "app/StateDigest.h"
 
 namespace {
 

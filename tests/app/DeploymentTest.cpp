@@ -159,10 +159,10 @@ void expectDrawnUnit(const Entity* unit, const Drawn& drawn)
     EXPECT_EQ(unit->size, float(drawn.size));
     EXPECT_EQ(unit->damage, 10.0f);
     EXPECT_EQ(unit->mode, 0);
-    EXPECT_EQ(unit->target, nullptr);
-    EXPECT_EQ(unit->travelSteps, 0);
-    EXPECT_EQ(unit->travelReason, 0);
-    EXPECT_FALSE(unit->destination.isSet());
+    EXPECT_EQ(unit->target(), nullptr);
+    EXPECT_EQ(unit->travelSteps(), 0);
+    EXPECT_EQ(unit->travelReason(), 0);
+    EXPECT_FALSE(unit->destination().isSet());
     expectGoalOfTeam(*unit);
     if (const auto* tank = dynamic_cast<const Tank*>(unit)) {
         EXPECT_EQ(tank->health, 250.0f);

@@ -156,8 +156,8 @@ TEST_F(ProjectileTest, FliesThroughFriendsAndHitsTheFirstEnemy)
     EXPECT_FLOAT_EQ(second->health, 100.0f);
     // The victim had no target, so it turns towards the shooter's cell.
     EXPECT_EQ(first->mode, kModeTravel);
-    EXPECT_FLOAT_EQ(first->destination.x, 10.0f);
-    EXPECT_FLOAT_EQ(first->destination.y, 10.0f);
+    EXPECT_FLOAT_EQ(first->destination().x, 10.0f);
+    EXPECT_FLOAT_EQ(first->destination().y, 10.0f);
 }
 
 TEST_F(ProjectileTest, HitOnTheLastFrameIsCountedOnce)
@@ -215,9 +215,9 @@ TEST_F(ProjectileTest, ShotOfAFallenShooterStillHitsAndNobodyAnswers)
     EXPECT_EQ(pass, 12);
     EXPECT_FLOAT_EQ(victim->health, 94.0f);  // 10 damage on height 12
     EXPECT_EQ(victim->mode, kModeAdvance);
-    EXPECT_FALSE(victim->destination.isSet());
-    EXPECT_EQ(victim->travelReason, kTravelNone);
-    EXPECT_EQ(victim->travelSteps, 0);
+    EXPECT_FALSE(victim->destination().isSet());
+    EXPECT_EQ(victim->travelReason(), kTravelNone);
+    EXPECT_EQ(victim->travelSteps(), 0);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "app/FrameLoop.h"
 #include "app/Battle.h"
 #include "world/Battlefield.h"
-#include "world/WorldInvariants.h"
+#include "app/WorldInvariants.h"
 
 namespace {
 constexpr size_t kObjectBound = 60000;  // far above any real battle; a leak of effects crosses it

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "app/WorldInvariants.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
@@ -32,6 +33,9 @@ void WorldTest::SetUp()
 
 void WorldTest::TearDown()
 {
+    // Whatever the test did, the world's indexes must still agree with the world.
+    EXPECT_EQ(findIndexViolation(*field_), "") << "at the end of the test";
+    EXPECT_EQ(findSearchDisagreement(*field_), "") << "at the end of the test";
     installBattlefield(previousField_);
     delete field_;
     installCanvas(previousCanvas_);

@@ -49,10 +49,10 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
 {
     Base* base = placeBase(0, 40, 3);
     Soldier* enemy = placeSoldier(1, 40, 29);
-    base->target = enemy;  // a stale target is replaced by whatever the search finds
+    base->setTarget(enemy);  // a stale target is replaced by whatever the search finds
 
     base->think();
-    EXPECT_EQ(base->target, nullptr);
+    EXPECT_EQ(base->target(), nullptr);
     EXPECT_EQ(base->mode, kModeAdvance);
     EXPECT_TRUE(shotsIn(field()).empty());
 
@@ -60,7 +60,7 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
     for (int update = 1; update <= 4; ++update) base->update();
     EXPECT_TRUE(shotsIn(field()).empty());
     base->update();  // the fifth update is a decision step
-    EXPECT_EQ(base->target, enemy);
+    EXPECT_EQ(base->target(), enemy);
     EXPECT_EQ(base->mode, kModeEngage);
     std::vector<Projectile*> shots = shotsIn(field());
     ASSERT_EQ(shots.size(), 1u);
@@ -82,7 +82,7 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
 
     field().moveEntity(enemy, 40.0f, 29.0f);
     base->think();
-    EXPECT_EQ(base->target, nullptr);
+    EXPECT_EQ(base->target(), nullptr);
     EXPECT_EQ(base->mode, kModeAdvance);
     EXPECT_EQ(shotsIn(field()).size(), 2u);
 }

@@ -99,19 +99,17 @@ TEST_F(EntityTest, OnlyTravelModeKeepsTheTravelOrder)
 {
     for (int mode : {0, 1, 2, 3, 4}) {
         Probe unit(0, 5, 5, 10);
-        unit.destination = {12.0f, 7.0f};
-        unit.travelReason = kTravelJoinFight;
-        unit.travelSteps = 5;
+        unit.giveTravelOrder({12.0f, 7.0f}, kTravelJoinFight, 5);
         unit.setMode(mode);
         if (mode == kModeTravel) {
-            EXPECT_FLOAT_EQ(unit.destination.x, 12.0f);
-            EXPECT_FLOAT_EQ(unit.destination.y, 7.0f);
-            EXPECT_EQ(unit.travelReason, kTravelJoinFight);
-            EXPECT_EQ(unit.travelSteps, 5);
+            EXPECT_FLOAT_EQ(unit.destination().x, 12.0f);
+            EXPECT_FLOAT_EQ(unit.destination().y, 7.0f);
+            EXPECT_EQ(unit.travelReason(), kTravelJoinFight);
+            EXPECT_EQ(unit.travelSteps(), 5);
         } else {
-            EXPECT_FALSE(unit.destination.isSet()) << "mode " << mode;
-            EXPECT_EQ(unit.travelReason, kTravelNone) << "mode " << mode;
-            EXPECT_EQ(unit.travelSteps, 0) << "mode " << mode;
+            EXPECT_FALSE(unit.destination().isSet()) << "mode " << mode;
+            EXPECT_EQ(unit.travelReason(), kTravelNone) << "mode " << mode;
+            EXPECT_EQ(unit.travelSteps(), 0) << "mode " << mode;
         }
     }
 }
@@ -214,20 +212,17 @@ TEST_F(EntityTest, VictimWithTargetKeepsItsOrders)
 {
     Probe* attacker = place(1, 30, 30);
     Probe* victim = place(0, 5, 7);
-    victim->target = attacker;
-    victim->destination = {9.0f, 11.0f};
-    victim->setMode(kModeTravel);
-    victim->travelReason = kTravelJoinFight;
-    victim->travelSteps = 4;
+    victim->setTarget(attacker);
+    victim->giveTravelOrder({9.0f, 11.0f}, kTravelJoinFight, 4);
 
     victim->takeDamage(attacker, 10.0f);
     EXPECT_FLOAT_EQ(victim->health, 90.0f);
     EXPECT_EQ(victim->mode, kModeTravel);
-    EXPECT_FLOAT_EQ(victim->destination.x, 9.0f);
-    EXPECT_FLOAT_EQ(victim->destination.y, 11.0f);
-    EXPECT_EQ(victim->travelReason, kTravelJoinFight);
-    EXPECT_EQ(victim->travelSteps, 4);
-    EXPECT_EQ(victim->target, attacker);
+    EXPECT_FLOAT_EQ(victim->destination().x, 9.0f);
+    EXPECT_FLOAT_EQ(victim->destination().y, 11.0f);
+    EXPECT_EQ(victim->travelReason(), kTravelJoinFight);
+    EXPECT_EQ(victim->travelSteps(), 4);
+    EXPECT_EQ(victim->target(), attacker);
 }
 
 TEST_F(EntityTest, VictimWithoutTargetTurnsOnTheAttackerEvenWhenKilled)
@@ -240,10 +235,10 @@ TEST_F(EntityTest, VictimWithoutTargetTurnsOnTheAttackerEvenWhenKilled)
         victim->takeDamage(attacker, 10.0f);
         EXPECT_EQ(victim->mode, kModeTravel) << "health " << health;
         EXPECT_EQ(victim->colour, (Colour{127, 0, 0}));
-        EXPECT_EQ(victim->travelReason, kTravelAnswerFire);
-        EXPECT_EQ(victim->travelSteps, 10);
-        EXPECT_FLOAT_EQ(victim->destination.x, 30.0f);
-        EXPECT_FLOAT_EQ(victim->destination.y, 31.0f);
+        EXPECT_EQ(victim->travelReason(), kTravelAnswerFire);
+        EXPECT_EQ(victim->travelSteps(), 10);
+        EXPECT_FLOAT_EQ(victim->destination().x, 30.0f);
+        EXPECT_FLOAT_EQ(victim->destination().y, 31.0f);
         // Clear the way for the next victim on the same cell.
         victim->health = 0.0f;
         field().updatePass();

@@ -1,16 +1,50 @@
 // The searches answer from the battlefield's cell masks; the long walks they replace are kept
-// beside them. Throughout a crowded seeded battle, both must give the same answer for every
-// unit, and the masks must mirror the grid.
+// beside them. Both must give the same answer for every unit at every moment: between passes
+// and in the middle of one, where units have been queued for removal but still stand.
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/Battle.h"
+#include "app/WorldInvariants.h"
+#include "effects/Projectile.h"
+#include "support/TestWorld.h"
 #include "units/Entity.h"
+#include "units/Soldier.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
-#include "world/WorldInvariants.h"
 
-TEST(SearchIndex, FastSearchesAgreeWithTheLongWalksThroughoutABattle)
+namespace {
+
+// An invisible object that, when the pass reaches it, compares the indexes with the world and
+// the fast searches with the walks, then leaves.
+class IndexProbe : public Renderer {
+public:
+    explicit IndexProbe(std::string* problem) : problem_(problem) {}
+    void draw() const override {}
+    void update() override
+    {
+        Battlefield& field = *getBattlefield();
+        if (problem_->empty()) *problem_ = findIndexViolation(field);
+        if (problem_->empty()) *problem_ = findSearchDisagreement(field);
+        ++*reached;
+        field.queueRemoval(this, false);
+    }
+    void onRemoved() override {}
+    int getType() const override { return kTypeEffect; }
+
+    int* reached = nullptr;
+
+private:
+    std::string* problem_;
+};
+
+using SearchIndexTest = WorldTest;
+
+}  // namespace
+
+TEST(SearchIndex, FastSearchesAgreeWithTheLongWalksBetweenAndDuringPasses)
 {
     UnitCounts crowded;
     crowded.redSoldiers = crowded.blueSoldiers = 700;
@@ -21,25 +55,62 @@ TEST(SearchIndex, FastSearchesAgreeWithTheLongWalksThroughoutABattle)
 
     int enemiesFound = 0;
     int fightsFound = 0;
+    int probesReached = 0;
     for (int pass = 1; pass <= 1500 && field.gameOver == 0; ++pass) {
-        battle.frame();
-        ASSERT_EQ(findInvariantViolation(field), "") << "pass " << pass;
-        if (pass % 50 != 0) continue;
-        for (const Entity* unit : field.units) {
-            for (const int rings : {0, 5, 10, 20, 25}) {
-                const Entity* fast = findNearestEnemy(*unit, rings);
-                ASSERT_EQ(fast, findNearestEnemyByScan(*unit, rings))
-                    << "pass " << pass << ", unit at (" << unit->x << ", " << unit->y << "), " << rings << " rings";
-                enemiesFound += fast != nullptr;
+        std::string midPass;
+        if (pass % 100 == 50) {
+            // Probes a quarter, half and three quarters of the way through the pass.
+            for (int quarter = 3; quarter >= 1; --quarter) {
+                auto* probe = new IndexProbe(&midPass);
+                probe->reached = &probesReached;
+                field.objects.insert(field.objects.begin() + field.objects.size() * quarter / 4, probe);
             }
-            const Vec2 fast = findAllyFight(field, *unit);
-            const Vec2 walked = findAllyFightByWalk(field, *unit);
-            ASSERT_EQ(fast.x, walked.x) << "pass " << pass << ", unit at (" << unit->x << ", " << unit->y << ")";
-            ASSERT_EQ(fast.y, walked.y) << "pass " << pass << ", unit at (" << unit->x << ", " << unit->y << ")";
-            fightsFound += fast.isSet();
+        }
+        battle.frame();
+        ASSERT_EQ(midPass, "") << "during pass " << pass;
+        ASSERT_EQ(findInvariantViolation(field), "") << "after pass " << pass;
+        if (pass % 50 != 0) continue;
+        ASSERT_EQ(findSearchDisagreement(field), "") << "after pass " << pass;
+        for (const Entity* unit : field.units) {
+            enemiesFound += findNearestEnemy(*unit, 20) != nullptr;
+            fightsFound += findAllyFight(field, *unit).isSet();
         }
     }
-    // The battle must actually have had enemies in sight and fights to join.
-    EXPECT_GT(enemiesFound, 1000);
+    // The battle must actually have had enemies in sight and fights to join, and the probes
+    // must have run.
+    EXPECT_GT(enemiesFound, 200);
     EXPECT_GT(fightsFound, 100);
+    EXPECT_EQ(probesReached, 3 * 15);
+}
+
+// A unit that has died and queued itself is hit later in the same pass and starts answering
+// fire. It still stands in the unit list until the sweep, so an ally that decides after that
+// hit must see its fight and go there, as a walk of the list does.
+TEST_F(SearchIndexTest, AFallenUnitHitLaterInThePassStillCallsItsAllies)
+{
+    Soldier* fallen = placeSoldier(0, 20, 30);
+    fallen->health = 0.0f;
+    Soldier* shooter = placeSoldier(1, 20, 50);
+    shooter->actionCountdown = 1000;  // fires nothing of its own in this pass
+    // A shot just below the fallen unit's cell, flying up: its first move enters that cell.
+    const float x = static_cast<float>(cellCentre(20));
+    field().addObject(new Projectile(shooter, 10.0f, 2, 255, 255, 0, 5, x, cellCentre(30) + 5.0f, x, 100.0f));
+    Soldier* ally = placeSoldier(0, 20, 20);  // after the shot in the list, so it decides after the hit
+    ally->goal = {40.0f, 61.0f};
+    ally->actionCountdown = 1;
+
+    std::string midPass;
+    auto* probe = new IndexProbe(&midPass);
+    int reached = 0;
+    probe->reached = &reached;
+    field().objects.insert(field().objects.end() - 1, probe);  // after the hit, before the ally's decision
+    field().updatePass();
+
+    EXPECT_EQ(reached, 1);
+    EXPECT_EQ(midPass, "");
+    EXPECT_EQ(ally->mode, kModeTravel);
+    EXPECT_EQ(ally->travelReason(), kTravelJoinFight);
+    EXPECT_EQ(ally->destination().x, 20.0f);
+    EXPECT_EQ(ally->destination().y, 50.0f);
+    EXPECT_EQ(field().occupantAt(20, 30), nullptr) << "the fallen unit is gone after the pass";
 }

@@ -47,7 +47,7 @@ TEST_F(SoldierTest, ConstructorFiguresAndDraws)
             EXPECT_EQ(soldier.damage, 10.0f);
             EXPECT_EQ(soldier.colour, (Colour{0, 0, 127}));
             EXPECT_EQ(soldier.mode, kModeAdvance);
-            EXPECT_EQ(soldier.target, nullptr);
+            EXPECT_EQ(soldier.target(), nullptr);
             EXPECT_FALSE(soldier.goal.isSet());
             expectAt(soldier, 4, 9);
         }
@@ -102,19 +102,16 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
     Soldier* enemy = placeSoldier(1, 11, 14);
 
     // It was travelling: the enemy in its rings ends the order at once.
-    soldier->destination = {30.0f, 10.0f};
-    soldier->setMode(kModeTravel);
-    soldier->travelReason = kTravelJoinFight;
-    soldier->travelSteps = 3;
+    soldier->giveTravelOrder({30.0f, 10.0f}, kTravelJoinFight, 3);
     soldier->goal = {11.0f, 40.0f};
 
     soldier->think();
     EXPECT_EQ(soldier->mode, kModeEngage);
-    EXPECT_EQ(soldier->target, enemy);
+    EXPECT_EQ(soldier->target(), enemy);
     EXPECT_EQ(soldier->colour, (Colour{255, 64, 64}));
-    EXPECT_FALSE(soldier->destination.isSet());
-    EXPECT_EQ(soldier->travelSteps, 0);
-    EXPECT_EQ(soldier->travelReason, kTravelNone);
+    EXPECT_FALSE(soldier->destination().isSet());
+    EXPECT_EQ(soldier->travelSteps(), 0);
+    EXPECT_EQ(soldier->travelReason(), kTravelNone);
     expectAt(*soldier, 11, 11);
     EXPECT_EQ(field().occupantAt(11, 11), soldier);
     EXPECT_EQ(field().occupantAt(10, 10), nullptr);
@@ -146,7 +143,7 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
     field().moveEntity(enemy, 60.0f, 60.0f);
     soldier->think();
     EXPECT_EQ(soldier->mode, kModeAdvance);
-    EXPECT_EQ(soldier->target, nullptr);
+    EXPECT_EQ(soldier->target(), nullptr);
     EXPECT_EQ(soldier->colour, (Colour{127, 0, 0}));
     expectAt(*soldier, 11, 12);
     EXPECT_EQ(shotsIn(field()).size(), 2u);
@@ -163,19 +160,18 @@ TEST_F(SoldierTest, JoiningAnAllysFightChangesModeFirstAndMovesFromTheNextStep)
     expectAt(*soldier, 10, 10);
 
     soldier->goal = {10.0f, 40.0f};
-    ally->target = enemy;
-    ally->noteFightState();  // written directly, so reported as the units' own code does
+    ally->setTarget(enemy);  // written directly, so reported as the units' own code does
     soldier->think();
     EXPECT_EQ(soldier->mode, kModeTravel);
-    EXPECT_EQ(soldier->destination.x, 30.0f);
-    EXPECT_EQ(soldier->destination.y, 10.0f);
-    EXPECT_EQ(soldier->travelReason, kTravelJoinFight);
-    EXPECT_EQ(soldier->travelSteps, 5);
+    EXPECT_EQ(soldier->destination().x, 30.0f);
+    EXPECT_EQ(soldier->destination().y, 10.0f);
+    EXPECT_EQ(soldier->travelReason(), kTravelJoinFight);
+    EXPECT_EQ(soldier->travelSteps(), 5);
     expectAt(*soldier, 10, 10);
 
     soldier->think();
     expectAt(*soldier, 11, 10);
-    EXPECT_EQ(soldier->travelSteps, 4);
+    EXPECT_EQ(soldier->travelSteps(), 4);
     EXPECT_TRUE(shotsIn(field()).empty());
 }
 
@@ -185,24 +181,21 @@ TEST_F(SoldierTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
 {
     Soldier* soldier = placeSoldier(0, 10, 10);
     soldier->goal = {10.0f, 40.0f};
-    soldier->destination = {30.0f, 10.0f};
-    soldier->setMode(kModeTravel);
-    soldier->travelReason = kTravelJoinFight;
-    soldier->travelSteps = 5;
+    soldier->giveTravelOrder({30.0f, 10.0f}, kTravelJoinFight, 5);
 
     for (int step = 1; step <= 5; ++step) {
         SCOPED_TRACE(testing::Message() << "step " << step);
         soldier->think();
         EXPECT_EQ(soldier->mode, kModeTravel);
         expectAt(*soldier, 10 + step, 10);
-        EXPECT_EQ(soldier->travelSteps, 5 - step);
+        EXPECT_EQ(soldier->travelSteps(), 5 - step);
     }
 
     soldier->think();
     EXPECT_EQ(soldier->mode, kModeAdvance);
     expectAt(*soldier, 15, 10);
-    EXPECT_FALSE(soldier->destination.isSet());
-    EXPECT_EQ(soldier->travelReason, kTravelNone);
+    EXPECT_FALSE(soldier->destination().isSet());
+    EXPECT_EQ(soldier->travelReason(), kTravelNone);
 
     // From (15, 10) towards (10, 40): down-left is nearest (16 + 841).
     soldier->think();

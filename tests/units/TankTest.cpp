@@ -32,7 +32,7 @@ TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
         const int step = update / 10;
         SCOPED_TRACE(testing::Message() << "decision step " << step);
         EXPECT_EQ(tank->mode, kModeBombard);
-        EXPECT_EQ(tank->target, enemy);
+        EXPECT_EQ(tank->target(), enemy);
         EXPECT_EQ(tank->aimPoint.x, 10.0f);
         EXPECT_EQ(tank->aimPoint.y, 13.0f);
         EXPECT_EQ(tank->aimCountdown, 6 - step);
@@ -53,7 +53,7 @@ TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
     EXPECT_EQ(tank->mode, kModeAdvance);
     EXPECT_FALSE(tank->aimPoint.isSet());
     EXPECT_EQ(tank->aimCountdown, -1);
-    EXPECT_EQ(tank->target, enemy);  // a tank keeps its last target
+    EXPECT_EQ(tank->target(), enemy);  // a tank keeps its last target
 }
 
 // Aim taken at (10, 14); the shell covers columns 8..12 and rows 12..16.
@@ -67,7 +67,7 @@ TEST_F(TankTest, ShellHitsWhoeverIsInTheBlockWhenItLands)
     Soldier* outside = placeSoldier(1, 13, 14);
 
     tank->think();
-    ASSERT_EQ(tank->target, aimedAt);
+    ASSERT_EQ(tank->target(), aimedAt);
     field().moveEntity(aimedAt, 10.0f, 17.0f);  // three cells away
     field().moveEntity(latecomer, 11.0f, 15.0f);
     for (int step = 0; step < 6; ++step) tank->think();

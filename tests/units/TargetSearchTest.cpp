@@ -174,7 +174,7 @@ TEST_F(TargetSearchTest, FiringPositionWithoutHigherGroundIsOwnCell)
         }
         field().setHeight(column, 10, c.ownHeight);
         Soldier* unit = placeSoldier(0, column, 10);
-        unit->target = placeSoldier(1, column, 13);
+        unit->setTarget(placeSoldier(1, column, 13));
         const Vec2 position = findFiringPosition(*unit);
         EXPECT_EQ(position.x, static_cast<float>(column));
         EXPECT_EQ(position.y, 10.0f);
@@ -194,7 +194,7 @@ TEST_F(TargetSearchTest, FiringPositionPicksHighestFreeCellThatKeepsTargetInRang
     field().setHeight(10, 11, 8);
     Soldier* unit = placeSoldier(0, 10, 10);
     placeSoldier(0, 10, 11);
-    unit->target = placeSoldier(1, 11, 14);
+    unit->setTarget(placeSoldier(1, 11, 14));
     Vec2 position = findFiringPosition(*unit);
     EXPECT_EQ(position.x, 11.0f);
     EXPECT_EQ(position.y, 11.0f);
@@ -218,7 +218,7 @@ TEST_F(TargetSearchTest, InRangeIsEuclideanAndInclusive)
         SCOPED_TRACE(testing::Message() << "target offset (" << c.offset.x << ", " << c.offset.y << ")");
         Soldier* rifleman = placeSoldier(0, column, 30);
         ASSERT_EQ(rifleman->range, 5.0f);
-        rifleman->target = placeSoldier(1, column + c.offset.x, 30 + c.offset.y);
+        rifleman->setTarget(placeSoldier(1, column + c.offset.x, 30 + c.offset.y));
         EXPECT_EQ(rifleman->inRange(column, 30), c.expected);
         column += 12;
     }
@@ -230,71 +230,54 @@ TEST_F(TargetSearchTest, AllyFightIgnoresUnitsThatGiveNoReason)
 {
     Soldier* unit = placeSoldier(0, 10, 10);
     Soldier* enemy = placeSoldier(1, 40, 40);
-    unit->target = enemy;  // its own fight is no reason to travel
+    unit->setTarget(enemy);  // its own fight is no reason to travel
     Soldier* joining = placeSoldier(0, 12, 10);
-    joining->destination = {30.0f, 30.0f};
-    joining->setMode(kModeTravel);
-    joining->travelReason = kTravelJoinFight;
-    joining->travelSteps = 5;
+    joining->giveTravelOrder({30.0f, 30.0f}, kTravelJoinFight, 5);
     Soldier* spentOrder = placeSoldier(0, 13, 10);
-    spentOrder->destination = {31.0f, 31.0f};
-    spentOrder->setMode(kModeTravel);
-    spentOrder->travelReason = kTravelAnswerFire;
-    spentOrder->travelSteps = 0;
+    spentOrder->giveTravelOrder({31.0f, 31.0f}, kTravelAnswerFire, 0);
     placeSoldier(0, 14, 10);  // idle
     Soldier* otherTeam = placeSoldier(1, 11, 10);
-    otherTeam->target = unit;
+    otherTeam->setTarget(unit);
 
     EXPECT_FALSE(findAllyFight(field(), *unit).isSet());
 }
 
 TEST_F(TargetSearchTest, AllyFightFindsTheNearestReasonAndLetsBasesWin)
 {
-    // Fields written directly here, so each change is reported as the units' own code does.
     Soldier* unit = placeSoldier(0, 10, 10);
 
     Soldier* farEngaged = placeSoldier(0, 10, 20);
-    farEngaged->target = placeSoldier(1, 10, 24);
-    farEngaged->noteFightState();
+    farEngaged->setTarget(placeSoldier(1, 10, 24));
     Soldier* answering = placeSoldier(0, 14, 10);  // hit while unengaged
-    answering->destination = {18.0f, 3.0f};
-    answering->setMode(kModeTravel);
-    answering->travelReason = kTravelAnswerFire;
-    answering->travelSteps = 7;
-    answering->noteFightState();
+    answering->giveTravelOrder({18.0f, 3.0f}, kTravelAnswerFire, 7);
     Vec2 fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 18.0f);
     EXPECT_EQ(fight.y, 3.0f);
 
     Soldier* nearEngaged = placeSoldier(0, 10, 12);
-    nearEngaged->target = placeSoldier(1, 12, 16);
-    nearEngaged->noteFightState();
+    nearEngaged->setTarget(placeSoldier(1, 12, 16));
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);
 
     // Equally near, but later in the list: the earlier ally keeps the choice.
     Soldier* tie = placeSoldier(0, 8, 10);
-    tie->target = placeSoldier(1, 4, 10);
-    tie->noteFightState();
+    tie->setTarget(placeSoldier(1, 4, 10));
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);
 
     // A far ally Base under attack, last in the list, overrides every nearer fight.
     Base* base = placeBase(0, 60, 60);
-    base->target = placeSoldier(1, 55, 58);
-    base->noteFightState();
+    base->setTarget(placeSoldier(1, 55, 58));
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 55.0f);
     EXPECT_EQ(fight.y, 58.0f);
 
     // An enemy Base with a target is no ally.
-    base->target = nullptr;
-    base->noteFightState();
+    base->setTarget(nullptr);
     Base* enemyBase = placeBase(1, 11, 11);
-    enemyBase->target = unit;
-    enemyBase->noteFightState();
+    enemyBase->setTarget(unit);
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);

@@ -140,18 +140,18 @@ TEST_F(UpdatePassTest, RemovedUnitLeavesGridListsAndTargets)
     Soldier* hunter = placeSoldier(1, 12, 10);
     Soldier* other = placeSoldier(1, 14, 10);
     Soldier* bystander = placeSoldier(0, 16, 10);
-    hunter->target = fallen;
-    other->target = fallen;
-    bystander->target = other;
+    hunter->setTarget(fallen);
+    other->setTarget(fallen);
+    bystander->setTarget(other);
     fallen->health = 0;
 
     field().updatePass();
     EXPECT_TRUE(field().isFreeCell(10, 10));
     EXPECT_FALSE(contains(field().units, fallen));
     EXPECT_FALSE(contains(field().objects, fallen));
-    EXPECT_EQ(hunter->target, nullptr);
-    EXPECT_EQ(other->target, nullptr);
-    EXPECT_EQ(bystander->target, other);
+    EXPECT_EQ(hunter->target(), nullptr);
+    EXPECT_EQ(other->target(), nullptr);
+    EXPECT_EQ(bystander->target(), other);
     EXPECT_EQ(field().units.size(), 3u);
     EXPECT_EQ(field().objects.size(), 3u);
     EXPECT_TRUE(field().graveyard.empty());
@@ -164,7 +164,7 @@ TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
     LoggedUnit* c = placeLogged(3, 3, 1);
     LoggedUnit* survivor = placeLogged(4, 4, 1);
     Probe* effect = addProbe(5);
-    survivor->target = b;
+    survivor->setTarget(b);
     // Queue in an order that differs from the list order.
     Probe* queuer = addProbe(6);
     queuer->onUpdate = [this, a, b, c, effect] {
@@ -179,7 +179,7 @@ TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
     EXPECT_EQ(journal.destroyed, (std::vector<int>{3, 5, 1, 2}));
     EXPECT_EQ(field().units, std::vector<Entity*>{survivor});
     EXPECT_EQ(field().objects, (std::vector<Renderer*>{survivor, queuer}));
-    EXPECT_EQ(survivor->target, nullptr);
+    EXPECT_EQ(survivor->target(), nullptr);
     for (int x : {1, 2, 3}) EXPECT_TRUE(field().isFreeCell(x, 1)) << "column " << x;
 }
 

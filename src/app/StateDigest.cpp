@@ -1,4 +1,4 @@
-#include "world/StateDigest.h"
+#include "app/StateDigest.h"
 
 #include <cstring>
 
@@ -51,8 +51,8 @@ std::uint64_t stateDigest(const Battlefield& field)
         fnv.add(unit->y);
         fnv.add(unit->health);
         fnv.add(unit->mode);
-        fnv.add(unit->target != nullptr ? unit->target->x : -1);
-        fnv.add(unit->target != nullptr ? unit->target->y : -1);
+        fnv.add(unit->target() != nullptr ? unit->target()->x : -1);
+        fnv.add(unit->target() != nullptr ? unit->target()->y : -1);
     }
     fnv.add(static_cast<int>(field.objects.size()));
     fnv.add(field.gameOver);
