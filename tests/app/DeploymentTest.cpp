@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
-#include <vector>
 #include <memory>
 #include <string>
 #include <vector>
@@ -388,5 +387,38 @@ TEST_F(DeploymentTest, HugeCountsPackTheStartZones)
         EXPECT_EQ(occupiedZoneCells(fresh, 0), kZoneCells);
         EXPECT_EQ(occupiedZoneCells(fresh, 1), kZoneCells);
         EXPECT_EQ(fresh.units.size(), size_t(2 * kZoneCells));
+    }
+}
+
+// Once a start zone is full, no attempt is made for that side any more, so attempts that
+// could only be refused draw no random numbers: every count beyond what a zone holds places
+// the same units and leaves the generator at the same point, at deployment and in a wave.
+// (Drawing on for each refused attempt would make huge counts take hours for nothing.)
+TEST_F(DeploymentTest, AFullStartZoneDrawsNoMoreRandomNumbers)
+{
+    struct Outcome {
+        std::vector<int> cells;  // team, x, y of every unit in list order
+        int nextDraw = 0;
+    };
+    auto deployAndWave = [](int redRiflemen, bool wave) {
+        ScopedField scoped;
+        unitCounts = {redRiflemen, 40, 0, 5, 0, 5};
+        srand(17);
+        deployArmies();
+        if (wave) launchReinforcements();
+        Outcome outcome;
+        for (const Entity* unit : scoped.field->units)
+            outcome.cells.insert(outcome.cells.end(), {unit->team, unit->x, unit->y});
+        outcome.nextDraw = rand();
+        return outcome;
+    };
+    for (const bool wave : {false, true}) {
+        SCOPED_TRACE(wave ? "deployment and a wave" : "deployment");
+        const Outcome packed = deployAndWave(4000, wave);
+        const Outcome overfull = deployAndWave(40000, wave);
+        EXPECT_EQ(packed.cells, overfull.cells);
+        EXPECT_EQ(packed.nextDraw, overfull.nextDraw);
+        // The red zone is packed (its base included) and the blue side is all there.
+        EXPECT_GE(packed.cells.size() / 3, size_t(kZoneCells + 40 + 5 + 5 + 1));
     }
 }

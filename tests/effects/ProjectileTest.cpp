@@ -82,24 +82,24 @@ TEST_F(ProjectileTest, ConstructionAimsAndTimesTheShot)
         float vx, vy;
         int lifetime;
     } cases[] = {
-        {5, 168.0f, 168.0f, 216.0f, 232.0f, 3.0f, 4.0f, 21},    // distance 80: 5 + 16
-        {3, 168.0f, 168.0f, 216.0f, 232.0f, 1.8f, 2.4f, 29},    // a base's shot: 3 + 26
-        {5, 216.0f, 232.0f, 168.0f, 168.0f, -3.0f, -4.0f, 21},  // the way back
-        {5, 100.0f, 100.0f, 100.0f, 100.0f, 0.0f, 0.0f, 5},     // nowhere to go: stands still
+        {5, 168.0f, 168.0f, 216.0f, 232.0f, 3.0f, 4.0f, 21},         // distance 80: 5 + 16
+        {3, 168.0f, 168.0f, 216.0f, 232.0f, 1.80000007f, 2.4f, 29},  // a base's shot: 3 + 26; 3 x 0.6f is not 1.8f
+        {5, 216.0f, 232.0f, 168.0f, 168.0f, -3.0f, -4.0f, 21},       // the way back
+        {5, 100.0f, 100.0f, 100.0f, 100.0f, 0.0f, 0.0f, 5},          // nowhere to go: stands still
         {3, 40.0f, 24.0f, 40.0f, 24.0f, 0.0f, 0.0f, 3},
     };
     Gunner shooter(1, 10, 10, 10);
     for (const auto& c : cases) {
         Projectile shot(&shooter, 7.5f, 2, 255, 255, 0, c.speed, c.fromX, c.fromY, c.toX, c.toY);
         EXPECT_FALSE(std::isnan(shot.velocity.x) || std::isnan(shot.velocity.y));
-        EXPECT_FLOAT_EQ(shot.velocity.x, c.vx) << "speed " << c.speed << " to (" << c.toX << ", " << c.toY << ")";
-        EXPECT_FLOAT_EQ(shot.velocity.y, c.vy);
+        EXPECT_EQ(shot.velocity.x, c.vx) << "speed " << c.speed << " to (" << c.toX << ", " << c.toY << ")";
+        EXPECT_EQ(shot.velocity.y, c.vy);
         EXPECT_EQ(shot.lifetime, c.lifetime);
-        EXPECT_FLOAT_EQ(shot.position.x, c.fromX);
-        EXPECT_FLOAT_EQ(shot.position.y, c.fromY);
+        EXPECT_EQ(shot.position.x, c.fromX);
+        EXPECT_EQ(shot.position.y, c.fromY);
         EXPECT_EQ(shot.team, 1);
         EXPECT_EQ(shot.shooter, &shooter);
-        EXPECT_FLOAT_EQ(shot.damage, 7.5f);
+        EXPECT_EQ(shot.damage, 7.5f);
         EXPECT_EQ(shot.style, kStyleStreak);
         EXPECT_EQ(shot.fade, 0);
         EXPECT_EQ(shot.getType(), kTypeEffect);
@@ -121,7 +121,7 @@ TEST_P(ProjectileCellTest, TestsTheCellUnderItsTruncatedPixel)
     Gunner* enemy = place(1, c.enemyX, c.enemyY);
     shotArrivingAt(shooter, c.nextX, c.nextY);
     field().updatePass();
-    EXPECT_FLOAT_EQ(enemy->health, c.hit ? 90.0f : 100.0f);
+    EXPECT_EQ(enemy->health, c.hit ? 90.0f : 100.0f);
     EXPECT_EQ(shotsInFlight().size(), c.hit ? 0u : 1u);
 }
 
@@ -150,14 +150,14 @@ TEST_F(ProjectileTest, FliesThroughFriendsAndHitsTheFirstEnemy)
     }
     field().updatePass();  // x 193: cell 12
     EXPECT_TRUE(shotsInFlight().empty());
-    EXPECT_FLOAT_EQ(shooter->health, 100.0f);
-    EXPECT_FLOAT_EQ(friendly->health, 100.0f);
-    EXPECT_FLOAT_EQ(first->health, 95.0f);  // half damage on height 15
-    EXPECT_FLOAT_EQ(second->health, 100.0f);
+    EXPECT_EQ(shooter->health, 100.0f);
+    EXPECT_EQ(friendly->health, 100.0f);
+    EXPECT_EQ(first->health, 95.0f);  // half damage on height 15
+    EXPECT_EQ(second->health, 100.0f);
     // The victim had no target, so it turns towards the shooter's cell.
     EXPECT_EQ(first->mode, kModeTravel);
-    EXPECT_FLOAT_EQ(first->destination().x, 10.0f);
-    EXPECT_FLOAT_EQ(first->destination().y, 10.0f);
+    EXPECT_EQ(first->destination().x, 10.0f);
+    EXPECT_EQ(first->destination().y, 10.0f);
 }
 
 TEST_F(ProjectileTest, HitOnTheLastFrameIsCountedOnce)
@@ -172,7 +172,7 @@ TEST_F(ProjectileTest, HitOnTheLastFrameIsCountedOnce)
     field().updatePass();
     EXPECT_EQ(watch->seen, 1);
     EXPECT_TRUE(shotsInFlight().empty());
-    EXPECT_FLOAT_EQ(enemy->health, 90.0f);
+    EXPECT_EQ(enemy->health, 90.0f);
 }
 
 TEST_F(ProjectileTest, MovesInThePassInWhichItIsFired)
@@ -182,8 +182,8 @@ TEST_F(ProjectileTest, MovesInThePassInWhichItIsFired)
     field().updatePass();
     const std::vector<Projectile*> shots = shotsInFlight();
     ASSERT_EQ(shots.size(), 1u);
-    EXPECT_FLOAT_EQ(shots[0]->position.x, 171.0f);
-    EXPECT_FLOAT_EQ(shots[0]->position.y, 172.0f);
+    EXPECT_EQ(shots[0]->position.x, 171.0f);
+    EXPECT_EQ(shots[0]->position.y, 172.0f);
     EXPECT_EQ(shots[0]->lifetime, 20);
 }
 
@@ -213,7 +213,7 @@ TEST_F(ProjectileTest, ShotOfAFallenShooterStillHitsAndNobodyAnswers)
         ++pass;
     }
     EXPECT_EQ(pass, 12);
-    EXPECT_FLOAT_EQ(victim->health, 94.0f);  // 10 damage on height 12
+    EXPECT_EQ(victim->health, 94.0f);  // 10 damage on height 12
     EXPECT_EQ(victim->mode, kModeAdvance);
     EXPECT_FALSE(victim->destination().isSet());
     EXPECT_EQ(victim->travelReason(), kTravelNone);
@@ -221,3 +221,36 @@ TEST_F(ProjectileTest, ShotOfAFallenShooterStillHitsAndNobodyAnswers)
 }
 
 }  // namespace
+
+// A shot that meets nobody flies on past its aim point and expires after its lifetime: more
+// than speed² − speed and at most speed² pixels beyond the point, for a soldier's shot and a
+// base's alike.
+TEST_F(ProjectileTest, AMissFliesPastTheAimPointAndExpires)
+{
+    const struct {
+        int speed;
+        int lifetime;
+    } cases[] = {{5, 21}, {3, 29}};
+    Gunner* shooter = place(1, 10, 10);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "speed " << c.speed);
+        // 80 pixels from the shooter's cell centre to the aim point, on empty ground.
+        auto* shot = new Projectile(shooter, 10.0f, 2, 255, 255, 0, c.speed, 168.0f, 168.0f, 216.0f, 232.0f);
+        field().addObject(shot);
+        ASSERT_EQ(shot->lifetime, c.lifetime);
+        for (int pass = 1; pass < c.lifetime; ++pass) field().updatePass();
+        ASSERT_EQ(shotsInFlight().size(), 1u) << "gone before its last move";
+        const float dx = shot->position.x + shot->velocity.x - 216.0f;
+        const float dy = shot->position.y + shot->velocity.y - 232.0f;
+        const float beyond = std::sqrt(dx * dx + dy * dy);
+        EXPECT_GT(beyond, static_cast<float>(c.speed * c.speed - c.speed));
+        EXPECT_LE(beyond, static_cast<float>(c.speed * c.speed) + 0.001f);
+        if (c.speed == 5) {  // whole-pixel moves of (3, 4): the last position is exact
+            EXPECT_EQ(shot->position.x + shot->velocity.x, 231.0f);
+            EXPECT_EQ(shot->position.y + shot->velocity.y, 252.0f);
+        }
+        field().updatePass();
+        EXPECT_TRUE(shotsInFlight().empty()) << "still flying after its lifetime";
+    }
+    EXPECT_EQ(shooter->health, 100.0f);
+}

@@ -143,3 +143,33 @@ TEST_P(BothBasesFallTest, EliminatedTeamNamesTheBaseUpdatedLater)
 INSTANTIATE_TEST_SUITE_P(Base, BothBasesFallTest, testing::Values(0, 1));
 
 }  // namespace
+
+// A base with no target that is hit answers the fire like any unit: it travels (it cannot
+// move, but its order stands), and its allies that decide next are sent to its destination.
+TEST_F(BaseTest, HitWithoutATargetItAnswersAndItsAlliesGoToItsDestination)
+{
+    Base* base = placeBase(0, 40, 3);
+    Soldier* attacker = placeSoldier(1, 40, 40);  // far beyond the base's 25 rings
+    Soldier* ally = placeSoldier(0, 10, 10);
+    ally->goal = {40.0f, 61.0f};
+
+    base->takeDamage(attacker, 10.0f);
+    EXPECT_EQ(base->mode, kModeTravel);
+    EXPECT_EQ(base->travelReason(), kTravelAnswerFire);
+    EXPECT_EQ(base->travelSteps(), 10);
+    EXPECT_EQ(base->destination().x, 40.0f);
+    EXPECT_EQ(base->destination().y, 40.0f);
+
+    ally->think();
+    EXPECT_EQ(ally->mode, kModeTravel);
+    EXPECT_EQ(ally->travelReason(), kTravelJoinFight);
+    EXPECT_EQ(ally->destination().x, 40.0f);
+    EXPECT_EQ(ally->destination().y, 40.0f);
+
+    // The base's next decision step finds nobody within its rings and ends the order.
+    base->think();
+    EXPECT_EQ(base->mode, kModeAdvance);
+    EXPECT_EQ(base->travelSteps(), 0);
+    EXPECT_EQ(base->x, 40);
+    EXPECT_EQ(base->y, 3);
+}

@@ -203,3 +203,30 @@ TEST_F(SoldierTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
 }
 
 }  // namespace
+
+// A sniper sees 20 rings (cells at a distance |dx| + |dy| up to 20) and no further, a rifleman 5.
+TEST_F(SoldierTest, SightReachesTheRingOfItsRangeAndNoFurther)
+{
+    const struct {
+        int kind;
+        int dx, dy;
+        bool seen;
+    } cases[] = {
+        {kSniper, 0, 20, true},    {kSniper, 0, 21, false},  {kSniper, 10, 10, true},
+        {kSniper, -11, 10, false}, {kSniper, 20, 0, true},   {kSniper, -13, -7, true},
+        {kRifleman, 5, 0, true},   {kRifleman, 3, 3, false}, {kRifleman, -2, -3, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.kind << ", enemy at (" << c.dx << ", " << c.dy << ")");
+        Soldier* soldier = placeSoldier(0, 30, 30, c.kind);
+        Soldier* enemy = placeSoldier(1, 30 + c.dx, 30 + c.dy);
+        soldier->goal = {30.0f, 63.0f};
+        soldier->think();
+        EXPECT_EQ(soldier->target(), c.seen ? enemy : nullptr);
+        EXPECT_EQ(soldier->mode, c.seen ? kModeEngage : kModeAdvance);
+        // Clear the field for the next case.
+        soldier->health = enemy->health = 0.0f;
+        field().updatePass();
+        ASSERT_TRUE(field().units.empty());
+    }
+}

@@ -207,3 +207,63 @@ TEST_F(TankTest, OutsideBombardModeOnlyTheBodyIsDrawn)
 }
 
 }  // namespace
+
+// A tank whose target has been swept away while it aims is hit: with no target it answers the
+// fire, keeps the aim point it had, and replaces it at its next aim, at the shooter's cell.
+TEST_F(TankTest, HitWhileBombardingItAnswersFireAndAimsAnewAtItsNextStep)
+{
+    Tank* tank = placeTank(0, 10, 10, 4, 10);
+    tank->goal = {10.0f, 60.0f};
+    Soldier* first = placeSoldier(1, 10, 13);
+    for (int update = 0; update < 10; ++update) tank->update();
+    ASSERT_EQ(tank->mode, kModeBombard);
+    ASSERT_EQ(tank->target(), first);
+
+    first->health = 0.0f;
+    field().updatePass();  // the enemy queues itself and is swept away, clearing the target
+    ASSERT_EQ(tank->target(), nullptr);
+    ASSERT_EQ(tank->mode, kModeBombard);
+
+    Soldier* shooter = placeSoldier(1, 12, 16);
+    tank->takeDamage(shooter, 10.0f);
+    EXPECT_EQ(tank->mode, kModeTravel);
+    EXPECT_EQ(tank->travelReason(), kTravelAnswerFire);
+    EXPECT_EQ(tank->destination().x, 12.0f);
+    EXPECT_EQ(tank->destination().y, 16.0f);
+    EXPECT_EQ(tank->aimPoint.x, 10.0f) << "the old aim point stays until the next aim";
+    EXPECT_EQ(tank->aimPoint.y, 13.0f);
+
+    tank->think();  // the shooter is within its rings: engage, aim at once
+    EXPECT_EQ(tank->mode, kModeBombard);
+    EXPECT_EQ(tank->target(), shooter);
+    EXPECT_EQ(tank->aimPoint.x, 12.0f);
+    EXPECT_EQ(tank->aimPoint.y, 16.0f);
+    EXPECT_EQ(tank->aimCountdown, 5);
+}
+
+// A travel order of five steps moves a tank five times; the sixth decision step ends it
+// without a move, and the tank advances from the step after.
+TEST_F(TankTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
+{
+    Tank* tank = placeTank(0, 10, 10);
+    tank->goal = {10.0f, 40.0f};
+    tank->giveTravelOrder({30.0f, 10.0f}, kTravelJoinFight, 5);
+    for (int step = 1; step <= 5; ++step) {
+        SCOPED_TRACE(testing::Message() << "step " << step);
+        tank->think();
+        EXPECT_EQ(tank->mode, kModeTravel);
+        EXPECT_EQ(tank->x, 10 + step);
+        EXPECT_EQ(tank->y, 10);
+        EXPECT_EQ(tank->travelSteps(), 5 - step);
+    }
+    tank->think();
+    EXPECT_EQ(tank->mode, kModeAdvance);
+    EXPECT_EQ(tank->x, 15);
+    EXPECT_EQ(tank->y, 10);
+    EXPECT_FALSE(tank->destination().isSet());
+    EXPECT_EQ(tank->travelReason(), kTravelNone);
+
+    tank->think();  // towards (10, 40): down-left is nearest
+    EXPECT_EQ(tank->x, 14);
+    EXPECT_EQ(tank->y, 11);
+}
