@@ -1,11 +1,14 @@
 // Plays seeded battles with no screen and no timer, frame by frame as the program does (one
 // update pass, the reinforcement countdown, the frame drawn into a 1280 x 1024 16-bit memory
-// bitmap with the countdown text), and prints one JSON line of timings per scenario.
+// bitmap with the countdown text), and prints one JSON line of timings per scenario. The
+// record scenario times the whole clip of a battle (the GIF written to a temporary file) and
+// gives its size.
 //
-//   battle-bench [--seed N] [--frames N] [scenario...]     scenarios: default, full
+//   battle-bench [--seed N] [--frames N] [scenario...]     scenarios: default, full, record
 
 #include <allegro.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,6 +25,7 @@
 #include "gfx/Canvas.h"
 #include "app/FrameLoop.h"
 #include "app/Battle.h"
+#include "app/ClipRecorder.h"
 #include "world/Battlefield.h"
 #include "app/StateDigest.h"
 
@@ -43,6 +48,7 @@ UnitCounts everyCount(int n)
 const Scenario kScenarios[] = {
     {"default", UnitCounts(), 6000},
     {"full", everyCount(2000), 9000},  // both start zones packed; three waves
+    {"record", UnitCounts(), kDefaultClipFrames},
 };
 
 using Clock = std::chrono::steady_clock;
@@ -136,6 +142,27 @@ void run(const Scenario& scenario, unsigned seed, int frames)
     std::fflush(stdout);
 }
 
+// The clip a spectator records of the battle: the whole recording, and the file it makes.
+void runRecord(const Scenario& scenario, unsigned seed, int frames)
+{
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("battle-bench-" + std::to_string(getpid()) + ".gif");
+    const auto start = Clock::now();
+    const std::string error = recordClip({path.string(), frames, seed, scenario.counts});
+    const double seconds = millisecondsSince(start) / 1000;
+    if (!error.empty()) {
+        std::fprintf(stderr, "battle-bench: %s\n", error.c_str());
+        std::exit(1);
+    }
+    const std::uintmax_t bytes = std::filesystem::file_size(path);
+    std::filesystem::remove(path);
+    std::printf(
+        "{\"scenario\": \"%s\", \"seed\": %u, \"frames\": %d, \"pictures\": %d, \"seconds\": %.3f, "
+        "\"bytes\": %ju, \"peak_rss_kib\": %ld}\n",
+        scenario.name, seed, frames, (frames + 1) / kFramesPerPicture, seconds, bytes, peakResidentKiB());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -152,7 +179,7 @@ int main(int argc, char** argv)
             names.emplace_back(argv[i]);
         }
     }
-    if (names.empty()) names = {"default", "full"};
+    if (names.empty()) names = {"default", "full", "record"};
 
     install_allegro(SYSTEM_NONE, &errno, atexit);
     set_color_depth(kColourDepth);
@@ -162,10 +189,14 @@ int main(int argc, char** argv)
             if (name == s.name) found = &s;
         }
         if (found == nullptr) {
-            std::fprintf(stderr, "battle-bench: unknown scenario '%s' (default, full)\n", name.c_str());
+            std::fprintf(stderr, "battle-bench: unknown scenario '%s' (default, full, record)\n", name.c_str());
             return 2;
         }
-        run(*found, seed, frames > 0 ? frames : found->frames);
+        if (std::strcmp(found->name, "record") == 0) {
+            runRecord(*found, seed, frames > 0 ? frames : found->frames);
+        } else {
+            run(*found, seed, frames > 0 ? frames : found->frames);
+        }
     }
     return 0;
 }

@@ -1,0 +1,127 @@
+#include "app/ClipRecorder.h"
+
+#include <allegro.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/Battle.h"
+#include "app/ClipPalette.h"
+#include "app/FrameLoop.h"
+#include "app/FrameRender.h"
+#include "app/GifClipWriter.h"
+#include "gfx/Canvas.h"
+
+namespace {
+constexpr int kPictureWidth = kScreenWidth / ClipPalette::kShrink;
+constexpr int kPictureHeight = kScreenHeight / ClipPalette::kShrink;
+constexpr int kProgressBarWidth = 40;
+
+// 30 pictures a second in hundredths: 3, 3, 4, 3, 3, 4... (10 hundredths every 3 pictures).
+int pictureDelay(int picture)
+{
+    return picture % 3 == 2 ? 4 : 3;
+}
+
+// A 16-bit memory back buffer installed as the canvas everything draws into, for as long as
+// it lives; the colour depth and the canvas in force before come back after it.
+class MemoryCanvas {
+public:
+    MemoryCanvas() : previousDepth_(get_color_depth())
+    {
+        set_color_depth(kColourDepth);
+        canvas_.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
+        if (canvas_.backBuffer == nullptr) {
+            set_color_depth(previousDepth_);
+            throw std::runtime_error("cannot make the frame buffer of the clip: out of memory");
+        }
+        previousCanvas_ = installCanvas(&canvas_);
+    }
+    ~MemoryCanvas()
+    {
+        installCanvas(previousCanvas_);
+        destroy_bitmap(canvas_.backBuffer);
+        set_color_depth(previousDepth_);
+    }
+    MemoryCanvas(const MemoryCanvas&) = delete;
+    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
+
+    const BITMAP* frame() const { return canvas_.backBuffer; }
+
+private:
+    int previousDepth_;
+    Canvas canvas_;
+    Canvas* previousCanvas_ = nullptr;
+};
+
+void startGraphicsLibrary()
+{
+    if (system_driver != nullptr) return;
+    // No system driver: memory bitmaps and colours work without any display.
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
+        throw std::runtime_error("cannot start the graphics library with no display");
+    }
+}
+}  // namespace
+
+std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
+{
+    if (request.frames < 1) {
+        return "the clip needs at least 1 frame (asked for " + std::to_string(request.frames) + ")";
+    }
+    if (request.path.empty()) return "the clip needs a file name";
+
+    int done = 0;
+    std::string error;
+    try {
+        startGraphicsLibrary();
+        MemoryCanvas canvas;
+        const ClipPalette palette;
+        GifClipWriter writer(request.path, kPictureWidth, kPictureHeight, palette);
+        std::vector<std::uint8_t> picture;
+        int pictures = 0;
+        Battle battle(request.counts, request.seed);
+        for (int frame = 1; frame <= request.frames; ++frame) {
+            battle.frame();
+            // Drawing changes nothing, so the frames between pictures need not be drawn.
+            if ((frame - 1) % kFramesPerPicture == 0) {
+                renderFrame();
+                drawCountdownText();
+                palette.shrink(canvas.frame(), picture);
+                writer.add(picture, pictureDelay(pictures++));
+            }
+            done = frame;
+            if (progress) progress(done, request.frames, false);
+        }
+        writer.finish();
+    } catch (const std::exception& failure) {
+        error = failure.what();
+    }
+    if (progress) progress(done, request.frames, true);
+    return error;
+}
+
+ClipProgress progressBarOnTerminal()
+{
+    if (isatty(STDERR_FILENO) == 0) return nullptr;
+    return [shown = -1](int framesDone, int framesTotal, bool finished) mutable {
+        const long long total = std::max(framesTotal, 1);
+        const long long part = std::clamp(static_cast<long long>(framesDone), 0LL, total);
+        const int filled = static_cast<int>(kProgressBarWidth * part / total);
+        if (filled != shown || finished) {
+            shown = filled;
+            std::fprintf(stderr, "\rRecording [%s%s] %3lld%% %d/%d frames%s",
+                         std::string(static_cast<size_t>(filled), '#').c_str(),
+                         std::string(static_cast<size_t>(kProgressBarWidth - filled), '.').c_str(), 100 * part / total,
+                         framesDone, framesTotal, finished ? "\n" : "");
+            std::fflush(stderr);
+        }
+    };
+}

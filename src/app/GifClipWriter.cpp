@@ -1,0 +1,214 @@
+#include "app/GifClipWriter.h"
+
+#include <fcntl.h>
+#include <gif_lib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+constexpr int kColourResolution = 8;     // bits per channel of the palette
+constexpr int kTemporaryAttempts = 100;  // names tried before giving up
+
+// "NETSCAPE2.0" with a loop count of 0: browsers and viewers loop the pictures forever.
+constexpr char kLoopApplication[] = "NETSCAPE2.0";
+constexpr std::uint8_t kLoopForever[] = {1, 0, 0};
+
+std::string gifReason(int gifError)
+{
+    const char* text = GifErrorString(gifError);
+    return text != nullptr ? text : "GIF encoder error " + std::to_string(gifError);
+}
+
+void splitPath(const std::string& path, std::string& folder, std::string& name)
+{
+    const size_t slash = path.rfind('/');
+    folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    name = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+}  // namespace
+
+GifClipWriter::GifClipWriter(const std::string& path, int width, int height, const ClipPalette& palette)
+    : path_(path), width_(width), height_(height)
+{
+    std::string folder, name;
+    splitPath(path, folder, name);
+    struct stat status {};
+    if (name.empty() || (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))) fail(strerror(EISDIR));
+
+    // A dot name in the same folder: the rename at the end stays on one file system.
+    int descriptor = -1;
+    for (int attempt = 0; descriptor < 0 && attempt < kTemporaryAttempts; ++attempt) {
+        temporary_ = folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".part";
+        descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0 && errno != EEXIST) break;
+    }
+    if (descriptor < 0) {
+        const int reason = errno;
+        temporary_.clear();  // nothing of ours to remove
+        fail(strerror(reason));
+    }
+    file_ = fdopen(descriptor, "wb");
+    if (file_ == nullptr) {
+        const int reason = errno;
+        ::close(descriptor);
+        fail(strerror(reason));
+    }
+
+    int error = 0;
+    gif_ = EGifOpen(this, writeBytes, &error);
+    if (gif_ == nullptr) fail(gifReason(error));
+    GifColorType colours[ClipPalette::kColours];
+    for (int entry = 0; entry < ClipPalette::kColours; ++entry) {
+        const ClipPalette::Rgb& c = palette.colours()[static_cast<size_t>(entry)];
+        colours[entry] = {c.r, c.g, c.b};
+    }
+    ColorMapObject* map = GifMakeMapObject(ClipPalette::kColours, colours);
+    if (map == nullptr) fail(strerror(ENOMEM));
+    EGifSetGifVersion(gif_, true);
+    const int written = EGifPutScreenDesc(gif_, width, height, kColourResolution, 0, map);
+    GifFreeMapObject(map);
+    check(written, gif_->Error);
+    check(EGifPutExtensionLeader(gif_, APPLICATION_EXT_FUNC_CODE), gif_->Error);
+    check(EGifPutExtensionBlock(gif_, sizeof kLoopApplication - 1, kLoopApplication), gif_->Error);
+    check(EGifPutExtensionBlock(gif_, sizeof kLoopForever, kLoopForever), gif_->Error);
+    check(EGifPutExtensionTrailer(gif_), gif_->Error);
+}
+
+GifClipWriter::~GifClipWriter()
+{
+    discard();
+}
+
+void GifClipWriter::add(const std::vector<std::uint8_t>& picture, int delay)
+{
+    if (picture.size() != static_cast<size_t>(width_) * static_cast<size_t>(height_)) {
+        fail("a picture of the wrong size");
+    }
+    if (!started_) {
+        putImage(0, 0, width_, height_, picture.data(), delay, NO_TRANSPARENT_COLOR);
+        shown_ = picture;
+        started_ = true;
+        return;
+    }
+
+    // The rectangle around every pixel that changed.
+    int top = height_, bottom = -1, left = width_, right = -1;
+    for (int y = 0; y < height_; ++y) {
+        const std::uint8_t* now = picture.data() + static_cast<size_t>(y) * width_;
+        const std::uint8_t* before = shown_.data() + static_cast<size_t>(y) * width_;
+        if (std::memcmp(now, before, static_cast<size_t>(width_)) == 0) continue;
+        top = std::min(top, y);
+        bottom = y;
+        int first = 0;
+        while (now[first] == before[first]) ++first;
+        int last = width_ - 1;
+        while (now[last] == before[last]) --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+    }
+    if (bottom < 0) {
+        // Nothing changed: one transparent pixel still carries the picture's time.
+        const std::uint8_t nothing = ClipPalette::kTransparent;
+        putImage(0, 0, 1, 1, &nothing, delay, ClipPalette::kTransparent);
+        return;
+    }
+
+    const int width = right - left + 1;
+    const int height = bottom - top + 1;
+    scratch_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    std::uint8_t* out = scratch_.data();
+    for (int y = top; y <= bottom; ++y) {
+        const size_t row = static_cast<size_t>(y) * width_;
+        for (int x = left; x <= right; ++x) {
+            const std::uint8_t now = picture[row + x];
+            std::uint8_t& before = shown_[row + x];
+            *out++ = now == before ? ClipPalette::kTransparent : now;
+            before = now;
+        }
+    }
+    putImage(left, top, width, height, scratch_.data(), delay, ClipPalette::kTransparent);
+}
+
+void GifClipWriter::putImage(int left, int top, int width, int height, const std::uint8_t* pixels, int delay,
+                             int transparent)
+{
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSE_DO_NOT;  // the next picture is drawn over this one
+    control.UserInputFlag = false;
+    control.DelayTime = delay;
+    control.TransparentColor = transparent;
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&control, extension);
+    check(EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension), gif_->Error);
+    check(EGifPutImageDesc(gif_, left, top, width, height, false, nullptr), gif_->Error);
+    for (int y = 0; y < height; ++y) {
+        // The encoder reads the row but takes it through a non-const pointer.
+        auto* row = const_cast<GifPixelType*>(pixels + static_cast<size_t>(y) * width);
+        check(EGifPutLine(gif_, row, width), gif_->Error);
+    }
+}
+
+void GifClipWriter::finish()
+{
+    if (!started_) fail("no picture to write");
+    int error = 0;
+    GifFileType* gif = gif_;
+    gif_ = nullptr;
+    if (EGifCloseFile(gif, &error) != GIF_OK) fail(gifReason(error));
+    if (writeErrno_ != 0) fail(strerror(writeErrno_));  // the closing byte is written unchecked
+    std::FILE* file = file_;
+    file_ = nullptr;
+    bool written = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    int reason = written ? 0 : errno;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        reason = errno;
+    }
+    if (!written) fail(strerror(reason));
+    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) fail(strerror(errno));
+    temporary_.clear();
+}
+
+void GifClipWriter::fail(const std::string& reason)
+{
+    discard();
+    throw std::runtime_error("cannot write " + path_ + ": " + reason);
+}
+
+void GifClipWriter::check(int gifResult, int gifError)
+{
+    if (gifResult == GIF_OK) return;
+    // A failed write says more than the encoder's own code for it.
+    fail(writeErrno_ != 0 ? strerror(writeErrno_) : gifReason(gifError));
+}
+
+void GifClipWriter::discard()
+{
+    if (gif_ != nullptr) {
+        int ignored = 0;
+        EGifCloseFile(gif_, &ignored);
+        gif_ = nullptr;
+    }
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+int GifClipWriter::writeBytes(GifFileType* gif, const std::uint8_t* bytes, int count)
+{
+    auto* writer = static_cast<GifClipWriter*>(gif->UserData);
+    if (writer->writeErrno_ != 0) return 0;
+    const size_t written = std::fwrite(bytes, 1, static_cast<size_t>(count), writer->file_);
+    if (written != static_cast<size_t>(count)) writer->writeErrno_ = errno != 0 ? errno : EIO;
+    return static_cast<int>(written);
+}
