@@ -1,6 +1,7 @@
 #include "lab/Lab.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -50,6 +51,12 @@ bool writeLines(std::FILE* stream, const std::string& lines)
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+bool isPipe(std::FILE* stream)
+{
+    struct stat info {};
+    return fstat(fileno(stream), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
 }
 
 // Whether a file could be written, without creating it before there is something to put in.
@@ -197,7 +204,8 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
     sigemptyset(&handler.sa_mask);
     sigaction(SIGINT, &handler, &previous);
 
-    ProgressBar progress(err, options.battles);
+    // Lines piped on to another program would be printed in the middle of the bar.
+    ProgressBar progress(err, options.battles, !(lines == out && isPipe(out)));
     OrderedLines ordered(lines, options.battles);
     std::vector<BattleOutcome> outcomes;
     LabChart chart;

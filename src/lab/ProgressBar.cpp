@@ -25,8 +25,12 @@ std::string clock(double seconds)
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::FILE* stream, int total)
-    : stream_(stream), total_(total), active_(isatty(fileno(stream)) != 0), start_(Clock::now()), lastDrawn_(start_)
+ProgressBar::ProgressBar(std::FILE* stream, int total, bool wanted)
+    : stream_(stream),
+      total_(total),
+      active_(wanted && isatty(fileno(stream)) != 0),
+      start_(Clock::now()),
+      lastDrawn_(start_)
 {
 }
 

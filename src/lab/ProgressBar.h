@@ -8,7 +8,8 @@
 // terminal. On anything but a terminal it writes nothing at all.
 class ProgressBar {
 public:
-    ProgressBar(std::FILE* stream, int total);
+    // wanted false keeps the bar off even on a terminal.
+    ProgressBar(std::FILE* stream, int total, bool wanted = true);
 
     void update(int done);  // redrawn at most a few times a second
     void clear();           // takes the bar off the line, e.g. before other output
