@@ -158,6 +158,14 @@ private:
 
 int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
+    // Everything that can be refused is refused before any file is touched.
+    if (!options.plotPath.empty()) {
+        if (!programOnPath("gnuplot"))
+            return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
+        if (!canWrite(options.plotPath)) {
+            return complain(err, "cannot write " + options.plotPath + ": " + std::strerror(errno), kStatusUsage);
+        }
+    }
     std::FILE* lines = nullptr;
     std::FILE* linesFile = nullptr;
     if (options.outPath == "-") {
@@ -175,17 +183,6 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
         linesFile = nullptr;
         return true;
     };
-    if (!options.plotPath.empty()) {
-        std::string problem;
-        if (!programOnPath("gnuplot")) problem = "--plot needs gnuplot, which is not installed";
-        if (problem.empty() && !canWrite(options.plotPath)) {
-            problem = "cannot write " + options.plotPath + ": " + std::strerror(errno);
-        }
-        if (!problem.empty()) {
-            closeLines();
-            return complain(err, problem, kStatusUsage);
-        }
-    }
 
     BattlePlan plan;
     plan.counts = options.counts;

@@ -60,10 +60,3 @@ TEST(LabOptionsTest, CountsAsTheBattleReadsThem)
     EXPECT_EQ(five.counts.blueSoldiers, 200) << "fewer than six: all defaults";
     EXPECT_EQ(five.counts.redSnipers, 50);
 }
-
-TEST(LabOptionsTest, SummarizeTakesFiles)
-{
-    const LabOptions options = parse({"--summarize", "a.jsonl", "-", "b.jsonl"});
-    EXPECT_TRUE(options.summarize);
-    EXPECT_EQ(options.files, (std::vector<std::string>{"a.jsonl", "-", "b.jsonl"}));
-}
