@@ -1,4 +1,5 @@
-# Two commands do everything: `make run` and `make test`. `make bench` and `make fuzz` measure.
+# Two commands do everything: `make run` and `make test`. `make bench` and `make fuzz` measure;
+# `make lab ARGS="..."` plays many battles without a screen (build/battle-lab).
 SHELL := /bin/bash
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
@@ -11,7 +12,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps build run test test-unit test-sanitized bench fuzz fuzz-build clean
+.PHONY: deps build run lab test test-unit test-sanitized bench fuzz fuzz-build clean
 
 deps:
 	@scripts/install-deps
@@ -22,6 +23,9 @@ build: deps
 
 run: build
 	./$(BUILD_DIR)/battle $(ARGS)
+
+lab: build
+	./$(BUILD_DIR)/battle-lab $(ARGS)
 
 # The whole suite: unit and end-to-end tests, then the same under the sanitizers with the
 # soak, then a short fuzz of the command line.

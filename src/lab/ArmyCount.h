@@ -1,0 +1,24 @@
+#pragma once
+
+class Battlefield;
+
+// Fighting kinds of unit, as the lab counts them; the bases are not counted.
+constexpr int kRiflemenKind = 0;
+constexpr int kSnipersKind = 1;
+constexpr int kTanksKind = 2;
+constexpr int kFightingKinds = 3;
+constexpr int kSides = 2;  // team 0 red, team 1 blue
+
+// The living riflemen, snipers and tanks of each side on a battlefield. A unit whose health
+// has run out but which has not yet been swept away (hit after its own update in the last
+// pass, or frozen so by the end of the game) is not counted.
+struct ArmyCount {
+    int units[kSides][kFightingKinds] = {};
+
+    int side(int team) const
+    {
+        return units[team][kRiflemenKind] + units[team][kSnipersKind] + units[team][kTanksKind];
+    }
+};
+
+ArmyCount countArmies(const Battlefield& field);

@@ -1,0 +1,172 @@
+#include "lab/BattleOutcome.h"
+
+#include <climits>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "app/Battle.h"
+#include "app/FrameLoop.h"
+#include "world/Battlefield.h"
+
+namespace {
+
+const char* const kTeamNames[kSides] = {"red", "blue"};
+const char* const kKindNames[kFightingKinds] = {"riflemen", "snipers", "tanks"};
+
+// The counts in the order of the battle's command line.
+struct CountField {
+    const char* name;
+    int UnitCounts::*member;
+};
+const CountField kCountFields[] = {
+    {"blue_riflemen", &UnitCounts::blueSoldiers}, {"blue_tanks", &UnitCounts::blueTanks},
+    {"blue_snipers", &UnitCounts::blueSnipers},   {"red_riflemen", &UnitCounts::redSoldiers},
+    {"red_tanks", &UnitCounts::redTanks},         {"red_snipers", &UnitCounts::redSnipers},
+};
+
+AliveSample sampleOf(const Battlefield& field)
+{
+    const ArmyCount count = countArmies(field);
+    AliveSample sample;
+    for (int team = 0; team < kSides; ++team) sample.units[team] = count.side(team);
+    return sample;
+}
+
+// A whole number within [low, high] under key; says what is wrong otherwise.
+bool readInteger(const nlohmann::json& object, const char* key, long long low, long long high, long long& value,
+                 std::string& error)
+{
+    const auto found = object.find(key);
+    if (found == object.end()) {
+        error = std::string("no '") + key + "'";
+        return false;
+    }
+    if (!found->is_number_integer()) {
+        error = std::string("'") + key + "' is not a whole number";
+        return false;
+    }
+    value = found->is_number_unsigned() && found->get<unsigned long long>() > LLONG_MAX ? LLONG_MAX
+                                                                                        : found->get<long long>();
+    if (value < low || value > high) {
+        error = std::string("'") + key + "' is out of range";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+double BattleOutcome::seconds() const
+{
+    return static_cast<double>(endFrame) / kTicksPerSecond;
+}
+
+BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>* alive)
+{
+    Battlefield& field = battle.field();
+    if (alive != nullptr) alive->push_back(sampleOf(field));
+    int frame = 0;
+    while (frame < maxFrames && field.gameOver == 0) {
+        battle.frame();
+        ++frame;
+        if (alive != nullptr && frame % kTicksPerSecond == 0) alive->push_back(sampleOf(field));
+    }
+
+    BattleOutcome outcome;
+    outcome.seed = battle.seed();
+    outcome.counts = battle.counts();
+    if (field.gameOver != 0 && (field.eliminatedTeam == 0 || field.eliminatedTeam == 1)) {
+        outcome.winner = 1 - field.eliminatedTeam;
+        outcome.endFrame = frame;
+    }
+    outcome.left = countArmies(field);
+    return outcome;
+}
+
+std::string outcomeLine(const BattleOutcome& o)
+{
+    std::string line = "{\"seed\": " + std::to_string(o.seed);
+    for (const CountField& field : kCountFields) {
+        line += ", \"" + std::string(field.name) + "\": " + std::to_string(o.counts.*field.member);
+    }
+    if (o.finished()) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.3f", o.seconds());
+        line += ", \"winner\": \"" + std::string(kTeamNames[o.winner]) +
+                "\", \"end_frame\": " + std::to_string(o.endFrame) + ", \"seconds\": " + seconds;
+    } else {
+        line += ", \"winner\": \"none\", \"end_frame\": null, \"seconds\": null";
+    }
+    line += ", \"left\": {";
+    for (int team = 0; team < kSides; ++team) {
+        line += std::string(team > 0 ? ", " : "") + "\"" + kTeamNames[team] + "\": {";
+        for (int kind = 0; kind < kFightingKinds; ++kind) {
+            line += std::string(kind > 0 ? ", " : "") + "\"" + kKindNames[kind] +
+                    "\": " + std::to_string(o.left.units[team][kind]);
+        }
+        line += "}";
+    }
+    line += "}}";
+    return line;
+}
+
+bool parseOutcomeLine(const std::string& line, BattleOutcome& outcome, std::string& error)
+{
+    const nlohmann::json json = nlohmann::json::parse(line, nullptr, false);
+    if (json.is_discarded()) {
+        error = "not JSON";
+        return false;
+    }
+    if (!json.is_object()) {
+        error = "not a JSON object";
+        return false;
+    }
+    BattleOutcome o;
+    long long value = 0;
+    if (!readInteger(json, "seed", 0, UINT_MAX, value, error)) return false;
+    o.seed = static_cast<unsigned>(value);
+    for (const CountField& field : kCountFields) {
+        if (!readInteger(json, field.name, INT_MIN, INT_MAX, value, error)) return false;
+        o.counts.*field.member = static_cast<int>(value);
+    }
+
+    const auto winner = json.find("winner");
+    if (winner == json.end() || !winner->is_string()) {
+        error = "no 'winner' text";
+        return false;
+    }
+    const std::string name = winner->get<std::string>();
+    for (int team = 0; team < kSides; ++team) {
+        if (name == kTeamNames[team]) o.winner = team;
+    }
+    if (o.winner == kNoWinner && name != "none") {
+        error = "'winner' is not red, blue or none";
+        return false;
+    }
+    if (o.finished()) {
+        if (!readInteger(json, "end_frame", 1, INT_MAX, value, error)) return false;
+        o.endFrame = static_cast<int>(value);
+    } else if (json.find("end_frame") == json.end() || !json["end_frame"].is_null()) {
+        error = "'end_frame' must be null when no base fell";
+        return false;
+    }
+
+    const auto left = json.find("left");
+    if (left == json.end() || !left->is_object()) {
+        error = "no 'left' object";
+        return false;
+    }
+    for (int team = 0; team < kSides; ++team) {
+        const auto side = left->find(kTeamNames[team]);
+        if (side == left->end() || !side->is_object()) {
+            error = std::string("no 'left' of ") + kTeamNames[team];
+            return false;
+        }
+        for (int kind = 0; kind < kFightingKinds; ++kind) {
+            if (!readInteger(*side, kKindNames[kind], 0, INT_MAX, value, error)) return false;
+            o.left.units[team][kind] = static_cast<int>(value);
+        }
+    }
+    outcome = o;
+    return true;
+}

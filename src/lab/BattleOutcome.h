@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/UnitCounts.h"
+#include "lab/ArmyCount.h"
+
+class Battle;
+
+constexpr int kNoWinner = -1;
+
+// How one seeded battle ended: what the lab writes as one JSON line and sums up.
+struct BattleOutcome {
+    unsigned seed = 0;
+    UnitCounts counts;
+    int winner = kNoWinner;  // team whose base still stands when the other's fell
+    int endFrame = 0;        // frame, counting from 1, whose update pass saw a base fall; 0 if none did
+    ArmyCount left;          // living units of each side and kind at the end
+
+    bool finished() const { return winner != kNoWinner; }
+    double seconds() const;  // battle time of endFrame
+};
+
+// Units alive per side at one moment.
+struct AliveSample {
+    int units[kSides] = {};
+};
+
+// Plays the battle under way frame by frame until a base falls or maxFrames frames have run.
+// alive, when given, receives the units alive per side after 0 frames and after every second
+// of battle time while the battle runs.
+BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>* alive);
+
+// The outcome as one line of JSON, without the line end.
+std::string outcomeLine(const BattleOutcome& outcome);
+
+// Reads a line written by outcomeLine (or by another tool that kept its fields, in any order and
+// spacing). On failure returns false and says what is wrong in error.
+bool parseOutcomeLine(const std::string& line, BattleOutcome& outcome, std::string& error);

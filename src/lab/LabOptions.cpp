@@ -1,0 +1,159 @@
+#include "lab/LabOptions.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxJobs = 1024;  // each job holds one socket in the parent
+
+// A whole number in [low, high], written in digits only.
+bool readWhole(const std::string& name, const std::string& text, long long low, long long high, long long& value,
+               std::string& error)
+{
+    const std::string range = "from " + std::to_string(low) + " to " + std::to_string(high);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        error = name + " needs a whole number " + range + ", got '" + text + "'";
+        return false;
+    }
+    const size_t firstDigit = std::min(text.find_first_not_of('0'), text.size() - 1);
+    const bool tooLong = text.size() - firstDigit > 18;  // beyond every range, and beyond stoll
+    value = tooLong ? 0 : std::stoll(text);
+    if (tooLong || value < low || value > high) {
+        error = name + " must be " + range + ", got " + text;
+        return false;
+    }
+    return true;
+}
+
+bool isOption(const char* arg)
+{
+    return arg[0] == '-' && (arg[1] == '-' || std::isalpha(static_cast<unsigned char>(arg[1])));
+}
+
+}  // namespace
+
+int availableCores()
+{
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+    return 1;
+}
+
+std::string labUsage()
+{
+    return "usage: battle-lab [--battles N] [--first-seed S] [--jobs J] [--max-frames F] [--out FILE]\n"
+           "                  [--plot FILE.png] [blue-riflemen blue-tanks blue-snipers red-riflemen red-tanks "
+           "red-snipers]\n"
+           "       battle-lab --summarize FILE...\n"
+           "\n"
+           "Plays N seeded battles without a screen (battle k plays seed S + k) and prints a summary.\n"
+           "  --battles N      battles to play (100)\n"
+           "  --first-seed S   seed of the first battle (1)\n"
+           "  --jobs J         battles played at once, in separate processes (the number of cores)\n"
+           "  --max-frames F   frames after which a battle with both bases standing is unfinished (36000)\n"
+           "  --out FILE       one JSON line per battle, in seed order; - for standard output\n"
+           "  --plot FILE.png  chart of the units alive per side over time and of the battle lengths\n"
+           "  --summarize      the summary of the lines in the files (- for standard input)\n";
+}
+
+bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std::string& error)
+{
+    LabOptions o;
+    std::vector<const char*> positional = {argv[0]};
+    std::vector<std::string> runOptions;  // options that only make sense when battles are played
+    bool jobsGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (!isOption(arg)) {
+            positional.push_back(arg);
+            continue;
+        }
+        std::string name = arg;
+        std::string value;
+        bool hasValue = false;
+        const size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            hasValue = true;
+        }
+        if (name == "--help" || name == "-h") {
+            o.help = true;
+            continue;
+        }
+        if (name == "--summarize") {
+            o.summarize = true;
+            continue;
+        }
+        const bool takesValue = name == "--battles" || name == "--first-seed" || name == "--jobs" ||
+                                name == "--max-frames" || name == "--out" || name == "--plot";
+        if (!takesValue) {
+            error = "unknown option '" + name + "' (battle-lab --help lists them)";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= argc) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+        runOptions.push_back(name);
+        long long number = 0;
+        if (name == "--battles") {
+            if (!readWhole(name, value, 1, INT_MAX, number, error)) return false;
+            o.battles = static_cast<int>(number);
+        } else if (name == "--first-seed") {
+            if (!readWhole(name, value, 0, UINT_MAX, number, error)) return false;
+            o.firstSeed = static_cast<unsigned>(number);
+        } else if (name == "--jobs") {
+            if (!readWhole(name, value, 1, kMaxJobs, number, error)) return false;
+            o.jobs = static_cast<int>(number);
+            jobsGiven = true;
+        } else if (name == "--max-frames") {
+            if (!readWhole(name, value, 1, INT_MAX, number, error)) return false;
+            o.maxFrames = static_cast<int>(number);
+        } else if (value.empty()) {
+            error = name + " needs a file name";
+            return false;
+        } else if (name == "--out") {
+            o.outPath = value;
+        } else {
+            o.plotPath = value;
+        }
+    }
+    if (o.help) {
+        options = o;
+        return true;
+    }
+
+    if (o.summarize) {
+        if (!runOptions.empty()) {
+            error = "--summarize takes only file names, not " + runOptions.front();
+            return false;
+        }
+        o.files.assign(positional.begin() + 1, positional.end());
+        if (o.files.empty()) {
+            error = "--summarize needs at least one file";
+            return false;
+        }
+        options = o;
+        return true;
+    }
+
+    const unsigned long long lastSeed = static_cast<unsigned long long>(o.firstSeed) + o.battles - 1;
+    if (lastSeed > UINT_MAX) {
+        error = "the seeds " + std::to_string(o.firstSeed) + " to " + std::to_string(lastSeed) + " go past " +
+                std::to_string(UINT_MAX);
+        return false;
+    }
+    if (!jobsGiven) o.jobs = availableCores();
+    o.counts = parseUnitCounts(static_cast<int>(positional.size()), positional.data());
+    options = o;
+    return true;
+}

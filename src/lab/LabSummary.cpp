@@ -1,0 +1,123 @@
+#include "lab/LabSummary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "app/FrameLoop.h"
+
+namespace {
+
+constexpr double kZ95 = 1.959963984540054;  // two-sided 95% of the normal distribution
+const char* const kTeamNames[kSides] = {"red", "blue"};
+
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+std::string format(const char* pattern, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, pattern);
+    std::vsnprintf(text, sizeof text, pattern, args);
+    va_end(args);
+    return text;
+}
+
+std::string shareLine(const char* label, long long count, long long battles)
+{
+    if (battles == 0) return format("%-16s %6lld\n", label, count);
+    const WilsonInterval w = wilsonInterval(count, battles);
+    return format("%-16s %6lld  %5.1f%%   95%% CI %5.1f%% to %5.1f%%\n", label, count, 100 * w.share, 100 * w.low,
+                  100 * w.high);
+}
+
+}  // namespace
+
+WilsonInterval wilsonInterval(long long successes, long long trials)
+{
+    const double n = static_cast<double>(trials);
+    const double p = static_cast<double>(successes) / n;
+    const double z2 = kZ95 * kZ95;
+    const double centre = (p + z2 / (2 * n)) / (1 + z2 / n);
+    const double half = kZ95 / (1 + z2 / n) * std::sqrt(p * (1 - p) / n + z2 / (4 * n * n));
+    // At none and at all one bound is exact; rounding must not push it past.
+    WilsonInterval w;
+    w.share = p;
+    w.low = successes == 0 ? 0.0 : std::max(0.0, centre - half);
+    w.high = successes == trials ? 1.0 : std::min(1.0, centre + half);
+    return w;
+}
+
+double percentile(const std::vector<double>& sorted, double q)
+{
+    const double rank = q * static_cast<double>(sorted.size() - 1);
+    const size_t below = static_cast<size_t>(std::floor(rank));
+    const size_t above = std::min(below + 1, sorted.size() - 1);
+    return sorted[below] + (rank - static_cast<double>(below)) * (sorted[above] - sorted[below]);
+}
+
+LabSummary::LabSummary(const std::vector<BattleOutcome>& outcomes)
+{
+    for (const BattleOutcome& o : outcomes) {
+        ++battles;
+        if (o.finished()) {
+            ++wins[o.winner];
+            endFrames.push_back(o.endFrame);
+            endFrameTotal += o.endFrame;
+        } else {
+            ++unfinished;
+        }
+        for (int team = 0; team < kSides; ++team) {
+            for (int kind = 0; kind < kFightingKinds; ++kind) leftTotals[team][kind] += o.left.units[team][kind];
+        }
+    }
+    std::sort(endFrames.begin(), endFrames.end());
+}
+
+double LabSummary::meanSeconds() const
+{
+    if (endFrames.empty()) return 0.0;
+    return static_cast<double>(endFrameTotal) / static_cast<double>(endFrames.size()) / kTicksPerSecond;
+}
+
+double LabSummary::percentileSeconds(double q) const
+{
+    return endFrames.empty() ? 0.0 : percentile(endFrames, q) / kTicksPerSecond;
+}
+
+double LabSummary::meanLeft(int team, int kind) const
+{
+    return battles == 0 ? 0.0 : static_cast<double>(leftTotals[team][kind]) / static_cast<double>(battles);
+}
+
+double LabSummary::meanLeftSide(int team) const
+{
+    long long total = 0;
+    for (int kind = 0; kind < kFightingKinds; ++kind) total += leftTotals[team][kind];
+    return battles == 0 ? 0.0 : static_cast<double>(total) / static_cast<double>(battles);
+}
+
+std::string formatSummary(const LabSummary& s)
+{
+    std::string text = format("%-16s %6lld\n", "battles", s.battles);
+    text += shareLine("red wins", s.wins[0], s.battles);
+    text += shareLine("blue wins", s.wins[1], s.battles);
+    text += shareLine("unfinished", s.unfinished, s.battles);
+    if (s.endFrames.empty()) {
+        text += format("%-16s no base fell\n", "battle length");
+    } else {
+        text += format("%-16s mean %.1f s   median %.1f s   90th percentile %.1f s   (%zu with a fallen base)\n",
+                       "battle length", s.meanSeconds(), s.percentileSeconds(0.5), s.percentileSeconds(0.9),
+                       s.endFrames.size());
+    }
+    if (s.battles > 0) {
+        for (int team = 0; team < kSides; ++team) {
+            text +=
+                format("%-16s %-4s %.1f   (riflemen %.1f, snipers %.1f, tanks %.1f)\n",
+                       team == 0 ? "units left, mean" : "", kTeamNames[team], s.meanLeftSide(team),
+                       s.meanLeft(team, kRiflemenKind), s.meanLeft(team, kSnipersKind), s.meanLeft(team, kTanksKind));
+        }
+    }
+    return text;
+}

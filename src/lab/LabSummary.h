@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lab/BattleOutcome.h"
+
+// A share with its 95% Wilson score interval.
+struct WilsonInterval {
+    double share = 0;
+    double low = 0;
+    double high = 0;
+};
+
+// The interval for successes out of trials (trials > 0), z = 1.96.
+WilsonInterval wilsonInterval(long long successes, long long trials);
+
+// The q-quantile (0..1) of sorted values, linear between the closest ranks (values not empty).
+double percentile(const std::vector<double>& sorted, double q);
+
+// What a set of battles comes to. Sums are kept as whole numbers, so the summary of some lines
+// does not depend on their order or on how they were split between files.
+struct LabSummary {
+    long long battles = 0;
+    long long wins[kSides] = {};
+    long long unfinished = 0;
+    std::vector<double> endFrames;  // of the finished battles, sorted
+    long long endFrameTotal = 0;    // of the finished battles
+    long long leftTotals[kSides][kFightingKinds] = {};
+
+    explicit LabSummary(const std::vector<BattleOutcome>& outcomes);
+    double meanSeconds() const;                 // of the finished battles; 0 without any
+    double percentileSeconds(double q) const;   // of the finished battles; 0 without any
+    double meanLeft(int team, int kind) const;  // per battle
+    double meanLeftSide(int team) const;        // per battle, all kinds
+};
+
+// The summary table as printed, ending with a line end.
+std::string formatSummary(const LabSummary& summary);

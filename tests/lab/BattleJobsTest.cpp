@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <csignal>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/Battle.h"
+#include "lab/BattleJobs.h"
+#include "support/TestWorld.h"
+#include "units/Soldier.h"
+#include "units/Tank.h"
+#include "world/Battlefield.h"
+
+namespace {
+
+volatile std::sig_atomic_t neverStop = 0;
+volatile std::sig_atomic_t stopSoon = 0;
+
+BattlePlan smallPlan(int jobs)
+{
+    BattlePlan plan;
+    plan.counts = {60, 60, 10, 10, 5, 5};
+    plan.firstSeed = 40;
+    plan.battles = 7;
+    plan.jobs = jobs;
+    plan.maxFrames = 6000;  // three of these battles end, four do not
+    return plan;
+}
+
+// Every battle's line by index; fails the test on a battle reported twice.
+std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone)
+{
+    std::map<int, FinishedBattle> battles;
+    BattleJobs jobs(plan, neverStop);
+    const BattleJobs::Result result = jobs.run(
+        [&](FinishedBattle&& battle) {
+            EXPECT_EQ(battles.count(battle.index), 0u) << "battle " << battle.index << " reported twice";
+            battles[battle.index] = std::move(battle);
+        },
+        [] {});
+    EXPECT_EQ(result, expected) << jobs.failure();
+    return battles;
+}
+
+// The line a battle of this seed must give, worked out here from the battle itself, frame by
+// frame with the world's own fields.
+std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames)
+{
+    Battle battle(counts, seed);
+    Battlefield& field = battle.field();
+    int frames = 0;
+    while (frames < maxFrames && field.gameOver == 0) {
+        battle.frame();
+        ++frames;
+    }
+    int left[2][3] = {};  // riflemen, snipers, tanks
+    for (const Entity* unit : field.units) {
+        if (unit->health <= 0) continue;
+        if (const auto* soldier = dynamic_cast<const Soldier*>(unit))
+            ++left[unit->team][soldier->soldierKind == kSniper];
+        if (dynamic_cast<const Tank*>(unit) != nullptr) ++left[unit->team][2];
+    }
+    const auto n = [](int value) { return std::to_string(value); };
+    std::string line = "{\"seed\": " + std::to_string(seed) + ", \"blue_riflemen\": " + n(counts.blueSoldiers) +
+                       ", \"blue_tanks\": " + n(counts.blueTanks) + ", \"blue_snipers\": " + n(counts.blueSnipers) +
+                       ", \"red_riflemen\": " + n(counts.redSoldiers) + ", \"red_tanks\": " + n(counts.redTanks) +
+                       ", \"red_snipers\": " + n(counts.redSnipers);
+    if (field.gameOver != 0) {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.3f", frames / 60.0);
+        line += std::string(", \"winner\": \"") + (field.eliminatedTeam == 1 ? "red" : "blue") +
+                "\", \"end_frame\": " + n(frames) + ", \"seconds\": " + seconds;
+    } else {
+        line += ", \"winner\": \"none\", \"end_frame\": null, \"seconds\": null";
+    }
+    line += ", \"left\": {\"red\": {\"riflemen\": " + n(left[0][0]) + ", \"snipers\": " + n(left[0][1]) +
+            ", \"tanks\": " + n(left[0][2]) + "}, \"blue\": {\"riflemen\": " + n(left[1][0]) +
+            ", \"snipers\": " + n(left[1][1]) + ", \"tanks\": " + n(left[1][2]) + "}}}";
+    return line;
+}
+
+bool noChildLeft()
+{
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+}  // namespace
+
+TEST(BattleJobsTest, EachLineIsTheHeadlessBattleOfItsSeed)
+{
+    const BattlePlan plan = smallPlan(2);
+    const std::map<int, FinishedBattle> battles = play(plan);
+    ASSERT_EQ(battles.size(), 7u);
+    int finished = 0;
+    for (const auto& [index, battle] : battles) {
+        SCOPED_TRACE("battle " + std::to_string(index));
+        EXPECT_EQ(battle.line,
+                  referenceLine(plan.counts, plan.firstSeed + static_cast<unsigned>(index), plan.maxFrames));
+        finished += battle.line.find("\"winner\": \"none\"") == std::string::npos;
+        EXPECT_TRUE(battle.alive.empty()) << "samples were not asked for";
+    }
+    // Both kinds of end are covered.
+    EXPECT_GT(finished, 0);
+    EXPECT_LT(finished, 7);
+    EXPECT_TRUE(noChildLeft());
+}
+
+TEST(BattleJobsTest, TheLinesDoNotDependOnTheNumberOfJobs)
+{
+    const std::map<int, FinishedBattle> one = play(smallPlan(1));
+    const std::map<int, FinishedBattle> three = play(smallPlan(3));
+    ASSERT_EQ(one.size(), 7u);
+    ASSERT_EQ(three.size(), 7u);
+    for (int index = 0; index < 7; ++index) EXPECT_EQ(one.at(index).line, three.at(index).line);
+    // More jobs than battles: one job per battle.
+    BattlePlan few = smallPlan(5);
+    few.battles = 2;
+    const std::map<int, FinishedBattle> two = play(few);
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two.at(1).line, one.at(1).line);
+}
+
+TEST(BattleJobsTest, AliveSamplesComeWithTheirBattle)
+{
+    BattlePlan plan = smallPlan(2);
+    plan.sampleAlive = true;
+    plan.maxFrames = 300;  // none of these ends so soon: samples after 0, 60, ... 300 frames
+    plan.battles = 3;
+    for (const auto& [index, battle] : play(plan)) {
+        ASSERT_EQ(battle.alive.size(), 6u) << "battle " << index;
+        EXPECT_EQ(battle.alive[0].units[0], 60 + 10 + 5);
+        EXPECT_EQ(battle.alive[0].units[1], 60 + 10 + 5);
+        EXPECT_LE(battle.alive[5].units[0], battle.alive[0].units[0]);
+    }
+}
+
+// Stopped after the first report: the run ends early, says it was interrupted, reports only
+// whole battles and leaves no worker behind.
+TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
+{
+    BattlePlan plan = smallPlan(2);
+    plan.battles = 200;
+    plan.maxFrames = 36000;
+    stopSoon = 0;
+    std::vector<FinishedBattle> reported;
+    BattleJobs jobs(plan, stopSoon);
+    const BattleJobs::Result result = jobs.run(
+        [&](FinishedBattle&& battle) {
+            reported.push_back(std::move(battle));
+            stopSoon = 1;
+        },
+        [] {});
+    EXPECT_EQ(result, BattleJobs::Result::kInterrupted);
+    ASSERT_GE(reported.size(), 1u);
+    EXPECT_LT(reported.size(), 10u);
+    for (const FinishedBattle& battle : reported) {
+        EXPECT_EQ(battle.line,
+                  referenceLine(plan.counts, plan.firstSeed + static_cast<unsigned>(battle.index), plan.maxFrames));
+    }
+    EXPECT_TRUE(noChildLeft());
+}

@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lab/Lab.h"
+#include "lab/LabChart.h"
+
+namespace {
+
+// Small armies and a frame limit keep a run to a fraction of a second.
+const std::vector<std::string> kSmallArmies = {"--max-frames", "2500", "30", "8", "6", "30", "8", "6"};
+
+struct LabResult {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(std::FILE* file)
+{
+    std::rewind(file);
+    std::string text;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    std::fclose(file);
+    return text;
+}
+
+LabResult lab(std::vector<std::string> args, bool smallArmies = false)
+{
+    if (smallArmies) args.insert(args.end(), kSmallArmies.begin(), kSmallArmies.end());
+    std::vector<const char*> argv = {"battle-lab"};
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    LabResult run;
+    run.status = runLab(static_cast<int>(argv.size()), argv.data(), out, err);
+    std::fflush(out);
+    std::fflush(err);
+    run.out = readAll(out);
+    run.err = readAll(err);
+    return run;
+}
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class LabRunTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/battle-lab-test.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
+    std::string path(const std::string& name) const { return folder_ + "/" + name; }
+
+private:
+    std::string folder_;
+};
+
+}  // namespace
+
+TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
+{
+    std::ofstream(path("broken.jsonl")) << "{\"seed\": 1}\n";
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"--battles", "0"}, "--battles must be from 1 to 2147483647, got 0"},
+        {{"--battles", "ten"}, "--battles needs a whole number from 1 to 2147483647, got 'ten'"},
+        {{"--battles", "99999999999999999999999"},
+         "--battles must be from 1 to 2147483647, got 99999999999999999999999"},
+        {{"--battles=-3"}, "--battles needs a whole number from 1 to 2147483647, got '-3'"},
+        {{"--jobs", "0"}, "--jobs must be from 1 to 1024, got 0"},
+        {{"--jobs", "2x"}, "--jobs needs a whole number from 1 to 1024, got '2x'"},
+        {{"--max-frames", "0"}, "--max-frames must be from 1 to 2147483647, got 0"},
+        {{"--max-frames", ""}, "--max-frames needs a whole number from 1 to 2147483647, got ''"},
+        {{"--first-seed", "4294967296"}, "--first-seed must be from 0 to 4294967295, got 4294967296"},
+        {{"--first-seed", "4294967295", "--battles", "2"}, "the seeds 4294967295 to 4294967296 go past 4294967295"},
+        {{"--battles"}, "--battles needs a value"},
+        {{"--frobnicate"}, "unknown option '--frobnicate' (battle-lab --help lists them)"},
+        {{"-x", "1"}, "unknown option '-x' (battle-lab --help lists them)"},
+        {{"--out", path("no/such/folder/lines.jsonl")},
+         "cannot write " + path("no/such/folder/lines.jsonl") + ": No such file or directory"},
+        {{"--plot", path("no/such/folder/chart.png")},
+         "cannot write " + path("no/such/folder/chart.png") + ": No such file or directory"},
+        {{"--summarize"}, "--summarize needs at least one file"},
+        {{"--summarize", path("missing.jsonl")},
+         "cannot read " + path("missing.jsonl") + ": No such file or directory"},
+        {{"--summarize", path("broken.jsonl")}, path("broken.jsonl") + ":1: not a battle line: no 'blue_riflemen'"},
+        {{"--summarize", path("broken.jsonl"), "--jobs", "2"}, "--summarize takes only file names, not --jobs"},
+    };
+    for (const Case& c : cases) {
+        std::string command;
+        for (const std::string& arg : c.args) command += " " + arg;
+        SCOPED_TRACE("battle-lab" + command);
+        const LabResult run = lab(c.args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "battle-lab: " + c.message + "\n");
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_NE(access(path("no").c_str(), F_OK), 0) << "nothing is created on the way out";
+}
+
+TEST_F(LabRunTest, TheSummaryOfTwoHalvesIsTheSummaryOfTheWhole)
+{
+    const LabResult whole = lab({"--battles", "6", "--jobs", "2", "--out", path("whole.jsonl")}, true);
+    const LabResult first = lab({"--battles", "3", "--jobs", "1", "--out", path("a.jsonl")}, true);
+    const LabResult second =
+        lab({"--first-seed", "4", "--battles", "3", "--jobs", "3", "--out", path("b.jsonl")}, true);
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(fileText(path("a.jsonl")) + fileText(path("b.jsonl")), fileText(path("whole.jsonl")));
+    EXPECT_NE(whole.out.find("battles               6\n"), std::string::npos) << whole.out;
+
+    // The halves given in either order, and the whole itself.
+    const LabResult halves = lab({"--summarize", path("b.jsonl"), path("a.jsonl")});
+    EXPECT_EQ(halves.status, 0) << halves.err;
+    EXPECT_EQ(halves.out, whole.out);
+    EXPECT_EQ(halves.err, "");
+    EXPECT_EQ(lab({"--summarize", path("whole.jsonl")}).out, whole.out);
+
+    // A seed range given twice is summed as given, with a warning.
+    const LabResult twice = lab({"--summarize", path("a.jsonl"), path("whole.jsonl")});
+    EXPECT_EQ(twice.status, 0);
+    EXPECT_NE(twice.out.find("battles               9\n"), std::string::npos) << twice.out;
+    EXPECT_EQ(twice.err, "battle-lab: warning: 3 battles (same seed and counts) appear more than once\n");
+}
+
+TEST_F(LabRunTest, LinesOnStandardOutputSendTheSummaryToStandardError)
+{
+    const LabResult toFile = lab({"--battles", "3", "--out", path("lines.jsonl")}, true);
+    const LabResult toOut = lab({"--battles", "3", "--out", "-"}, true);
+    ASSERT_EQ(toOut.status, 0) << toOut.err;
+    EXPECT_EQ(toOut.out, fileText(path("lines.jsonl")));
+    EXPECT_EQ(toOut.err, toFile.out) << "the summary, and no progress bar off a terminal";
+    EXPECT_EQ(lab({"--battles", "3"}, true).out, toFile.out) << "no lines without --out";
+}
+
+TEST_F(LabRunTest, PlotDrawsAPng)
+{
+    if (!programOnPath("gnuplot")) GTEST_SKIP() << "gnuplot is not installed (scripts/install-deps)";
+    const LabResult run = lab({"--battles", "4", "--jobs", "2", "--plot", path("chart.png")}, true);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string png = fileText(path("chart.png"));
+    ASSERT_GT(png.size(), 1000u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(LabRunTest, HelpListsTheOptions)
+{
+    const LabResult run = lab({"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* option :
+         {"--battles", "--first-seed", "--jobs", "--max-frames", "--out", "--plot", "--summarize"}) {
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    }
+}
