@@ -43,10 +43,17 @@ fuzz-build: deps
 	mkdir -p $(FUZZ_DIR)/corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
 		tests/fuzz/ParseCountFuzz.cpp src/app/UnitCounts.cpp -o $(FUZZ_DIR)/parse-count-fuzz
+	mkdir -p $(FUZZ_DIR)/options-corpus
+	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
+		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/app/UnitCounts.cpp \
+		-o $(FUZZ_DIR)/options-fuzz
 
 fuzz: fuzz-build
 	./$(FUZZ_DIR)/parse-count-fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		$(FUZZ_DIR)/corpus tests/fuzz/corpus 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY)" ; \
+		test $${PIPESTATUS[0]} -eq 0
+	./$(FUZZ_DIR)/options-fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		$(FUZZ_DIR)/options-corpus tests/fuzz/options-corpus 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY)" ; \
 		test $${PIPESTATUS[0]} -eq 0
 
 clean:
