@@ -6,12 +6,13 @@ FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+PREFIX ?= /usr/local
 
 # Any sanitizer report fails the run at once.
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps build run test test-unit test-sanitized bench fuzz fuzz-build clean
+.PHONY: deps build run test test-unit test-sanitized bench fuzz fuzz-build clean install
 
 deps:
 	@scripts/install-deps
@@ -22,6 +23,10 @@ build: deps
 
 run: build
 	./$(BUILD_DIR)/battle $(ARGS)
+
+# The program, its man page, a desktop entry and the icon, under $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # The whole suite: unit and end-to-end tests, then the same under the sanitizers with the
 # soak, then a short fuzz of the command line.
