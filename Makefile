@@ -7,12 +7,13 @@ FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+PREFIX ?= /usr/local
 
 # Any sanitizer report fails the run at once.
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps build run lab test test-unit test-sanitized bench fuzz fuzz-build clean
+.PHONY: deps build run lab test test-unit test-sanitized bench fuzz fuzz-build clean install
 
 deps:
 	@scripts/install-deps
@@ -26,6 +27,10 @@ run: build
 
 lab: build
 	./$(BUILD_DIR)/battle-lab $(ARGS)
+
+# The program, its man page, a desktop entry and the icon, under $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # The whole suite: unit and end-to-end tests, then the same under the sanitizers with the
 # soak, then a short fuzz of the command line.
@@ -47,10 +52,17 @@ fuzz-build: deps
 	mkdir -p $(FUZZ_DIR)/corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
 		tests/fuzz/ParseCountFuzz.cpp src/app/UnitCounts.cpp -o $(FUZZ_DIR)/parse-count-fuzz
+	mkdir -p $(FUZZ_DIR)/options-corpus
+	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
+		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/app/UnitCounts.cpp \
+		-o $(FUZZ_DIR)/options-fuzz
 
 fuzz: fuzz-build
 	./$(FUZZ_DIR)/parse-count-fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		$(FUZZ_DIR)/corpus tests/fuzz/corpus 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY)" ; \
+		test $${PIPESTATUS[0]} -eq 0
+	./$(FUZZ_DIR)/options-fuzz -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		$(FUZZ_DIR)/options-corpus tests/fuzz/options-corpus 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY)" ; \
 		test $${PIPESTATUS[0]} -eq 0
 
 clean:

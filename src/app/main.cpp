@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "app/Battle.h"
 #include "app/Display.h"
 #include "app/FrameLoop.h"
+#include "app/Options.h"
 #include "app/UnitCounts.h"
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
@@ -38,7 +40,10 @@ int failToOpenDisplay(const char* reason)
 
 int main(int argc, char** argv)
 {
-    const UnitCounts counts = parseUnitCounts(argc, argv);
+    // Help, the version and a bad command line are answered before any window opens.
+    const Options options = parseOptions(argc, argv);
+    if (const std::optional<int> status = answerBeforeStart(options, stdout, stderr)) return *status;
+    const UnitCounts counts = options.counts;
     if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
     install_keyboard();
     const unsigned seed = static_cast<unsigned>(time(nullptr));
