@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ArmyCount.h"
 #include "app/UnitCounts.h"
-#include "lab/ArmyCount.h"
 
 class Battle;
 

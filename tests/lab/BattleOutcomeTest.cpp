@@ -5,12 +5,9 @@
 
 #include "app/Battle.h"
 #include "app/FrameLoop.h"
+#include "app/StateDigest.h"
 #include "lab/BattleOutcome.h"
 #include "support/TestWorld.h"
-#include "units/Base.h"
-#include "units/Soldier.h"
-#include "units/Tank.h"
-#include "app/StateDigest.h"
 
 namespace {
 
@@ -43,8 +40,6 @@ BattleOutcome sample(int winner, int endFrame)
     }
     return o;
 }
-
-class ArmyCountTest : public WorldTest {};
 
 }  // namespace
 
@@ -162,28 +157,4 @@ TEST(BattleOutcomeTest, AFrameLimitStopsTheBattleThere)
     for (int team = 0; team < kSides; ++team) {
         for (int kind = 0; kind < kFightingKinds; ++kind) EXPECT_EQ(o.left.units[team][kind], end.units[team][kind]);
     }
-}
-
-TEST_F(ArmyCountTest, CountsTheLivingFightersOfEachSideAndKind)
-{
-    placeSoldier(0, 1, 1, kRifleman);
-    placeSoldier(0, 2, 1, kRifleman);
-    placeSoldier(0, 3, 1, kSniper);
-    placeTank(0, 4, 1);
-    placeBase(0, 40, 3);
-    placeSoldier(1, 1, 60, kSniper);
-    placeTank(1, 2, 60);
-    placeTank(1, 3, 60)->health = 0;  // dead but not yet swept away
-    placeSoldier(1, 4, 60, kRifleman)->health = -3;
-    placeBase(1, 40, 61);
-
-    const ArmyCount count = countArmies(field());
-    EXPECT_EQ(count.units[0][kRiflemenKind], 2);
-    EXPECT_EQ(count.units[0][kSnipersKind], 1);
-    EXPECT_EQ(count.units[0][kTanksKind], 1);
-    EXPECT_EQ(count.units[1][kRiflemenKind], 0);
-    EXPECT_EQ(count.units[1][kSnipersKind], 1);
-    EXPECT_EQ(count.units[1][kTanksKind], 1);
-    EXPECT_EQ(count.side(0), 4);
-    EXPECT_EQ(count.side(1), 2);
 }

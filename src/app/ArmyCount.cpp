@@ -1,4 +1,4 @@
-#include "lab/ArmyCount.h"
+#include "app/ArmyCount.h"
 
 #include "units/Soldier.h"
 #include "units/Tank.h"

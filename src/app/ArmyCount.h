@@ -2,7 +2,7 @@
 
 class Battlefield;
 
-// Fighting kinds of unit, as the lab counts them; the bases are not counted.
+// Fighting kinds of unit, as the results of a battle count them; the bases are not counted.
 constexpr int kRiflemenKind = 0;
 constexpr int kSnipersKind = 1;
 constexpr int kTanksKind = 2;
