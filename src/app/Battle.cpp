@@ -27,6 +27,8 @@ void Battle::restart(unsigned seed)
 void Battle::start(unsigned seed)
 {
     seed_ = seed;
+    passes_ = 0;
+    endPass_ = 0;
     srand(seed);  // before the terrain: the hills are the first draws of a battle
     auto field = std::make_unique<Battlefield>();
     field->generateTerrain();
@@ -38,6 +40,23 @@ void Battle::start(unsigned seed)
 
 void Battle::frame()
 {
+    pass();
+    countDown();
+}
+
+void Battle::pass()
+{
     field_->updatePass();
+    ++passes_;
+    if (endPass_ == 0 && field_->gameOver != 0) endPass_ = passes_;
+}
+
+void Battle::countDown()
+{
     countDownReinforcements(*field_);
+}
+
+bool Battle::over() const
+{
+    return field_->gameOver != 0;
 }

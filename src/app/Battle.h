@@ -23,8 +23,22 @@ public:
     void restart(unsigned seed);
 
     // One logical frame: an update pass, then one step of the reinforcement countdown (and a
-    // wave when it runs out). The frame loop of the program does the same with its catch-up.
+    // wave when it runs out). The frame loop of the program runs the same two steps through
+    // pass() and countDown(), with its catch-up.
     void frame();
+
+    // One update pass, counted. Every pass of the battle runs through here, so that the count
+    // (and with it the length of the battle) has this one owner.
+    void pass();
+    // One step of the reinforcement countdown, a wave when it runs out; nothing once a base fell.
+    void countDown();
+
+    // Update passes run since the armies were deployed.
+    int passes() const { return passes_; }
+    // The pass, counting from 1 after deployment, in which a base fell; 0 while both stand.
+    // Over the tick rate it is the length of the battle in seconds.
+    int endPass() const { return endPass_; }
+    bool over() const;  // a base has fallen
 
     Battlefield& field() { return *field_; }
     const Battlefield& field() const { return *field_; }
@@ -36,6 +50,8 @@ private:
 
     UnitCounts counts_;                   // the armies of every battle started here
     unsigned seed_ = 0;                   // the seed of the battle under way
+    int passes_ = 0;                      // update passes of the battle under way
+    int endPass_ = 0;                     // the pass in which a base fell; 0 while both stand
     std::unique_ptr<Battlefield> field_;  // the battle under way, installed as the world
     Battlefield* previousField_;          // the world installed before the first battle
     UnitCounts previousCounts_;           // the counts in force before the first battle

@@ -65,19 +65,17 @@ BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>
 {
     Battlefield& field = battle.field();
     if (alive != nullptr) alive->push_back(sampleOf(field));
-    int frame = 0;
-    while (frame < maxFrames && field.gameOver == 0) {
+    while (battle.passes() < maxFrames && !battle.over()) {
         battle.frame();
-        ++frame;
-        if (alive != nullptr && frame % kTicksPerSecond == 0) alive->push_back(sampleOf(field));
+        if (alive != nullptr && battle.passes() % kTicksPerSecond == 0) alive->push_back(sampleOf(field));
     }
 
     BattleOutcome outcome;
     outcome.seed = battle.seed();
     outcome.counts = battle.counts();
-    if (field.gameOver != 0 && (field.eliminatedTeam == 0 || field.eliminatedTeam == 1)) {
+    if (battle.over() && (field.eliminatedTeam == 0 || field.eliminatedTeam == 1)) {
         outcome.winner = 1 - field.eliminatedTeam;
-        outcome.endFrame = frame;
+        outcome.endFrame = battle.endPass();
     }
     outcome.left = countArmies(field);
     return outcome;

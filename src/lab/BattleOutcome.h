@@ -27,9 +27,10 @@ struct AliveSample {
     int units[kSides] = {};
 };
 
-// Plays the battle under way frame by frame until a base falls or maxFrames frames have run.
-// alive, when given, receives the units alive per side after 0 frames and after every second
-// of battle time while the battle runs.
+// Plays the battle under way frame by frame until a base falls or it has run maxFrames frames
+// since its deployment. The end frame is the battle's own count of the pass in which the base
+// fell, the figure the program's results panel shows. alive, when given, receives the units
+// alive per side after 0 frames and after every second of battle time while the battle runs.
 BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>* alive);
 
 // The outcome as one line of JSON, without the line end.

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "app/FrameRender.h"
-#include "gfx/Canvas.h"
 #include "app/Battle.h"
 #include "app/Deployment.h"
 #include "app/FrameLoop.h"
+#include "app/FrameRender.h"
+#include "app/StateDigest.h"
 #include "effects/Particle.h"
+#include "gfx/Canvas.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
-#include "app/StateDigest.h"
 
 namespace {
 
@@ -90,7 +90,8 @@ StartPicture pictureOf(const Battlefield& field)
 {
     StartPicture picture;
     for (int x = 0; x < kColumns; ++x) {
-        for (int y = 0; y < kRows; ++y) picture.heights.push_back(field.heightAt(static_cast<float>(x), static_cast<float>(y)));
+        for (int y = 0; y < kRows; ++y)
+            picture.heights.push_back(field.heightAt(static_cast<float>(x), static_cast<float>(y)));
     }
     for (const Entity* unit : field.units) {
         picture.units.insert(picture.units.end(), {unit->team, unit->x, unit->y, unit->getType(),
@@ -212,4 +213,53 @@ TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)
     EXPECT_FALSE(pictureOf(battle.field()) == seven) << "seeds 7 and 8 should not give the same start";
     for (int n = 0; n < 400; ++n) battle.frame();
     EXPECT_EQ(stateDigest(battle.field()), fresh);
+}
+
+// The length of a battle is counted in one place: the battle's own passes, whoever runs them.
+TEST_F(BattleTest, CountsItsPassesAndRemembersTheOneInWhichABaseFell)
+{
+    // No blue army: the red one marches straight on the blue base (the command line 0 0 0 300 50 50).
+    const UnitCounts redOnly{300, 0, 50, 0, 50, 0};
+    Battle battle(redOnly, 11);
+    EXPECT_EQ(battle.passes(), 0);
+    while (!battle.over() && battle.passes() < kMaxPasses) {
+        EXPECT_EQ(battle.endPass(), 0);
+        battle.frame();
+    }
+    ASSERT_TRUE(battle.over());
+    EXPECT_EQ(battle.endPass(), 589);
+    EXPECT_EQ(battle.passes(), 589);
+
+    // Passes after the end still count, but the battle's length stays.
+    for (int n = 0; n < 5; ++n) battle.pass();
+    battle.countDown();
+    EXPECT_EQ(battle.passes(), 594);
+    EXPECT_EQ(battle.endPass(), 589);
+
+    battle.restart(12);
+    EXPECT_FALSE(battle.over());
+    EXPECT_EQ(battle.passes(), 0);
+    EXPECT_EQ(battle.endPass(), 0);
+}
+
+// pass() and countDown() are the two halves of frame(): played either way, the battles agree.
+TEST_F(BattleTest, APassAndACountdownStepMakeOneFrame)
+{
+    const UnitCounts counts{40, 40, 10, 10, 10, 10};
+    std::uint64_t byFrames = 0;
+    int timer = 0;
+    {
+        Battle battle(counts, 3);
+        for (int n = 0; n < 200; ++n) battle.frame();
+        byFrames = stateDigest(battle.field());
+        timer = reinforcementTimer;
+    }
+    Battle battle(counts, 3);
+    for (int n = 0; n < 200; ++n) {
+        battle.pass();
+        battle.countDown();
+    }
+    EXPECT_EQ(stateDigest(battle.field()), byFrames);
+    EXPECT_EQ(reinforcementTimer, timer);
+    EXPECT_EQ(battle.passes(), 200);
 }

@@ -158,3 +158,18 @@ TEST(BattleOutcomeTest, AFrameLimitStopsTheBattleThere)
         for (int kind = 0; kind < kFightingKinds; ++kind) EXPECT_EQ(o.left.units[team][kind], end.units[team][kind]);
     }
 }
+
+// The lab and the program's results panel read the same figures off the battle.
+TEST(BattleOutcomeTest, TheEndFrameIsTheBattlesOwnCountOfItsPasses)
+{
+    Battle battle({300, 0, 50, 0, 50, 0}, 11);  // the command line 0 0 0 300 50 50
+    const BattleOutcome o = playBattle(battle, 36000, nullptr);
+    EXPECT_EQ(o.winner, 0);
+    EXPECT_EQ(o.endFrame, 589);
+    EXPECT_EQ(o.endFrame, battle.endPass());
+    const ArmyCount left = countArmies(battle.field());
+    for (int team = 0; team < kSides; ++team) {
+        for (int kind = 0; kind < kFightingKinds; ++kind) EXPECT_EQ(o.left.units[team][kind], left.units[team][kind]);
+    }
+    EXPECT_EQ(o.left.units[0][kRiflemenKind], 298);
+}
