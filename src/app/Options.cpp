@@ -146,7 +146,7 @@ std::string usageText()
     text << "  --loop           when a base falls, play the next seed 5 seconds later\n";
     text << "  --record FILE    play with no display and write an animated GIF to FILE\n";
     text << "  --frames N       with --record: frames to record, 1 to " << kMaxRecordFrames << " (default "
-         << kDefaultRecordFrames << ")\n";
+         << kDefaultClipFrames << ")\n";
     text << "  --seed=N, --record=FILE and --frames=N work too.\n\n";
     text << "Exit status: 0 normal end, 1 no display, 2 bad command line.\n";
     text << "See battle(6) for the keys and what the screen shows.\n";

@@ -4,10 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "app/ClipRecorder.h"
 #include "app/UnitCounts.h"
 
-// Logical frames a clip records when --frames is not given: 20 seconds at 60 frames a second.
-constexpr int kDefaultRecordFrames = 1200;
 // The longest clip: one hour of play, so that a slip of the finger cannot fill a disk.
 constexpr int kMaxRecordFrames = 216000;
 
@@ -18,14 +17,14 @@ constexpr int kBadCommandLineStatus = 2;
 // out first (a lone "--" ends the options); the rest are read by parseUnitCounts exactly as
 // they would be on their own, so a line of counts alone means what it always meant.
 struct Options {
-    UnitCounts counts;                  // the six counts, or all defaults
-    bool help = false;                  // --help: usage on standard output, nothing else
-    bool version = false;               // --version: the version on standard output, nothing else
-    std::optional<unsigned> seed;       // --seed N: the battle of this seed; none means a seed from the clock
-    bool loop = false;                  // --loop: the next battle starts after one has ended
-    std::string record;                 // --record FILE: the clip to write with no display; empty for none
-    int frames = kDefaultRecordFrames;  // --frames N: logical frames to record, 1..kMaxRecordFrames
-    std::string error;                  // the first fault of a bad command line; empty when it is good
+    UnitCounts counts;                // the six counts, or all defaults
+    bool help = false;                // --help: usage on standard output, nothing else
+    bool version = false;             // --version: the version on standard output, nothing else
+    std::optional<unsigned> seed;     // --seed N: the battle of this seed; none means a seed from the clock
+    bool loop = false;                // --loop: the next battle starts after one has ended
+    std::string record;               // --record FILE: the clip to write with no display; empty for none
+    int frames = kDefaultClipFrames;  // --frames N: logical frames to record, 1..kMaxRecordFrames
+    std::string error;                // the first fault of a bad command line; empty when it is good
 
     bool recording() const { return !record.empty(); }
 };

@@ -22,7 +22,7 @@ struct Expected {
     std::optional<unsigned> seed;
     bool loop = false;
     std::string record;
-    int frames = kDefaultRecordFrames;
+    int frames = kDefaultClipFrames;
     bool help = false;
     bool version = false;
 };
@@ -43,7 +43,7 @@ Expected seed(unsigned s, Expected e = {})
     e.seed = s;
     return e;
 }
-Expected record(const char* file, int frames = kDefaultRecordFrames, Expected e = {})
+Expected record(const char* file, int frames = kDefaultClipFrames, Expected e = {})
 {
     e.record = file;
     e.frames = frames;

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (options.error.empty()) {
         require(options.frames >= 1 && options.frames <= kMaxRecordFrames, "frames out of range");
-        require(options.recording() || options.frames == kDefaultRecordFrames, "frames without a clip");
+        require(options.recording() || options.frames == kDefaultClipFrames, "frames without a clip");
         require(!(options.loop && options.recording()), "--loop with --record");
     }
     if (!anyOption) {
