@@ -14,9 +14,9 @@
 
 #include "app/Battle.h"
 #include "app/ClipPalette.h"
-#include "app/FrameLoop.h"
 #include "app/FrameRender.h"
 #include "app/GifClipWriter.h"
+#include "app/Playback.h"
 #include "gfx/Canvas.h"
 
 namespace {
@@ -88,12 +88,12 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
         std::vector<std::uint8_t> picture;
         int pictures = 0;
         Battle battle(request.counts, request.seed);
+        const Playback playback;  // 1x, never paused: a clip is the battle as it plays by itself
         for (int frame = 1; frame <= request.frames; ++frame) {
             battle.frame();
             // Drawing changes nothing, so the frames between pictures need not be drawn.
             if ((frame - 1) % kFramesPerPicture == 0) {
-                renderFrame();
-                drawCountdownText();
+                drawShownFrame(battle, playback);
                 palette.shrink(canvas.frame(), picture);
                 writer.add(picture, pictureDelay(pictures++));
             }

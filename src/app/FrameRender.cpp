@@ -2,6 +2,10 @@
 
 #include <allegro.h>
 
+#include "app/Battle.h"
+#include "app/FrameLoop.h"
+#include "app/Playback.h"
+#include "app/ResultsPanel.h"
 #include "gfx/Canvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
@@ -10,6 +14,19 @@ namespace {
 constexpr int kGameOverTextY = 512;
 constexpr int kExitHintY = 992;
 }  // namespace
+
+void drawShownFrame(const Battle& battle, const Playback& playback)
+{
+    renderFrame();
+    drawCountdownText();
+    const std::string speed = playback.speedText();
+    if (!speed.empty()) {
+        textout_ex(backBuffer(), font, speed.c_str(), kSpeedTextX, kSpeedTextY, makecol(255, 255, 255),
+                   makecol(0, 0, 0));
+    }
+    if (battle.over()) ResultsPanel(battle).draw();
+    if (playback.paused()) drawCentredText("Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
+}
 
 void renderFrame()
 {

@@ -2,12 +2,24 @@
 
 #include <string>
 
+class Battle;
 class Battlefield;
+class Playback;
 
 // The fixed x on which the HUD texts are centred, the middle of the screen.
 constexpr int kHudCentreX = 640;
 
+// Where the spectator's texts go: the speed under the countdown text, left-aligned as it is;
+// "Paused" above the game-over message, so that it covers neither that nor the results panel.
+constexpr int kSpeedTextX = 640;
+constexpr int kSpeedTextY = 48;
+constexpr int kPausedTextY = 488;
+
 // ---- frame drawing, into the installed canvas's back buffer ----
+// The whole picture the program shows of a battle: the frame (renderFrame), the countdown
+// text, then what the spectator's controls add: the speed while it is not 1x, the results
+// panel once a base has fallen, and "Paused" while paused.
+void drawShownFrame(const Battle& battle, const Playback& playback);
 void renderFrame();  // clear, terrain, every object, HUD
 void drawTerrain(const Battlefield& field);
 void drawHud(const Battlefield& field);

@@ -13,6 +13,7 @@
 #include "app/ClipRecorder.h"
 #include "app/FrameLoop.h"
 #include "app/FrameRender.h"
+#include "app/Playback.h"
 #include "support/TestWorld.h"
 #include "units/Base.h"
 
@@ -220,6 +221,30 @@ TEST_F(ClipRecorderTest, PicturesShowTheFramesAsDrawnAndLeaveTheWorldAsItWas)
         ASSERT_TRUE(shown[frame / 2] == expected) << "picture " << frame / 2 << " (after frame " << frame << ")";
     }
     EXPECT_NE(shown.front(), shown.back());
+}
+
+// A clip shows what the program shows: once the base has fallen, the results panel too.
+TEST_F(ClipRecorderTest, AClipOfABattleThatEndsShowsItsResults)
+{
+    const UnitCounts redOnly{300, 0, 50, 0, 50, 0};  // the blue base falls in frame 589
+    const fs::path path = folder_ / "clip.gif";
+    ASSERT_EQ(recordClip({path.string(), 591, kSeed, redOnly}), "");
+    Gif gif = readGif(path);
+    ASSERT_NE(gif, nullptr);
+    const auto shown = shownPictures(*gif);
+    ASSERT_EQ(shown.size(), 296u);
+
+    Battle battle(redOnly, kSeed);
+    for (int frame = 1; frame <= 591; ++frame) battle.frame();
+    ASSERT_TRUE(battle.over());
+    drawShownFrame(battle, Playback());
+    std::vector<std::uint8_t> expected;
+    ClipPalette().shrink(bitmap(), expected);
+    EXPECT_TRUE(shown.back() == expected);
+    renderFrame();
+    drawCountdownText();
+    ClipPalette().shrink(bitmap(), expected);
+    EXPECT_FALSE(shown.back() == expected) << "the panel is missing";
 }
 
 TEST_F(ClipRecorderTest, BadRequestsSayWhyAndLeaveNoFile)

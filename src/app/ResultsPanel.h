@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Battle;
+
+// Top of the results panel: a line's height under the game-over message, whose top is at y 512.
+constexpr int kResultsPanelTop = 528;
+
+// What a battle came to, shown under the game-over message once a base has fallen: how long
+// it lasted, the units left of each side and kind, and the seed that plays it again. In the
+// default font, one line under another, left-aligned so that the columns of figures line up,
+// white on a black box with a grey edge, centred on the HUD's x.
+class ResultsPanel {
+public:
+    explicit ResultsPanel(const Battle& battle);  // the figures of the battle as it stands
+
+    const std::vector<std::string>& lines() const { return lines_; }
+    void draw() const;
+
+    // The length of a battle of this many update passes in minutes, seconds and tenths
+    // ("0:09.8"), cut rather than rounded, as a stopwatch shows it.
+    static std::string lengthText(int passes);
+
+private:
+    std::vector<std::string> lines_;
+};
