@@ -9,6 +9,7 @@
 #include "app/Display.h"
 #include "app/FrameLoop.h"
 #include "app/KeyPresses.h"
+#include "app/StopSignals.h"
 #include "app/UnitCounts.h"
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
@@ -29,11 +30,11 @@ void restOneMillisecond()
 }
 
 // Looked at once before the first frame and after every frame: Esc held or pressed since the
-// last look, or the close button.
+// last look, the close button, or a stop signal.
 bool stopRequested()
 {
     keyPresses.drain();
-    return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load();
+    return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
 }
 
 void showFrame()
@@ -54,7 +55,9 @@ int failToOpenDisplay(const char* reason)
 int main(int argc, char** argv)
 {
     const UnitCounts counts = parseUnitCounts(argc, argv);
+    const StopSignals stopSignals;  // before the library replaces the inherited dispositions
     if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
+    stopSignals.catchThem();
     install_keyboard();
     listenForKeyPresses(&keyPresses);
     const unsigned seed = static_cast<unsigned>(time(nullptr));
@@ -68,6 +71,6 @@ int main(int argc, char** argv)
     }
 
     destroyCanvas();
-    return 0;
+    return StopSignals::exitStatus();
 }
 END_OF_MAIN()
