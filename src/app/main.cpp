@@ -9,6 +9,7 @@
 #include "app/Display.h"
 #include "app/FrameLoop.h"
 #include "app/KeyPresses.h"
+#include "app/LostDisplay.h"
 #include "app/StopSignals.h"
 #include "app/UnitCounts.h"
 #include "gfx/Canvas.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv)
     const StopSignals stopSignals;  // before the library replaces the inherited dispositions
     if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
     stopSignals.catchThem();
+    exitWhenTheDisplayIsLost();
     install_keyboard();
     listenForKeyPresses(&keyPresses);
     const unsigned seed = static_cast<unsigned>(time(nullptr));
