@@ -38,11 +38,6 @@ bool stopRequested()
     return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
 }
 
-void showFrame()
-{
-    blit(backBuffer(), screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-}
-
 // With no display there is nothing to draw on and no window to read Esc from: say why and
 // stop instead of running blind.
 int failToOpenDisplay(const char* reason)
