@@ -2,7 +2,8 @@
 // update pass, the reinforcement countdown, the frame drawn into a 1280 x 1024 16-bit memory
 // bitmap with the countdown text), and prints one JSON line of timings per scenario. The
 // record scenario times the whole clip of a battle (the GIF written to a temporary file) and
-// gives its size.
+// gives its size. A last line times the scaling of a frame to the picture sizes of desktops
+// smaller than the frame.
 //
 //   battle-bench [--seed N] [--frames N] [scenario...]     scenarios: default, full, record
 
@@ -21,13 +22,15 @@
 #include <string>
 #include <vector>
 
-#include "app/FrameRender.h"
-#include "gfx/Canvas.h"
-#include "app/FrameLoop.h"
 #include "app/Battle.h"
 #include "app/ClipRecorder.h"
-#include "world/Battlefield.h"
+#include "app/Display.h"
+#include "app/FrameLoop.h"
+#include "app/FrameRender.h"
 #include "app/StateDigest.h"
+#include "gfx/Canvas.h"
+#include "gfx/FrameScaler.h"
+#include "world/Battlefield.h"
 
 namespace {
 
@@ -82,6 +85,48 @@ double blitMilliseconds(BITMAP* source)
     }
     destroy_bitmap(copy);
     return summarise(samples).p50;
+}
+
+// Common desktops too small for the frame, each with the picture it gets.
+struct Desktop {
+    int width, height;
+};
+const Desktop kSmallDesktops[] = {{1366, 768}, {1024, 768}, {1280, 800}, {1600, 900}, {800, 600}};
+
+// What scaling adds to a frame: a battle's frame fitted to each small desktop's picture.
+void timeScaling(unsigned seed)
+{
+    Canvas canvas;
+    canvas.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
+    Canvas* previousCanvas = installCanvas(&canvas);
+    {
+        Battle battle(UnitCounts(), seed);
+        for (int n = 0; n < 600; ++n) battle.frame();  // armies on the march, some fights
+        renderFrame();
+        drawCountdownText();
+    }
+    std::printf("{\"scaling\": [");
+    const char* separator = "";
+    for (const Desktop& desktop : kSmallDesktops) {
+        const PictureSize picture = pictureSizeFor(desktop.width, desktop.height);
+        FrameScaler scaler(picture.width, picture.height);
+        std::vector<double> samples;
+        for (int n = 0; n < 300; ++n) {
+            const auto start = Clock::now();
+            scaler.fit(canvas.backBuffer);
+            samples.push_back(millisecondsSince(start));
+        }
+        const Summary scaling = summarise(samples);
+        std::printf(
+            "%s{\"desktop\": \"%dx%d\", \"picture\": \"%dx%d\", \"ms\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f}}",
+            separator, desktop.width, desktop.height, picture.width, picture.height, scaling.p50, scaling.p99,
+            scaling.max);
+        separator = ", ";
+    }
+    std::printf("]}\n");
+    std::fflush(stdout);
+    installCanvas(previousCanvas);
+    destroy_bitmap(canvas.backBuffer);
 }
 
 long peakResidentKiB()
@@ -198,6 +243,7 @@ int main(int argc, char** argv)
             run(*found, seed, frames > 0 ? frames : found->frames);
         }
     }
+    timeScaling(seed);
     return 0;
 }
 END_OF_MAIN()

@@ -2,21 +2,58 @@
 
 #include <allegro.h>
 
+#include <algorithm>
+
 #include "gfx/Canvas.h"
+#include "gfx/FrameScaler.h"
 
 namespace {
-Canvas* programCanvas = nullptr;  // made by getCanvas, freed by destroyCanvas
+// The back buffer's shape, 5:4, as a reduced fraction.
+constexpr int kShapeWidth = 5;
+constexpr int kShapeHeight = 4;
+static_assert(kScreenWidth * kShapeHeight == kScreenHeight * kShapeWidth, "the back buffer is 5:4");
+
+Canvas* programCanvas = nullptr;      // made by getCanvas, freed by destroyCanvas
+FrameScaler* screenScaler = nullptr;  // to the screen's size, with the canvas
 }  // namespace
+
+std::string windowTitle()
+{
+    return "Battle";
+}
+
+PictureSize pictureSizeFor(int desktopWidth, int desktopHeight)
+{
+    if (desktopWidth <= 0 || desktopHeight <= 0) return {kScreenWidth, kScreenHeight};
+    if (desktopWidth >= kScreenWidth && desktopHeight >= kScreenHeight) return {kScreenWidth, kScreenHeight};
+    // The widest 5:4 picture whose width and height both fit.
+    const int width = std::min(desktopWidth, desktopHeight * kShapeWidth / kShapeHeight);
+    return {width, width * kShapeHeight / kShapeWidth};
+}
 
 Canvas* getCanvas()
 {
     if (programCanvas != nullptr) return programCanvas;
+    int desktopWidth = 0;
+    int desktopHeight = 0;
+    if (get_desktop_resolution(&desktopWidth, &desktopHeight) != 0) desktopWidth = desktopHeight = 0;
+    const PictureSize picture = pictureSizeFor(desktopWidth, desktopHeight);
+
+    set_window_title(windowTitle().c_str());
     set_color_depth(kColourDepth);
-    if (set_gfx_mode(GFX_AUTODETECT, kScreenWidth, kScreenHeight, 0, 0) != 0) return nullptr;
+    if (set_gfx_mode(GFX_AUTODETECT, picture.width, picture.height, 0, 0) != 0) return nullptr;
     programCanvas = new Canvas();
-    programCanvas->backBuffer = create_bitmap(SCREEN_W, SCREEN_H);
+    // Every object draws into a 1280 x 1024 buffer whatever the screen's size.
+    programCanvas->backBuffer = create_bitmap(kScreenWidth, kScreenHeight);
+    screenScaler = new FrameScaler(SCREEN_W, SCREEN_H);
     installCanvas(programCanvas);
     return programCanvas;
+}
+
+void showFrame()
+{
+    BITMAP* shown = screenScaler->fit(programCanvas->backBuffer);
+    blit(shown, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
 }
 
 void destroyCanvas()
@@ -26,4 +63,6 @@ void destroyCanvas()
     if (programCanvas->backBuffer != nullptr) destroy_bitmap(programCanvas->backBuffer);
     delete programCanvas;
     programCanvas = nullptr;
+    delete screenScaler;
+    screenScaler = nullptr;
 }

@@ -70,3 +70,15 @@ void runFrame(Battlefield& field, std::atomic<int>& due, const std::function<voi
     renderFrame();
     drawCountdownText();
 }
+
+int runFrames(Battlefield& field, std::atomic<int>& due, const std::function<void()>& sleep,
+              const std::function<bool()>& stop, const std::function<void()>& show)
+{
+    int frames = 0;
+    while (!stop()) {
+        runFrame(field, due, sleep);
+        show();
+        ++frames;
+    }
+    return frames;
+}

@@ -38,3 +38,9 @@ void drawCountdownText();
 
 // One whole frame up to the copy to the screen: wait, catch up, countdown, render, text.
 void runFrame(Battlefield& field, std::atomic<int>& due, const std::function<void()>& sleep);
+
+// The main loop: frames, each put on the screen by show, until stop says to end. stop is
+// asked once before the first frame (when it already says so, nothing is updated or drawn)
+// and once after every frame. Returns the number of frames run.
+int runFrames(Battlefield& field, std::atomic<int>& due, const std::function<void()>& sleep,
+              const std::function<bool()>& stop, const std::function<void()>& show);

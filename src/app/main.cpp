@@ -9,13 +9,17 @@
 #include "app/Battle.h"
 #include "app/Display.h"
 #include "app/FrameLoop.h"
+#include "app/KeyPresses.h"
+#include "app/LostDisplay.h"
 #include "app/Options.h"
+#include "app/StopSignals.h"
 #include "app/UnitCounts.h"
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 
 namespace {
 std::atomic<bool> closeRequested{false};
+KeyPresses keyPresses;  // fed by the keyboard handler until the process ends
 
 // The window's close button ends the program as Esc does.
 void onCloseButton()
@@ -26,6 +30,14 @@ void onCloseButton()
 void restOneMillisecond()
 {
     rest(1);
+}
+
+// Looked at once before the first frame and after every frame: Esc held or pressed since the
+// last look, the close button, or a stop signal.
+bool stopRequested()
+{
+    keyPresses.drain();
+    return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
 }
 
 // With no display there is nothing to draw on and no window to read Esc from: say why and
@@ -44,23 +56,23 @@ int main(int argc, char** argv)
     const Options options = parseOptions(argc, argv);
     if (const std::optional<int> status = answerBeforeStart(options, stdout, stderr)) return *status;
     const UnitCounts counts = options.counts;
+    const StopSignals stopSignals;  // before the library replaces the inherited dispositions
     if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
+    stopSignals.catchThem();
+    exitWhenTheDisplayIsLost();
     install_keyboard();
+    listenForKeyPresses(&keyPresses);
     const unsigned seed = static_cast<unsigned>(time(nullptr));
     if (getCanvas() == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
     {
         Battle battle(counts, seed);
         install_int_ex(onTimerTick, kTickPeriod);
-
-        while (!key[KEY_ESC] && !closeRequested.load()) {
-            runFrame(battle.field(), ticks, restOneMillisecond);
-            blit(backBuffer(), screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-        }
+        runFrames(battle.field(), ticks, restOneMillisecond, stopRequested, showFrame);
         remove_int(onTimerTick);
     }
 
     destroyCanvas();
-    return 0;
+    return StopSignals::exitStatus();
 }
 END_OF_MAIN()

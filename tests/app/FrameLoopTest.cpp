@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/FrameLoop.h"
+#include "app/KeyPresses.h"
 #include "app/UnitCounts.h"
 #include "support/TestWorld.h"
 #include "units/Renderer.h"
@@ -190,4 +191,82 @@ TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)
     EXPECT_EQ(field().objects.size(), 2u);
     EXPECT_EQ(reinforcementTimer, 1);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
+}
+
+// ---- the main loop and its exit rule: Esc held or pressed since the last look ----
+
+namespace {
+
+class MainLoopTest : public FrameLoopTest {
+protected:
+    void TearDown() override
+    {
+        key[KEY_ESC] = 0;
+        FrameLoopTest::TearDown();
+    }
+
+    // Runs the loop with the program's Esc rule; every look first runs lookHook(look number).
+    int runLoop(const std::function<void(int)>& lookHook = {})
+    {
+        int looks = 0;
+        return runFrames(
+            field(), due, [this] { due.fetch_add(1); },
+            [&] {
+                if (lookHook) lookHook(looks);
+                ++looks;
+                presses.drain();
+                return presses.downOrPressed(KEY_ESC);
+            },
+            [this] { ++shown; });
+    }
+
+    bool backBufferIsBlank()
+    {
+        for (int y = 0; y < bitmap()->h; ++y) {
+            for (int x = 0; x < bitmap()->w; ++x) {
+                if (getpixel(bitmap(), x, y) != 0) return false;
+            }
+        }
+        return true;
+    }
+
+    KeyPresses presses;
+    int shown = 0;
+};
+
+}  // namespace
+
+TEST_F(MainLoopTest, EscAlreadyDownAtTheFirstLookRunsNoFrameAtAll)
+{
+    key[KEY_ESC] = 1;
+    due = 2;
+    EXPECT_EQ(runLoop(), 0);
+    EXPECT_EQ(counter->updates, 0) << "no update pass";
+    EXPECT_EQ(due.load(), 2) << "no tick used";
+    EXPECT_EQ(shown, 0) << "nothing shown";
+    EXPECT_EQ(reinforcementTimer, 3000) << "no countdown";
+    EXPECT_TRUE(backBufferIsBlank()) << "no frame drawn";
+}
+
+TEST_F(MainLoopTest, AnEscTappedDuringAFrameEndsTheLoopAfterThatFrame)
+{
+    // Pressed and let go within the third frame's update pass: the key is up at every look.
+    counter->onUpdate = [this](int pass) {
+        if (pass == 3) {
+            presses.record(KEY_ESC);
+            presses.record(KEY_ESC | 0x80);
+        }
+    };
+    EXPECT_EQ(runLoop(), 3);
+    EXPECT_EQ(shown, 3) << "every frame run is shown";
+    EXPECT_EQ(counter->updates, 3);
+}
+
+TEST_F(MainLoopTest, EscHeldFromTheMiddleOfTheBattleEndsItAtTheNextLook)
+{
+    EXPECT_EQ(runLoop([](int look) {
+                  if (look == 5) key[KEY_ESC] = 1;
+              }),
+              5);
+    EXPECT_EQ(shown, 5);
 }

@@ -9,6 +9,13 @@ really stores, so the checks compare the colours the program asked for with no r
                                         have moved on between the two captures
   check-screen.py shots CAPTURE...      yellow shot streaks and units of both teams in their
                                         bright fighting colours, over all the captures
+  check-screen.py scaled CAPTURE WIDTH HEIGHT TREE
+                                        a screen smaller than the picture: every window of the
+                                        program (TREE, from `xwininfo -root -tree`) inside the
+                                        screen, a 5:4 picture as large as the screen allows, and
+                                        in it, scaled down, the hills, both bases in their pure
+                                        colours and the two texts (CAPTURE is WIDTH x HEIGHT RGB,
+                                        from a server of any depth)
 
 Prints one line per check ("ok" or "FAILED") and exits 1 when a check failed.
 """
@@ -221,6 +228,89 @@ def streaks(cap):
     return found
 
 
+# ---- a picture scaled into a smaller screen ----
+
+SOURCE_WIDTH, SOURCE_HEIGHT = 1280, 1024
+
+
+def windows_of(tree_path):
+    """(x, y, width, height) on the screen of every window below the root in an xwininfo tree."""
+    import re
+    shape = re.compile(r"\s(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+?(-?\d+)\+?(-?\d+)\s*$")
+    found = []
+    with open(tree_path) as f:
+        for line in f:
+            m = shape.search(line)
+            if m and line.startswith("     "):  # the root's own line is not indented this far
+                w, h, x, y = (int(v) for v in m.groups())
+                found.append((x, y, w, h))
+    return found
+
+
+class RawCapture:
+    def __init__(self, path, width, height):
+        with open(path, "rb") as f:
+            self.data = f.read()
+        if len(self.data) != width * height * 3:
+            raise SystemExit(f"{path}: expected a {width}x{height} RGB capture, got {len(self.data)} bytes")
+        self.width = width
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+
+def is_pure(c, channel):
+    """Full on in one channel, nothing in the others, at any server depth."""
+    return all((v >= 240) if i == channel else (v == 0) for i, v in enumerate(c))
+
+
+def check_scaled(capture_path, width, height, tree_path):
+    windows = windows_of(tree_path)
+    outside = [w for w in windows if w[0] < 0 or w[1] < 0 or w[0] + w[2] > width or w[1] + w[3] > height]
+    report(windows and not outside, f"every window inside the {width}x{height} screen",
+           f"{len(windows)} windows, outside: {outside or 'none'}")
+
+    # The picture: a 5:4 window as wide or as tall as the screen.
+    pictures = [w for w in windows if abs(4 * w[2] - 5 * w[3]) <= 5 and (w[2] == width or w[3] == height)]
+    report(bool(pictures), "a 5:4 picture filling the screen's width or height",
+           f"{pictures[0][2]}x{pictures[0][3]} at ({pictures[0][0]}, {pictures[0][1]})" if pictures else
+           f"none among {windows}")
+    if not pictures:
+        return
+    px, py, pw, ph = max(pictures, key=lambda w: w[2] * w[3])
+    px, py = max(px, 0), max(py, 0)
+    cap = RawCapture(capture_path, width, height)
+
+    def box(x0, y0, x1, y1, margin=0):
+        """The screen pixels showing the picture's pixels x0..x1-1, y0..y1-1, less a margin."""
+        sx0, sx1 = px + x0 * pw // SOURCE_WIDTH + margin, px + x1 * pw // SOURCE_WIDTH - margin
+        sy0, sy1 = py + y0 * ph // SOURCE_HEIGHT + margin, py + y1 * ph // SOURCE_HEIGHT - margin
+        return [(x, y) for y in range(sy0, sy1) for x in range(sx0, sx1)]
+
+    greys = sum(1 for y in range(py, py + ph, 2) for x in range(px, px + pw, 2)
+                if (lambda c: 8 < c[0] < 250 and abs(c[0] - c[1]) <= 8 and abs(c[2] - c[1]) <= 8)(cap.at(x, y)))
+    report(greys >= pw * ph // 40, "hills in the picture", f"about {4 * greys} grey pixels")
+
+    # Each base's house body, x 643..653 below the centre of cell (40, row), scaled.
+    for name, channel, row in (("red", 0, 3), ("blue", 2, 61)):
+        centre = 16 * row + 8
+        pixels = box(643, centre, 654, centre + 6)
+        n = sum(is_pure(cap.at(x, y), channel) for x, y in pixels)
+        report(n >= 0.6 * len(pixels), f"{name} base at cell (40, {row}) in pure {name}",
+               f"{n} of {len(pixels)} pixels")
+
+    # The texts: white on an opaque black box, whatever is under them.
+    white = (255, 255, 255)
+    for what, x0, y0, chars in (('"Reinforcements in NNNN"', 640, 32, 22), ('"Push Esc To Exit"', 576, 992, 16)):
+        pixels = box(x0, y0, x0 + 8 * chars, y0 + 8, margin=1)
+        colours = [cap.at(x, y) for x, y in pixels]
+        ink = sum(c == white for c in colours)
+        other = sum(c not in (white, (0, 0, 0)) for c in colours)
+        report(ink >= 3 * chars and other == 0, f"{what} in white on black",
+               f"{ink} white and {other} other pixels of {len(pixels)}")
+
+
 def main(argv):
     if len(argv) >= 2 and argv[1] == "screen" and len(argv) == 4:
         first, second = Capture(argv[2]), Capture(argv[3])
@@ -241,6 +331,8 @@ def main(argv):
         report(total >= 3, "yellow shot streaks in flight", f"{total} in {len(argv) - 2} capture(s)")
         report(fighting["red"] >= 100 and fighting["blue"] >= 100, "units fighting in the bright team colours",
                f"{fighting['red']} pixels of (255, 64, 64), {fighting['blue']} of (64, 64, 255)")
+    elif len(argv) == 6 and argv[1] == "scaled":
+        check_scaled(argv[2], int(argv[3]), int(argv[4]), argv[5])
     else:
         print(__doc__, file=sys.stderr)
         return 2

@@ -1,6 +1,7 @@
 # Shared by the tests that run the real program on a private X server: a temporary folder,
-# the report helpers, an Xvfb at 1280x1024x16 on a free display number, and a clean-up that
-# kills the program and the server whatever happens. Source it after setting `program`.
+# the report helpers, an Xvfb (1280x1024x16 unless asked otherwise) on a free display number,
+# and a clean-up that kills the program and the server whatever happens. Source it after
+# setting `program`.
 work=$(mktemp -d "${TMPDIR:-/tmp}/battle-e2e.XXXXXX")
 xvfb_pid=""
 program_pid=""
@@ -55,8 +56,11 @@ done
 [ -x "$program" ] || give_up "no program at $program"
 
 # ---- a private X server on a display number nobody uses ----
+# start_x_server [WIDTHxHEIGHTxDEPTH]: 1280x1024x16 unless given.
 start_x_server() {
-    step "starting Xvfb 1280x1024, 16-bit"
+    local geometry=${1:-1280x1024x16}
+    local want_depth=${geometry##*x}
+    step "starting Xvfb ${geometry%x*}, $want_depth-bit"
     display=""
     first=$((100 + $$ % 400))
     for n in $(seq "$first" $((first + 40))); do
@@ -65,7 +69,7 @@ start_x_server() {
         # once and the next free number is tried.
         # -noreset: a server that resets when its last client leaves refuses connections for a
         # moment, and the probe below is such a client.
-        Xvfb ":$n" -screen 0 1280x1024x16 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+        Xvfb ":$n" -screen 0 "$geometry" -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
         xvfb_pid=$!
         for _ in $(seq 50); do
             kill -0 "$xvfb_pid" 2>/dev/null || break
@@ -83,8 +87,43 @@ start_x_server() {
     [ -n "$display" ] || give_up "no X server could be started (see Xvfb's messages: $(tail -n 3 "$work/xvfb.log"))"
     export DISPLAY=$display
     depth=$(xdpyinfo | awk '/depth of root window/ {print $5}')
-    [ "$depth" = 16 ] || give_up "the X server on $display has depth ${depth:-unknown}, not 16"
-    pass "X server on $display, depth 16"
+    [ "$depth" = "$want_depth" ] || give_up "the X server on $display has depth ${depth:-unknown}, not $want_depth"
+    pass "X server on $display, depth $depth"
+}
+
+# stop_x_server [SIGNAL]: ends the server (TERM unless given) and waits for it. A server killed
+# outright leaves its lock and socket behind; they are ours, so they go too.
+stop_x_server() {
+    local signal=${1:-TERM}
+    [ -n "$xvfb_pid" ] || return 0
+    kill "-$signal" "$xvfb_pid" 2>/dev/null
+    wait "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+    rm -f "/tmp/.X${display#:}-lock" "/tmp/.X11-unix/X${display#:}"
+}
+
+# Starts the program in the background with its output in the work folder.
+start_program() {
+    "$program" "$@" >"$work/program.out" 2>"$work/program.err" &
+    program_pid=$!
+}
+
+# Waits (up to 15 s, for a loaded machine) until a window of the program is on the screen; its
+# id is left in $window, the window that carries the program's class.
+wait_for_window() {
+    window=""
+    for _ in $(seq 150); do
+        alive "before its window was on the screen"
+        window=$(xdotool search --class Allegro 2>/dev/null | head -n 1)
+        if [ -n "$window" ]; then
+            # Full-screen or not, the picture is in a top-level window that is mapped.
+            for id in $(xwininfo -root -children | awk '/^ +0x/ {print $1}'); do
+                xwininfo -id "$id" | grep -q "Map State: IsViewable" && return 0
+            done
+        fi
+        sleep 0.1
+    done
+    give_up "no window of the program was on the screen within 15 s"
 }
 
 # Fails the test at once if the program has already ended.
@@ -131,4 +170,38 @@ expect_exit_within_5s() {
             sed 's/^/    /' "$work/program.err"
         fi
     fi
+}
+
+# expect_exit_with STATUS SECONDS AFTER-WHAT: the program must end within SECONDS (whole) with
+# STATUS. Leaves the time it took, in seconds, in $took. Returns 1 when it did not.
+expect_exit_with() {
+    local want=$1 limit=$2 what=$3 status
+    local since=$EPOCHREALTIME
+    took=""
+    while kill -0 "$program_pid" 2>/dev/null; do
+        if [ "$(elapsed_since "$since")" -ge $((limit * 1000)) ]; then
+            fail "the program was still running $limit s after $what"
+            { kill -KILL "$program_pid" && wait "$program_pid"; } 2>/dev/null
+            program_pid=""
+            return 1
+        fi
+        sleep 0.02
+    done
+    took=$(elapsed_since "$since")
+    wait "$program_pid"
+    status=$?
+    program_pid=""
+    took=$(printf '%d.%03d' $((took / 1000)) $((took % 1000)))
+    if [ "$status" != "$want" ]; then
+        fail "the program ended with status $status after $what, expected $want$([ "$status" -gt 128 ] && echo " (killed by signal $((status - 128)))")"
+        sed 's/^/    /' "$work/program.err"
+        return 1
+    fi
+    pass "the program ended $took s after $what, with status $status"
+}
+
+# Milliseconds since a value of $EPOCHREALTIME.
+elapsed_since() {
+    local now=$EPOCHREALTIME
+    echo $(((${now/./} - ${1/./}) / 1000))
 }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+
+// Every key press, however short, counted between two looks of the frame loop. The library's
+// key-state array only shows the keys that are down at the moment it is read, so a press and
+// release that both fall between two frames (a remote desktop, a key-repeat tool, a quick
+// finger) leave no trace there; the library's low-level keyboard callback sees every one.
+//
+// record runs on the library's input thread; drain and the queries run on the main thread,
+// once per look. Nothing is lost between the two: a press recorded during a drain is counted
+// by this look or by the next one.
+class KeyPresses {
+public:
+    // One keyboard event as the low-level callback reports it: the key's scancode, with bit 7
+    // set when the key is let go. Only presses are counted.
+    void record(int scancode);
+
+    // Makes the presses recorded since the previous drain the ones this look sees.
+    void drain();
+
+    // How often the key was pressed before this look (since the look before it).
+    int count(int scancode) const;
+
+    // The key is down in the key-state array now, or was pressed since the previous look.
+    bool downOrPressed(int scancode) const;
+
+private:
+    static constexpr int kScancodes = 128;  // the callback's scancodes, without the release bit
+    static constexpr int kReleaseBit = 0x80;
+
+    std::array<std::atomic<int>, kScancodes> recorded_{};  // since the last drain
+    std::array<int, kScancodes> seen_{};                   // by this look
+};
+
+// Feeds every key event of the library's keyboard handler into the given presses (null stops
+// it). The keyboard must be installed.
+void listenForKeyPresses(KeyPresses* presses);

@@ -1,0 +1,55 @@
+#include "app/StopSignals.h"
+
+#include <csignal>
+
+namespace {
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kShellSignalBase = 128;  // a shell reports death by signal n as 128 + n
+
+volatile std::sig_atomic_t caughtSignal = 0;
+
+// Runs in signal context: only async-signal-safe work.
+void onStopSignal(int signal)
+{
+    if (caughtSignal == 0) {
+        caughtSignal = signal;
+        return;
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+bool isIgnored(int signal)
+{
+    struct sigaction current {};
+    return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
+}
+}  // namespace
+
+StopSignals::StopSignals()
+{
+    static_assert(sizeof(kStopSignals) / sizeof(kStopSignals[0]) == kCount, "one flag per signal");
+    for (int n = 0; n < kCount; ++n) ignored_[n] = isIgnored(kStopSignals[n]);
+}
+
+void StopSignals::catchThem() const
+{
+    for (int n = 0; n < kCount; ++n) {
+        struct sigaction action {};
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        action.sa_handler = ignored_[n] ? SIG_IGN : onStopSignal;
+        sigaction(kStopSignals[n], &action, nullptr);
+    }
+}
+
+int StopSignals::caught()
+{
+    return caughtSignal;
+}
+
+int StopSignals::exitStatus()
+{
+    const int signal = caughtSignal;
+    return signal == 0 ? 0 : kShellSignalBase + signal;
+}

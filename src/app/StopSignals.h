@@ -1,0 +1,29 @@
+#pragma once
+
+// SIGINT, SIGTERM and SIGHUP end the program the way Esc does. The graphics library installs
+// handlers of its own for some of them that shut it down from inside the signal and then
+// crash the process; these handlers only note the signal, so the frame loop ends, the display
+// is freed and the program exits with the shell's status for the signal (128 + its number).
+//
+// A signal the process was started with ignored (SIGHUP under nohup, SIGINT for a job a
+// script started in the background) stays ignored. A second signal while the program is
+// already stopping ends the process at once, for the case that stopping hangs.
+class StopSignals {
+public:
+    // Notes which of the signals the process was started with ignored. Construct this before
+    // the graphics library starts: it replaces the dispositions the process inherited.
+    StopSignals();
+
+    // Takes the signals over (after the graphics library has started).
+    void catchThem() const;
+
+    // The signal that asked the program to stop, or 0.
+    static int caught();
+
+    // The program's exit status: 0 without a signal, else 128 + the signal's number.
+    static int exitStatus();
+
+private:
+    static constexpr int kCount = 3;
+    bool ignored_[kCount] = {};
+};
