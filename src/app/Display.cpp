@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "gfx/Canvas.h"
 #include "gfx/FrameScaler.h"
@@ -15,11 +16,19 @@ static_assert(kScreenWidth * kShapeHeight == kScreenHeight * kShapeWidth, "the b
 
 Canvas* programCanvas = nullptr;      // made by getCanvas, freed by destroyCanvas
 FrameScaler* screenScaler = nullptr;  // to the screen's size, with the canvas
+std::optional<unsigned> titledSeed;   // the seed the window's title shows
 }  // namespace
 
-std::string windowTitle()
+std::string windowTitle(unsigned seed)
 {
-    return "Battle";
+    return "Battle - seed " + std::to_string(seed);
+}
+
+void showSeedInTitle(unsigned seed)
+{
+    if (titledSeed == seed) return;
+    set_window_title(windowTitle(seed).c_str());
+    titledSeed = seed;
 }
 
 PictureSize pictureSizeFor(int desktopWidth, int desktopHeight)
@@ -39,7 +48,6 @@ Canvas* getCanvas()
     if (get_desktop_resolution(&desktopWidth, &desktopHeight) != 0) desktopWidth = desktopHeight = 0;
     const PictureSize picture = pictureSizeFor(desktopWidth, desktopHeight);
 
-    set_window_title(windowTitle().c_str());
     set_color_depth(kColourDepth);
     if (set_gfx_mode(GFX_AUTODETECT, picture.width, picture.height, 0, 0) != 0) return nullptr;
     programCanvas = new Canvas();

@@ -4,8 +4,13 @@
 
 class Canvas;
 
-// The title of the program's window.
-std::string windowTitle();
+// The title of the program's window while the battle of this seed is under way, so that any
+// battle can be played again: "Battle - seed 1765140000".
+std::string windowTitle(unsigned seed);
+
+// Names the window after the battle of this seed, before or after the display opens; a call
+// with the seed already shown changes nothing.
+void showSeedInTitle(unsigned seed);
 
 // The size of the picture on a desktop of the given size: the whole back buffer when the
 // desktop holds it, else the largest picture of the back buffer's 5:4 shape that fits. A
@@ -16,7 +21,7 @@ struct PictureSize {
 };
 PictureSize pictureSizeFor(int desktopWidth, int desktopHeight);
 
-// The program's canvas. The first call names the window, sets the 16-bit mode at the picture
+// The program's canvas. The first call sets the 16-bit mode at the picture
 // size of the desktop, creates the 1280 x 1024 back buffer and installs the canvas as the one
 // everything draws into; when the mode cannot be set it returns null and creates nothing.
 Canvas* getCanvas();

@@ -4,18 +4,14 @@
 
 #include <sstream>
 
-#include "app/FrameRender.h"
-#include "gfx/Canvas.h"
 #include "app/Deployment.h"
+#include "app/FrameRender.h"
+#include "app/Playback.h"
+#include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 
 std::atomic<int> ticks{0};
 int reinforcementTimer = 0;
-
-namespace {
-constexpr int kCountdownX = 640;
-constexpr int kCountdownY = 32;
-}  // namespace
 
 void onTimerTick()
 {
@@ -62,21 +58,18 @@ void drawCountdownText()
                makecol(255, 255, 255), makecol(0, 0, 0));
 }
 
-void runFrame(Battlefield& field, std::atomic<int>& due, const std::function<void()>& sleep)
+void runFrame(Battle& battle, Playback& playback, std::atomic<int>& due, const std::function<void()>& sleep)
 {
-    waitForTick(due, sleep);
-    catchUp(due, [&field] { field.updatePass(); });
-    countDownReinforcements(field);
-    renderFrame();
-    drawCountdownText();
+    playback.runFrame(battle, due, sleep);
+    drawShownFrame(battle, playback);
 }
 
-int runFrames(Battlefield& field, std::atomic<int>& due, const std::function<void()>& sleep,
+int runFrames(Battle& battle, Playback& playback, std::atomic<int>& due, const std::function<void()>& sleep,
               const std::function<bool()>& stop, const std::function<void()>& show)
 {
     int frames = 0;
     while (!stop()) {
-        runFrame(field, due, sleep);
+        runFrame(battle, playback, due, sleep);
         show();
         ++frames;
     }

@@ -11,8 +11,13 @@
 #include "world/Battlefield.h"
 
 namespace {
-constexpr int kGameOverTextY = 512;
 constexpr int kExitHintY = 992;
+// The speed goes under the countdown text, left-aligned as it is, a blank line between them.
+constexpr int kSpeedTextX = kCountdownX;
+constexpr int kSpeedTextY = kCountdownY + 16;
+// "Paused" above the game-over message, a blank line between them, so that it covers neither
+// that nor the results panel under it.
+constexpr int kPausedTextY = kGameOverTextY - 24;
 }  // namespace
 
 void drawShownFrame(const Battle& battle, const Playback& playback)

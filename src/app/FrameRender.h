@@ -9,11 +9,8 @@ class Playback;
 // The fixed x on which the HUD texts are centred, the middle of the screen.
 constexpr int kHudCentreX = 640;
 
-// Where the spectator's texts go: the speed under the countdown text, left-aligned as it is;
-// "Paused" above the game-over message, so that it covers neither that nor the results panel.
-constexpr int kSpeedTextX = 640;
-constexpr int kSpeedTextY = 48;
-constexpr int kPausedTextY = 488;
+// The top of the game-over message.
+constexpr int kGameOverTextY = 512;
 
 // ---- frame drawing, into the installed canvas's back buffer ----
 // The whole picture the program shows of a battle: the frame (renderFrame), the countdown

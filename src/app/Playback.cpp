@@ -1,9 +1,12 @@
 #include "app/Playback.h"
 
+#include <allegro.h>
+
 #include <algorithm>
 
 #include "app/Battle.h"
 #include "app/FrameLoop.h"
+#include "app/KeyPresses.h"
 
 void Playback::faster()
 {
@@ -24,6 +27,15 @@ void Playback::togglePause()
 {
     paused_ = !paused_;
     dropDue_ = true;
+}
+
+void Playback::takeKeys(const KeyPresses& presses)
+{
+    // Two presses of Space between two looks pause and go on again, as they would one by one.
+    for (int n = presses.count(KEY_SPACE); n > 0; --n) togglePause();
+    for (int n = presses.count(KEY_EQUALS) + presses.count(KEY_PLUS_PAD); n > 0; --n) faster();
+    for (int n = presses.count(KEY_MINUS) + presses.count(KEY_MINUS_PAD); n > 0; --n) slower();
+    if (presses.count(KEY_1) + presses.count(KEY_1_PAD) > 0) normalSpeed();
 }
 
 void Playback::setSpeedStep(int step)

@@ -5,6 +5,7 @@
 #include <string>
 
 class Battle;
+class KeyPresses;
 
 // Playback speeds are powers of two, from 1/4x to 8x; a step is the power.
 constexpr int kSlowestSpeedStep = -2;  // 1/4x
@@ -31,6 +32,10 @@ public:
     void slower();       // -: halves it, down to 1/4x
     void normalSpeed();  // 1: back to 1x
     void togglePause();  // Space: pauses, or goes on
+
+    // The keys pressed since the last look, each press counted however short it was: Space,
+    // + (or =, and + on the keypad), - (also on the keypad), 1 (also on the keypad).
+    void takeKeys(const KeyPresses& presses);
 
     bool paused() const { return paused_; }
     int speedStep() const { return speedStep_; }  // 0 at 1x, 3 at 8x, -2 at 1/4x

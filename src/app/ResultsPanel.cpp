@@ -17,6 +17,7 @@ constexpr int kGlyphHeight = 8;
 constexpr int kLineSpacing = 12;
 constexpr int kPadding = 8;  // between the edge and the text
 constexpr int kEdgeGrey = 128;
+constexpr int kResultsPanelTop = kGameOverTextY + 2 * kGlyphHeight;
 
 // A label in a column of its own, then the value.
 std::string labelled(const std::string& label, const std::string& value)

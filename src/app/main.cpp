@@ -5,13 +5,17 @@
 #include <cstdlib>
 #include <ctime>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 #include "app/Battle.h"
+#include "app/ClipRecorder.h"
 #include "app/Display.h"
 #include "app/FrameLoop.h"
 #include "app/KeyPresses.h"
 #include "app/LostDisplay.h"
 #include "app/Options.h"
+#include "app/Playback.h"
 #include "app/StopSignals.h"
 #include "app/UnitCounts.h"
 #include "gfx/Canvas.h"
@@ -32,12 +36,35 @@ void restOneMillisecond()
     rest(1);
 }
 
-// Looked at once before the first frame and after every frame: Esc held or pressed since the
-// last look, the close button, or a stop signal.
-bool stopRequested()
+// Looked at once before the first frame and after every frame: the spectator's keys go to the
+// playback; the program stops on Esc held or pressed since the last look (paused or not), the
+// close button, or a stop signal.
+bool stopRequested(Playback& playback)
 {
     keyPresses.drain();
+    playback.takeKeys(keyPresses);
     return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
+}
+
+// --record: the clip is played and written with no display, so nothing of the screen is
+// started. A stop signal ends the recording without leaving a part of the file behind.
+int recordTheClip(const Options& options, unsigned seed, const StopSignals& stopSignals)
+{
+    stopSignals.catchThem();
+    const ClipProgress bar = progressBarOnTerminal();
+    const std::string error =
+        recordClip({options.record, options.frames, seed, options.counts}, [&bar](int done, int total, bool finished) {
+            if (bar) bar(done, total, finished);
+            if (!finished && StopSignals::caught() != 0) {
+                throw std::runtime_error("stopped by a signal");
+            }
+        });
+    if (StopSignals::caught() != 0) return StopSignals::exitStatus();
+    if (!error.empty()) {
+        std::fprintf(stderr, "battle: %s\n", error.c_str());
+        return kBadCommandLineStatus;
+    }
+    return 0;
 }
 
 // With no display there is nothing to draw on and no window to read Esc from: say why and
@@ -56,19 +83,28 @@ int main(int argc, char** argv)
     const Options options = parseOptions(argc, argv);
     if (const std::optional<int> status = answerBeforeStart(options, stdout, stderr)) return *status;
     const UnitCounts counts = options.counts;
+    // The seed of the first battle; every battle's seed is in the window's title.
+    const unsigned seed = options.seed.value_or(static_cast<unsigned>(time(nullptr)));
     const StopSignals stopSignals;  // before the library replaces the inherited dispositions
+    if (options.recording()) return recordTheClip(options, seed, stopSignals);
     if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
     stopSignals.catchThem();
     exitWhenTheDisplayIsLost();
     install_keyboard();
     listenForKeyPresses(&keyPresses);
-    const unsigned seed = static_cast<unsigned>(time(nullptr));
+    showSeedInTitle(seed);
     if (getCanvas() == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
     {
         Battle battle(counts, seed);
+        Playback playback(options.loop);
         install_int_ex(onTimerTick, kTickPeriod);
-        runFrames(battle.field(), ticks, restOneMillisecond, stopRequested, showFrame);
+        runFrames(
+            battle, playback, ticks, restOneMillisecond, [&playback] { return stopRequested(playback); },
+            [&battle] {
+                showFrame();
+                showSeedInTitle(battle.seed());  // the show's next battle has a seed of its own
+            });
         remove_int(onTimerTick);
     }
 

@@ -10,6 +10,7 @@
 #include "app/Deployment.h"
 #include "app/FrameLoop.h"
 #include "app/FrameRender.h"
+#include "app/Playback.h"
 #include "app/StateDigest.h"
 #include "effects/Particle.h"
 #include "gfx/Canvas.h"
@@ -131,9 +132,10 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
     const std::vector<ObjectState> frozen = snapshot(field);
     const size_t units = field.units.size();
     std::atomic<int> due{0};
+    Playback playback;
     for (int frame = 0; frame < 30; ++frame) {
         due = 1;
-        runFrame(field, due, [] {});
+        runFrame(battle, playback, due, [] {});
     }
     EXPECT_EQ(reinforcementTimer, 1);
     EXPECT_EQ(field.units.size(), units);

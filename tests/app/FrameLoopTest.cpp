@@ -2,11 +2,14 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
+#include "app/Battle.h"
 #include "app/FrameLoop.h"
 #include "app/KeyPresses.h"
+#include "app/Playback.h"
 #include "app/UnitCounts.h"
 #include "support/TestWorld.h"
 #include "units/Renderer.h"
@@ -49,6 +52,8 @@ int pixelsDifferingFromText(BITMAP* actual, const std::string& text, int textX, 
     return differing;
 }
 
+// The frame loop on a battle with no armies (only the two bases, far from the countdown text)
+// on flat ground, with a pass counter among its objects.
 class FrameLoopTest : public WorldTest {
 protected:
     void SetUp() override
@@ -56,23 +61,30 @@ protected:
         WorldTest::SetUp();
         savedTimer_ = reinforcementTimer;
         savedCounts_ = unitCounts;
+        battle = std::make_unique<Battle>(UnitCounts{0, 0, 0, 0, 0, 0}, 1);
+        for (int x = 0; x < kColumns; ++x) {
+            for (int y = 0; y < kRows; ++y) field().setHeight(x, y, 0);
+        }
         reinforcementTimer = 3000;  // as start-up leaves it
         counter = new PassCounter();
         field().addObject(counter);
     }
     void TearDown() override
     {
+        battle.reset();
         reinforcementTimer = savedTimer_;
         unitCounts = savedCounts_;
         WorldTest::TearDown();
     }
+
+    Battlefield& field() { return battle->field(); }
 
     // One frame; returns how often it slept waiting for a tick. Without onSleep the frame is
     // not expected to wait; if it does, that fails and a tick is supplied so the frame can end.
     int frame(const std::function<void()>& onSleep = {})
     {
         int sleeps = 0;
-        runFrame(field(), due, [&] {
+        runFrame(*battle, playback, due, [&] {
             ++sleeps;
             if (onSleep) {
                 onSleep();
@@ -84,6 +96,8 @@ protected:
         return sleeps;
     }
 
+    std::unique_ptr<Battle> battle;
+    Playback playback;
     std::atomic<int> due{0};
     PassCounter* counter = nullptr;
 
@@ -170,13 +184,14 @@ TEST_F(FrameLoopTest, FrameOnWhichTheCountdownRunsOutLaunchesAWave)
     frame();
     EXPECT_EQ(reinforcementTimer, 3000);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 3000", 640, 32), 0);
-    EXPECT_EQ(field().objects.size(), 1u);
-    EXPECT_TRUE(field().units.empty());
+    EXPECT_EQ(field().objects.size(), 3u) << "the counter and the two bases";
+    EXPECT_EQ(field().units.size(), 2u) << "the two bases";
 }
 
 TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)
 {
-    Soldier* fallen = placeSoldier(0, 10, 10);
+    auto* fallen = static_cast<Soldier*>(field().registerUnit(new Soldier(0, 10, 10, kRifleman)));
+    ASSERT_NE(fallen, nullptr);
     fallen->health = 0;  // would queue itself if it were updated
     field().gameOver = 1;
     reinforcementTimer = 1;  // one more step would launch a wave
@@ -188,7 +203,7 @@ TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)
     }
     EXPECT_EQ(counter->updates, 0);
     EXPECT_EQ(field().occupantAt(10, 10), fallen);
-    EXPECT_EQ(field().objects.size(), 2u);
+    EXPECT_EQ(field().objects.size(), 4u) << "the bases, the counter and the fallen soldier";
     EXPECT_EQ(reinforcementTimer, 1);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
 }
@@ -210,11 +225,12 @@ protected:
     {
         int looks = 0;
         return runFrames(
-            field(), due, [this] { due.fetch_add(1); },
+            *battle, playback, due, [this] { due.fetch_add(1); },
             [&] {
                 if (lookHook) lookHook(looks);
                 ++looks;
                 presses.drain();
+                playback.takeKeys(presses);
                 return presses.downOrPressed(KEY_ESC);
             },
             [this] { ++shown; });
@@ -269,4 +285,30 @@ TEST_F(MainLoopTest, EscHeldFromTheMiddleOfTheBattleEndsItAtTheNextLook)
               }),
               5);
     EXPECT_EQ(shown, 5);
+}
+
+// The spectator's keys reach the playback at every look, a quick tap counting as a press:
+// three taps of + make 8x for the next frame, Space pauses it (with "Paused" on the screen),
+// and Esc still ends the loop while paused.
+TEST_F(MainLoopTest, TheSpectatorsKeysTakeEffectFromTheNextFrame)
+{
+    auto tap = [this](int scancode) {
+        presses.record(scancode);
+        presses.record(scancode | 0x80);
+    };
+    const int frames = runLoop([&](int look) {
+        if (look == 2) {
+            tap(KEY_EQUALS);
+            tap(KEY_PLUS_PAD);
+            tap(KEY_EQUALS);
+        }
+        if (look == 3) tap(KEY_SPACE);
+        if (look == 6) tap(KEY_ESC);
+    });
+    EXPECT_EQ(frames, 6);
+    EXPECT_EQ(counter->updates, 1 + 1 + 8) << "two frames at 1x, one at 8x, three paused";
+    EXPECT_EQ(reinforcementTimer, 3000 - 10);
+    EXPECT_EQ(playback.speedStep(), 3);
+    EXPECT_TRUE(playback.paused());
+    EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Paused", 640 - 24, 488), 0);
 }

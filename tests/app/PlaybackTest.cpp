@@ -1,3 +1,4 @@
+#include <allegro.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,6 +9,7 @@
 
 #include "app/Battle.h"
 #include "app/FrameLoop.h"
+#include "app/KeyPresses.h"
 #include "app/Playback.h"
 #include "app/StateDigest.h"
 
@@ -111,6 +113,37 @@ TEST(PlaybackKeysTest, SpeedGoesByDoublingBetweenAQuarterAndEight)
         EXPECT_EQ(playback.speedText(), p.text) << "press " << n;
         EXPECT_EQ(playback.paused(), paused) << "press " << n;
         ++n;
+    }
+}
+
+// The keys pressed between two looks, each press counted (a release alone is none).
+TEST(PlaybackKeysTest, EveryPressOfTheKeysCounts)
+{
+    constexpr int kUp = 0x80;  // the release bit of a key event
+    struct {
+        std::vector<int> events;
+        int step;
+        bool paused;
+    } const cases[] = {
+        {{KEY_EQUALS, KEY_EQUALS | kUp}, 1, false},
+        {{KEY_PLUS_PAD, KEY_PLUS_PAD | kUp, KEY_PLUS_PAD, KEY_PLUS_PAD | kUp}, 2, false},
+        {{KEY_EQUALS, KEY_EQUALS, KEY_EQUALS, KEY_EQUALS, KEY_EQUALS}, 3, false},
+        {{KEY_MINUS}, -1, false},
+        {{KEY_MINUS_PAD, KEY_MINUS, KEY_MINUS_PAD}, -2, false},
+        {{KEY_EQUALS, KEY_EQUALS, KEY_1}, 0, false},
+        {{KEY_MINUS, KEY_1_PAD}, 0, false},
+        {{KEY_SPACE, KEY_SPACE | kUp}, 0, true},
+        {{KEY_SPACE, KEY_SPACE | kUp, KEY_SPACE, KEY_SPACE | kUp}, 0, false},
+        {{KEY_SPACE | kUp, KEY_EQUALS | kUp, KEY_A, KEY_0, KEY_2}, 0, false},
+    };
+    for (const auto& c : cases) {
+        KeyPresses presses;
+        for (int event : c.events) presses.record(event);
+        presses.drain();
+        Playback playback;
+        playback.takeKeys(presses);
+        EXPECT_EQ(playback.speedStep(), c.step) << ::testing::PrintToString(c.events);
+        EXPECT_EQ(playback.paused(), c.paused) << ::testing::PrintToString(c.events);
     }
 }
 
