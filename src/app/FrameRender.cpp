@@ -12,9 +12,10 @@
 
 namespace {
 constexpr int kExitHintY = 992;
-// The speed goes under the countdown text, left-aligned as it is, a blank line between them.
+// The speed goes right under the countdown text, left-aligned as it is, and ends above the
+// roof of the red base (its top at y 51), which it would otherwise hide.
 constexpr int kSpeedTextX = kCountdownX;
-constexpr int kSpeedTextY = kCountdownY + 16;
+constexpr int kSpeedTextY = kCountdownY + 10;
 // "Paused" above the game-over message, a blank line between them, so that it covers neither
 // that nor the results panel under it.
 constexpr int kPausedTextY = kGameOverTextY - 24;

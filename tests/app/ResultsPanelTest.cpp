@@ -123,7 +123,7 @@ TEST_F(ResultsPanelTest, NoPanelWhileBothBasesStand)
     destroy_bitmap(expected);
 }
 
-// The speed under the countdown text, left-aligned as it is, and "Paused" centred above the
+// The speed right under the countdown text, left-aligned as it is and clear of the red base, and "Paused" centred above the
 // game-over message: white on black, and nothing else changes.
 TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
 {
@@ -149,7 +149,7 @@ TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
         if (c.paused) playback.togglePause();
         BITMAP* expected = copyOf(plain);
         if (c.speed != nullptr) {
-            textout_ex(expected, font, c.speed, 640, 48, makecol(255, 255, 255), makecol(0, 0, 0));
+            textout_ex(expected, font, c.speed, 640, 42, makecol(255, 255, 255), makecol(0, 0, 0));
         }
         if (c.paused) {
             textout_centre_ex(expected, font, "Paused", 640, 488, makecol(255, 255, 255), makecol(0, 0, 0));
@@ -157,6 +157,12 @@ TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
         drawShownFrame(battle, playback);
         EXPECT_EQ(differing(bitmap(), expected), 0);
         destroy_bitmap(expected);
+        // The red base's roof, under the texts at the top, is still seen whole.
+        int roof = 0;
+        for (int y = 51; y <= 55; ++y) {
+            for (int x = 643; x <= 653; ++x) roof += getpixel(bitmap(), x, y) == makecol(255, 0, 0);
+        }
+        EXPECT_GE(roof, 25);
     }
     destroy_bitmap(plain);
 }
