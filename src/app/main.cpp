@@ -1,6 +1,7 @@
 #include <allegro.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -50,6 +51,13 @@ bool stopRequested(Playback& playback)
 // started. A stop signal ends the recording without leaving a part of the file behind.
 int recordTheClip(const Options& options, unsigned seed, const StopSignals& stopSignals)
 {
+    // The library, as it starts, puts in handlers of its own that end the process on a signal
+    // with the part file left behind: it is started first (with no display), then the signals
+    // are taken over.
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
+        std::fprintf(stderr, "battle: cannot start the graphics library with no display\n");
+        return 1;
+    }
     stopSignals.catchThem();
     const ClipProgress bar = progressBarOnTerminal();
     const std::string error =

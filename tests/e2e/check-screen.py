@@ -17,6 +17,16 @@ really stores, so the checks compare the colours the program asked for with no r
                                         colours and the two texts (CAPTURE is WIDTH x HEIGHT RGB,
                                         from a server of any depth)
 
+  check-screen.py terrain CAPTURE CLIP [OTHER-CLIP]
+                                        the terrain at every cell's centre, where nothing is drawn
+                                        over it, is that of CLIP, the first picture of a clip (a
+                                        640 x 512 RGB file, half size) of the seed expected; and
+                                        clearly not that of OTHER-CLIP, a clip of another seed
+  check-screen.py gameover CAPTURE TEAM  "Game Over, the TEAM Team has been eliminated!" at y 512
+  check-screen.py panel CAPTURE LINE...  the results panel under it: a black box with a grey edge
+                                        and the given lines of text in white
+  check-screen.py paused CAPTURE        "Paused" centred above the middle of the screen
+
 Prints one line per check ("ok" or "FAILED") and exits 1 when a check failed.
 """
 
@@ -311,6 +321,67 @@ def check_scaled(capture_path, width, height, tree_path):
                f"{ink} white and {other} other pixels of {len(pixels)}")
 
 
+def terrain_levels_of_clip(path):
+    """The height shown at each cell's centre of a clip's first picture; None where something
+    else is drawn there."""
+    clip = RawCapture(path, WIDTH // 2, HEIGHT // 2)
+    levels = {}
+    for x in range(80):
+        for y in range(64):
+            r, g, b = clip.at(8 * x + 4, 8 * y + 4)
+            levels[(x, y)] = r // 16 if r == g == b and r % 16 == 0 and r <= 240 else None
+    return levels
+
+
+def terrain_agreement(cap, levels):
+    """Cells whose centre shows terrain both on the screen and in the clip, and how many agree."""
+    screen_levels = {made(16 * h, 16 * h, 16 * h): h for h in range(16)}
+    compared = agreeing = 0
+    for (x, y), level in levels.items():
+        shown = screen_levels.get(cap.at(16 * x + 8, 16 * y + 8))
+        if level is None or shown is None:
+            continue
+        compared += 1
+        agreeing += shown == level
+    return compared, agreeing
+
+
+def check_terrain(capture_path, clip_path, other_path):
+    cap = Capture(capture_path)
+    compared, agreeing = terrain_agreement(cap, terrain_levels_of_clip(clip_path))
+    share = agreeing / compared if compared else 0
+    report(compared >= 2000 and share >= 0.98, "the terrain of the seed asked for",
+           f"{agreeing} of {compared} uncovered cell centres agree ({100 * share:.1f}%)")
+    if other_path:
+        compared, agreeing = terrain_agreement(cap, terrain_levels_of_clip(other_path))
+        other = agreeing / compared if compared else 1
+        report(other <= share - 0.2, "not the terrain of another seed",
+               f"{agreeing} of {compared} cell centres agree with it ({100 * other:.1f}%)")
+
+
+def check_game_over(cap, team):
+    text = f"Game Over, the {team} Team has been eliminated!"
+    left = 640 - 8 * len(text) // 2
+    cells = [sum(cap.at(x, y) == PURE_RED for y in range(512, 520) for x in range(left + 8 * i, left + 8 * i + 8))
+             for i in range(len(text))]
+    wrong = [i for i, ch in enumerate(text) if (cells[i] > 0) != (ch != " ")]
+    report(not wrong, f'"{text}" in red at y 512', f"character cells inked wrongly: {wrong or 'none'}")
+
+
+def check_panel(cap, lines):
+    width = 8 * max(len(line) for line in lines)
+    left, right = 640 - width // 2 - 8, 640 + (width + 1) // 2 + 7
+    top, bottom = 528, 528 + 16 + 12 * (len(lines) - 1) + 7
+    edge = [(x, top) for x in range(left, right + 1)] + [(x, bottom) for x in range(left, right + 1)] + \
+           [(left, y) for y in range(top, bottom + 1)] + [(right, y) for y in range(top, bottom + 1)]
+    grey = made(128, 128, 128)
+    on_edge = sum(cap.at(x, y) == grey for x, y in edge)
+    report(on_edge == len(edge), f"a panel with a grey edge from ({left}, {top}) to ({right}, {bottom})",
+           f"{on_edge} of {len(edge)} edge pixels grey")
+    for n, line in enumerate(lines):
+        check_text_line(cap, f"panel line {n + 1} \"{line}\"", line, left + 8, top + 8 + 12 * n)
+
+
 def main(argv):
     if len(argv) >= 2 and argv[1] == "screen" and len(argv) == 4:
         first, second = Capture(argv[2]), Capture(argv[3])
@@ -331,6 +402,14 @@ def main(argv):
         report(total >= 3, "yellow shot streaks in flight", f"{total} in {len(argv) - 2} capture(s)")
         report(fighting["red"] >= 100 and fighting["blue"] >= 100, "units fighting in the bright team colours",
                f"{fighting['red']} pixels of (255, 64, 64), {fighting['blue']} of (64, 64, 255)")
+    elif len(argv) in (4, 5) and argv[1] == "terrain":
+        check_terrain(argv[2], argv[3], argv[4] if len(argv) == 5 else None)
+    elif len(argv) == 4 and argv[1] == "gameover":
+        check_game_over(Capture(argv[2]), argv[3])
+    elif len(argv) >= 4 and argv[1] == "panel":
+        check_panel(Capture(argv[2]), argv[3:])
+    elif len(argv) == 3 and argv[1] == "paused":
+        check_text_line(Capture(argv[2]), '"Paused" (centred on x 640)', "Paused", 640 - 24, 488)
     elif len(argv) == 6 and argv[1] == "scaled":
         check_scaled(argv[2], int(argv[3]), int(argv[4]), argv[5])
     else:
