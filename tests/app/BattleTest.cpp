@@ -243,25 +243,3 @@ TEST_F(BattleTest, CountsItsPassesAndRemembersTheOneInWhichABaseFell)
     EXPECT_EQ(battle.passes(), 0);
     EXPECT_EQ(battle.endPass(), 0);
 }
-
-// pass() and countDown() are the two halves of frame(): played either way, the battles agree.
-TEST_F(BattleTest, APassAndACountdownStepMakeOneFrame)
-{
-    const UnitCounts counts{40, 40, 10, 10, 10, 10};
-    std::uint64_t byFrames = 0;
-    int timer = 0;
-    {
-        Battle battle(counts, 3);
-        for (int n = 0; n < 200; ++n) battle.frame();
-        byFrames = stateDigest(battle.field());
-        timer = reinforcementTimer;
-    }
-    Battle battle(counts, 3);
-    for (int n = 0; n < 200; ++n) {
-        battle.pass();
-        battle.countDown();
-    }
-    EXPECT_EQ(stateDigest(battle.field()), byFrames);
-    EXPECT_EQ(reinforcementTimer, timer);
-    EXPECT_EQ(battle.passes(), 200);
-}

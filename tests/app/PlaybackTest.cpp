@@ -84,66 +84,42 @@ private:
 
 }  // namespace
 
-TEST(PlaybackKeysTest, SpeedGoesByDoublingBetweenAQuarterAndEight)
-{
-    using Key = void (Playback::*)();
-    struct {
-        Key key;
-        int step;
-        const char* text;
-    } const presses[] = {
-        {&Playback::faster, 1, "Speed 2x"},    {&Playback::faster, 2, "Speed 4x"},
-        {&Playback::faster, 3, "Speed 8x"},    {&Playback::faster, 3, "Speed 8x"},
-        {&Playback::slower, 2, "Speed 4x"},    {&Playback::normalSpeed, 0, ""},
-        {&Playback::slower, -1, "Speed 1/2x"}, {&Playback::slower, -2, "Speed 1/4x"},
-        {&Playback::slower, -2, "Speed 1/4x"}, {&Playback::togglePause, -2, "Speed 1/4x"},
-        {&Playback::faster, -1, "Speed 1/2x"}, {&Playback::faster, 0, ""},
-        {&Playback::normalSpeed, 0, ""},       {&Playback::togglePause, 0, ""},
-    };
-    Playback playback;
-    EXPECT_EQ(playback.speedStep(), 0);
-    EXPECT_EQ(playback.speedText(), "");
-    EXPECT_FALSE(playback.paused());
-    bool paused = false;
-    int n = 0;
-    for (const auto& p : presses) {
-        (playback.*p.key)();
-        if (p.key == &Playback::togglePause) paused = !paused;
-        EXPECT_EQ(playback.speedStep(), p.step) << "press " << n;
-        EXPECT_EQ(playback.speedText(), p.text) << "press " << n;
-        EXPECT_EQ(playback.paused(), paused) << "press " << n;
-        ++n;
-    }
-}
-
-// The keys pressed between two looks, each press counted (a release alone is none).
-TEST(PlaybackKeysTest, EveryPressOfTheKeysCounts)
+// The keys pressed between two looks of the frame loop, in turn: each press counts, however
+// short (a release alone is none), and the speed doubles and halves between 1/4x and 8x.
+TEST(PlaybackKeysTest, KeysSetTheSpeedAndThePause)
 {
     constexpr int kUp = 0x80;  // the release bit of a key event
     struct {
         std::vector<int> events;
         int step;
+        const char* text;
         bool paused;
-    } const cases[] = {
-        {{KEY_EQUALS, KEY_EQUALS | kUp}, 1, false},
-        {{KEY_PLUS_PAD, KEY_PLUS_PAD | kUp, KEY_PLUS_PAD, KEY_PLUS_PAD | kUp}, 2, false},
-        {{KEY_EQUALS, KEY_EQUALS, KEY_EQUALS, KEY_EQUALS, KEY_EQUALS}, 3, false},
-        {{KEY_MINUS}, -1, false},
-        {{KEY_MINUS_PAD, KEY_MINUS, KEY_MINUS_PAD}, -2, false},
-        {{KEY_EQUALS, KEY_EQUALS, KEY_1}, 0, false},
-        {{KEY_MINUS, KEY_1_PAD}, 0, false},
-        {{KEY_SPACE, KEY_SPACE | kUp}, 0, true},
-        {{KEY_SPACE, KEY_SPACE | kUp, KEY_SPACE, KEY_SPACE | kUp}, 0, false},
-        {{KEY_SPACE | kUp, KEY_EQUALS | kUp, KEY_A, KEY_0, KEY_2}, 0, false},
+    } const looks[] = {
+        {{}, 0, "", false},
+        {{KEY_EQUALS, KEY_EQUALS | kUp}, 1, "Speed 2x", false},
+        {{KEY_PLUS_PAD, KEY_PLUS_PAD | kUp, KEY_EQUALS, KEY_EQUALS | kUp}, 3, "Speed 8x", false},
+        {{KEY_EQUALS}, 3, "Speed 8x", false},
+        {{KEY_MINUS}, 2, "Speed 4x", false},
+        {{KEY_1, KEY_1 | kUp}, 0, "", false},
+        {{KEY_MINUS_PAD}, -1, "Speed 1/2x", false},
+        {{KEY_MINUS, KEY_MINUS, KEY_MINUS}, -2, "Speed 1/4x", false},
+        {{KEY_SPACE, KEY_SPACE | kUp}, -2, "Speed 1/4x", true},
+        {{KEY_EQUALS}, -1, "Speed 1/2x", true},
+        {{KEY_SPACE, KEY_SPACE | kUp, KEY_SPACE, KEY_SPACE | kUp}, -1, "Speed 1/2x", true},
+        {{KEY_SPACE | kUp, KEY_EQUALS | kUp, KEY_A, KEY_0, KEY_2}, -1, "Speed 1/2x", true},
+        {{KEY_1_PAD, KEY_SPACE}, 0, "", false},
     };
-    for (const auto& c : cases) {
-        KeyPresses presses;
-        for (int event : c.events) presses.record(event);
+    Playback playback;
+    KeyPresses presses;
+    int n = 0;
+    for (const auto& look : looks) {
+        for (int event : look.events) presses.record(event);
         presses.drain();
-        Playback playback;
         playback.takeKeys(presses);
-        EXPECT_EQ(playback.speedStep(), c.step) << ::testing::PrintToString(c.events);
-        EXPECT_EQ(playback.paused(), c.paused) << ::testing::PrintToString(c.events);
+        EXPECT_EQ(playback.speedStep(), look.step) << "look " << n;
+        EXPECT_EQ(playback.speedText(), look.text) << "look " << n;
+        EXPECT_EQ(playback.paused(), look.paused) << "look " << n;
+        ++n;
     }
 }
 
@@ -255,6 +231,7 @@ TEST_F(PlaybackTest, WhilePausedNothingRunsAndNoBurstFollows)
         drawnFrame(playback, battle, 3);
         EXPECT_EQ(due.load(), 0) << "the ticks of a paused frame are dropped";
     }
+    EXPECT_EQ(drawnFrame(playback, battle, 0), 1) << "a paused frame still waits for its tick";
     EXPECT_EQ(standingOf(battle), before);
 
     // Forty ticks came due between the last paused frame and the key: they are not run.
@@ -262,17 +239,6 @@ TEST_F(PlaybackTest, WhilePausedNothingRunsAndNoBurstFollows)
     EXPECT_EQ(drawnFrame(playback, battle, 40), 1) << "the frame waits for a fresh tick";
     EXPECT_EQ(battle.passes(), before.passes + 1);
     EXPECT_EQ(reinforcementTimer, before.timer - 1);
-}
-
-// A paused frame still waits for its tick, so a paused battle is drawn 60 times a second.
-TEST_F(PlaybackTest, APausedFrameWaitsForATick)
-{
-    Battle battle(kSmallArmies, 5);
-    Playback playback;
-    playback.togglePause();
-    drawnFrame(playback, battle);
-    EXPECT_EQ(drawnFrame(playback, battle, 0), 1);
-    EXPECT_EQ(battle.passes(), 0);
 }
 
 // The endless show: the end stays for 300 drawn frames (not counting paused ones), then the

@@ -123,8 +123,8 @@ TEST_F(ResultsPanelTest, NoPanelWhileBothBasesStand)
     destroy_bitmap(expected);
 }
 
-// The speed right under the countdown text, left-aligned as it is and clear of the red base, and "Paused" centred above the
-// game-over message: white on black, and nothing else changes.
+// The speed right under the countdown text, left-aligned as it is and clear of the red base, and "Paused" centred above
+// the game-over message: white on black, and nothing else changes.
 TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
 {
     Battle battle(kRedOnly, 11);
