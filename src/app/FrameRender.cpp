@@ -16,8 +16,8 @@ constexpr int kExitHintY = 992;
 // roof of the red base (its top at y 51), which it would otherwise hide.
 constexpr int kSpeedTextX = kCountdownX;
 constexpr int kSpeedTextY = kCountdownY + 10;
-// "Paused" above the game-over message, a blank line between them, so that it covers neither
-// that nor the results panel under it.
+// "Paused" 16 pixels above the game-over message, so that it covers neither that nor the
+// results panel under it.
 constexpr int kPausedTextY = kGameOverTextY - 24;
 }  // namespace
 

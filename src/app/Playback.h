@@ -40,7 +40,6 @@ public:
     bool paused() const { return paused_; }
     int speedStep() const { return speedStep_; }  // 0 at 1x, 3 at 8x, -2 at 1/4x
     std::string speedText() const;                // "Speed 4x", "Speed 1/2x"; empty at 1x
-    bool loops() const { return loop_; }
 
     // The battle's part of one drawn frame: waits (calling sleep between looks) until a tick is
     // due, then runs what the speed asks for. While paused the due ticks are dropped and nothing

@@ -7,8 +7,9 @@ class Battle;
 
 // What a battle came to, shown under the game-over message once a base has fallen: how long
 // it lasted, the units left of each side and kind, and the seed that plays it again. In the
-// default font, one line under another from a blank line below the game-over message, left-aligned so that the columns
-// of figures line up, white on a black box with a grey edge, centred on the HUD's x.
+// default font, one line under another from a blank line below the game-over message,
+// left-aligned so that the columns of figures line up, white on a black box with a grey edge,
+// centred on the HUD's x.
 class ResultsPanel {
 public:
     explicit ResultsPanel(const Battle& battle);  // the figures of the battle as it stands
