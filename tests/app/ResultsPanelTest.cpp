@@ -111,18 +111,6 @@ TEST_F(ResultsPanelTest, TheShownFrameAddsThePanelUnderTheGameOverMessage)
     destroy_bitmap(expected);
 }
 
-TEST_F(ResultsPanelTest, NoPanelWhileBothBasesStand)
-{
-    Battle battle(kRedOnly, 11);
-    battle.frame();
-    renderFrame();
-    drawCountdownText();
-    BITMAP* expected = copyOf(bitmap());
-    drawShownFrame(battle, Playback());
-    EXPECT_EQ(differing(bitmap(), expected), 0);
-    destroy_bitmap(expected);
-}
-
 // The speed right under the countdown text, left-aligned as it is and clear of the red base, and "Paused" centred above
 // the game-over message: white on black, and nothing else changes.
 TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
