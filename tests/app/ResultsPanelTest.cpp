@@ -112,7 +112,8 @@ TEST_F(ResultsPanelTest, TheShownFrameAddsThePanelUnderTheGameOverMessage)
 }
 
 // The speed right under the countdown text, left-aligned as it is and clear of the red base, and "Paused" centred above
-// the game-over message: white on black, and nothing else changes.
+// the game-over message: white on black, and nothing else changes (at 1x, unpaused, with both
+// bases standing, nothing at all: no panel either).
 TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
 {
     Battle battle(kRedOnly, 11);
