@@ -50,9 +50,14 @@ Canvas* getCanvas()
 
     set_color_depth(kColourDepth);
     if (set_gfx_mode(GFX_AUTODETECT, picture.width, picture.height, 0, 0) != 0) return nullptr;
-    programCanvas = new Canvas();
     // Every object draws into a 1280 x 1024 buffer whatever the screen's size.
-    programCanvas->backBuffer = create_bitmap(kScreenWidth, kScreenHeight);
+    BITMAP* backBuffer = create_bitmap(kScreenWidth, kScreenHeight);
+    if (backBuffer == nullptr) {
+        ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, "no memory for the back buffer");
+        return nullptr;
+    }
+    programCanvas = new Canvas();
+    programCanvas->backBuffer = backBuffer;
     screenScaler = new FrameScaler(SCREEN_W, SCREEN_H);
     installCanvas(programCanvas);
     return programCanvas;

@@ -23,7 +23,8 @@ PictureSize pictureSizeFor(int desktopWidth, int desktopHeight);
 
 // The program's canvas. The first call sets the 16-bit mode at the picture
 // size of the desktop, creates the 1280 x 1024 back buffer and installs the canvas as the one
-// everything draws into; when the mode cannot be set it returns null and creates nothing.
+// everything draws into; when the mode cannot be set or the back buffer cannot be made, it
+// returns null, creates nothing and leaves the reason in allegro_error.
 Canvas* getCanvas();
 
 // Puts the back buffer on the screen as one copy, scaled to the picture size when the screen
