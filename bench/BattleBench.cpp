@@ -191,7 +191,7 @@ void run(const Scenario& scenario, unsigned seed, int frames)
     std::fflush(stdout);
 }
 
-// The clip a spectator records of the battle: the whole recording, and the file it makes.
+// The clip a viewer records of the battle: the whole recording, and the file it makes.
 void runRecord(const Scenario& scenario, unsigned seed, int frames)
 {
     const std::filesystem::path path =

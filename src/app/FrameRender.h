@@ -14,7 +14,7 @@ constexpr int kGameOverTextY = 512;
 
 // ---- frame drawing, into the installed canvas's back buffer ----
 // The whole picture the program shows of a battle: the frame (renderFrame), the countdown
-// text, then what the spectator's controls add: the speed while it is not 1x, the results
+// text, then what the viewer's controls add: the speed while it is not 1x, the results
 // panel once a base has fallen, and "Paused" while paused.
 void drawShownFrame(const Battle& battle, const Playback& playback);
 void renderFrame();  // clear, terrain, every object, HUD

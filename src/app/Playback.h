@@ -14,7 +14,7 @@ constexpr int kFastestSpeedStep = 3;   // 8x
 // Drawn frames the end of a battle stays on screen in the endless show: 5 seconds.
 constexpr int kEndShownFrames = 300;
 
-// The spectator's hold on the battle: the playback speed, the pause and the endless show, and
+// The viewer's hold on the battle: the playback speed, the pause and the endless show, and
 // what one drawn frame runs of the battle under them.
 //
 // A logical frame is one update pass and one step of the reinforcement countdown. Every due

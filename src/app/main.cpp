@@ -37,7 +37,7 @@ void restOneMillisecond()
     rest(1);
 }
 
-// Looked at once before the first frame and after every frame: the spectator's keys go to the
+// Looked at once before the first frame and after every frame: the viewer's keys go to the
 // playback; the program stops on Esc held or pressed since the last look (paused or not), the
 // close button, or a stop signal.
 bool stopRequested(Playback& playback)

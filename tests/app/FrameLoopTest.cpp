@@ -287,10 +287,10 @@ TEST_F(MainLoopTest, EscHeldFromTheMiddleOfTheBattleEndsItAtTheNextLook)
     EXPECT_EQ(shown, 5);
 }
 
-// The spectator's keys reach the playback at every look, a quick tap counting as a press:
+// The viewer's keys reach the playback at every look, a quick tap counting as a press:
 // three taps of + make 8x for the next frame, Space pauses it (with "Paused" on the screen),
 // and Esc still ends the loop while paused.
-TEST_F(MainLoopTest, TheSpectatorsKeysTakeEffectFromTheNextFrame)
+TEST_F(MainLoopTest, TheViewersKeysTakeEffectFromTheNextFrame)
 {
     auto tap = [this](int scancode) {
         presses.record(scancode);
