@@ -32,6 +32,7 @@
 #include "app/StateDigest.h"
 #include "gfx/Canvas.h"
 #include "gfx/FrameScaler.h"
+#include "gfx/MemoryCanvas.h"
 #include "world/Battlefield.h"
 
 namespace {
@@ -99,9 +100,7 @@ const Desktop kSmallDesktops[] = {{1366, 768}, {1024, 768}, {1280, 800}, {1600, 
 // What scaling adds to a frame: a battle's frame fitted to each small desktop's picture.
 void timeScaling(unsigned seed)
 {
-    Canvas canvas;
-    canvas.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
-    Canvas* previousCanvas = installCanvas(&canvas);
+    MemoryCanvas canvas;
     {
         Battle battle(UnitCounts(), seed);
         for (int n = 0; n < 600; ++n) battle.frame();  // armies on the march, some fights
@@ -116,7 +115,7 @@ void timeScaling(unsigned seed)
         std::vector<double> samples;
         for (int n = 0; n < 300; ++n) {
             const auto start = Clock::now();
-            scaler.fit(canvas.backBuffer);
+            scaler.fit(canvas.bitmap());
             samples.push_back(millisecondsSince(start));
         }
         const Summary scaling = summarise(samples);
@@ -128,8 +127,6 @@ void timeScaling(unsigned seed)
     }
     std::printf("]}\n");
     std::fflush(stdout);
-    installCanvas(previousCanvas);
-    destroy_bitmap(canvas.backBuffer);
 }
 
 long peakResidentKiB()
@@ -141,9 +138,7 @@ long peakResidentKiB()
 
 void run(const Scenario& scenario, unsigned seed, int frames)
 {
-    Canvas canvas;
-    canvas.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
-    Canvas* previousCanvas = installCanvas(&canvas);
+    MemoryCanvas canvas;
 
     std::vector<double> updateMs, renderMs;
     updateMs.reserve(frames);
@@ -172,9 +167,7 @@ void run(const Scenario& scenario, unsigned seed, int frames)
         digest = stateDigest(field);
         gameOverFrame = battle.over() ? battle.endPass() : -1;
     }
-    const double blitMs = blitMilliseconds(canvas.backBuffer);
-    installCanvas(previousCanvas);
-    destroy_bitmap(canvas.backBuffer);
+    const double blitMs = blitMilliseconds(canvas.bitmap());
 
     const Summary update = summarise(updateMs);
     const Summary render = summarise(renderMs);
@@ -216,9 +209,7 @@ void runRecord(const Scenario& scenario, unsigned seed, int frames)
 // times a second.
 void runFast(const Scenario& scenario, unsigned seed, int frames)
 {
-    Canvas canvas;
-    canvas.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
-    Canvas* previousCanvas = installCanvas(&canvas);
+    MemoryCanvas canvas;
     std::vector<double> drawnMs;
     int gameOverFrame = -1;
     int logical = 0;
@@ -239,8 +230,6 @@ void runFast(const Scenario& scenario, unsigned seed, int frames)
         logical = battle.passes();
         gameOverFrame = battle.over() ? battle.endPass() : -1;
     }
-    installCanvas(previousCanvas);
-    destroy_bitmap(canvas.backBuffer);
 
     const Summary drawn = summarise(drawnMs);
     std::printf(

@@ -18,6 +18,7 @@
 #include "app/GifClipWriter.h"
 #include "app/Playback.h"
 #include "gfx/Canvas.h"
+#include "gfx/MemoryCanvas.h"
 
 namespace {
 constexpr int kPictureWidth = kScreenWidth / ClipPalette::kShrink;
@@ -29,37 +30,6 @@ int pictureDelay(int picture)
 {
     return picture % 3 == 2 ? 4 : 3;
 }
-
-// A 16-bit memory back buffer installed as the canvas everything draws into, for as long as
-// it lives; the colour depth and the canvas in force before come back after it.
-class MemoryCanvas {
-public:
-    MemoryCanvas() : previousDepth_(get_color_depth())
-    {
-        set_color_depth(kColourDepth);
-        canvas_.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
-        if (canvas_.backBuffer == nullptr) {
-            set_color_depth(previousDepth_);
-            throw std::runtime_error("cannot make the frame buffer of the clip: out of memory");
-        }
-        previousCanvas_ = installCanvas(&canvas_);
-    }
-    ~MemoryCanvas()
-    {
-        installCanvas(previousCanvas_);
-        destroy_bitmap(canvas_.backBuffer);
-        set_color_depth(previousDepth_);
-    }
-    MemoryCanvas(const MemoryCanvas&) = delete;
-    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-
-    const BITMAP* frame() const { return canvas_.backBuffer; }
-
-private:
-    int previousDepth_;
-    Canvas canvas_;
-    Canvas* previousCanvas_ = nullptr;
-};
 
 void startGraphicsLibrary()
 {
@@ -94,7 +64,7 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
             // Drawing changes nothing, so the frames between pictures need not be drawn.
             if ((frame - 1) % kFramesPerPicture == 0) {
                 drawShownFrame(battle, playback);
-                palette.shrink(canvas.frame(), picture);
+                palette.shrink(canvas.bitmap(), picture);
                 writer.add(picture, pictureDelay(pictures++));
             }
             done = frame;

@@ -8,6 +8,7 @@
 #include "app/FrameRender.h"
 #include "effects/Projectile.h"
 #include "gfx/Canvas.h"
+#include "gfx/MemoryCanvas.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
@@ -87,11 +88,7 @@ IconPicture::IconPicture(int size) : size_(size)
                                     std::to_string(kScenePixels) + " pixels and the field around it");
     }
 
-    Canvas canvas;
-    canvas.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
-    if (canvas.backBuffer == nullptr) throw std::runtime_error("no memory for the icon's drawing");
-    clear_to_color(canvas.backBuffer, 0);
-    Canvas* const previousCanvas = installCanvas(&canvas);
+    const MemoryCanvas canvas;
     Battlefield field;
     Battlefield* const previousField = installBattlefield(&field);
 
@@ -102,7 +99,7 @@ IconPicture::IconPicture(int size) : size_(size)
     rgb_.reserve(static_cast<std::size_t>(size) * size * 3);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
-            const int pixel = getpixel(canvas.backBuffer, left + x / zoom, top + y / zoom);
+            const int pixel = getpixel(canvas.bitmap(), left + x / zoom, top + y / zoom);
             rgb_.push_back(static_cast<std::uint8_t>(getr_depth(kColourDepth, pixel)));
             rgb_.push_back(static_cast<std::uint8_t>(getg_depth(kColourDepth, pixel)));
             rgb_.push_back(static_cast<std::uint8_t>(getb_depth(kColourDepth, pixel)));
@@ -110,6 +107,4 @@ IconPicture::IconPicture(int size) : size_(size)
     }
 
     installBattlefield(previousField);
-    installCanvas(previousCanvas);
-    destroy_bitmap(canvas.backBuffer);
 }

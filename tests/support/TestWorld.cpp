@@ -23,10 +23,7 @@ void WorldTest::SetUp()
 {
     ensureHeadlessAllegro();
     srand(12345);
-    canvas_.backBuffer = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
-    ASSERT_NE(canvas_.backBuffer, nullptr);
-    clear_to_color(canvas_.backBuffer, 0);
-    previousCanvas_ = installCanvas(&canvas_);
+    canvas_.emplace();
     field_ = new Battlefield();
     previousField_ = installBattlefield(field_);
 }
@@ -38,13 +35,12 @@ void WorldTest::TearDown()
     EXPECT_EQ(findSearchDisagreement(*field_), "") << "at the end of the test";
     installBattlefield(previousField_);
     delete field_;
-    installCanvas(previousCanvas_);
-    destroy_bitmap(canvas_.backBuffer);
+    canvas_.reset();
 }
 
 int WorldTest::pixel(int x, int y) const
 {
-    return getpixel(canvas_.backBuffer, x, y);
+    return getpixel(canvas_->bitmap(), x, y);
 }
 
 int WorldTest::colourValue(int r, int g, int b)

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "gfx/Canvas.h"
+#include "gfx/MemoryCanvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
 
@@ -35,7 +37,7 @@ protected:
     void TearDown() override;
 
     Battlefield& field() { return *field_; }
-    BITMAP* bitmap() { return canvas_.backBuffer; }
+    BITMAP* bitmap() { return canvas_->bitmap(); }
 
     // Pixel value at (x, y) of the back buffer, and the pixel value of a colour.
     int pixel(int x, int y) const;
@@ -49,6 +51,5 @@ protected:
 private:
     Battlefield* field_ = nullptr;
     Battlefield* previousField_ = nullptr;
-    Canvas canvas_;
-    Canvas* previousCanvas_ = nullptr;
+    std::optional<MemoryCanvas> canvas_;
 };
