@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,13 +19,13 @@
 #include "app/FrameRender.h"
 #include "app/GifClipWriter.h"
 #include "app/Playback.h"
+#include "app/ProgressBar.h"
 #include "gfx/Canvas.h"
 #include "gfx/MemoryCanvas.h"
 
 namespace {
 constexpr int kPictureWidth = kScreenWidth / ClipPalette::kShrink;
 constexpr int kPictureHeight = kScreenHeight / ClipPalette::kShrink;
-constexpr int kProgressBarWidth = 40;
 
 // 30 pictures a second in hundredths: 3, 3, 4, 3, 3, 4... (10 hundredths every 3 pictures).
 int pictureDelay(int picture)
@@ -81,17 +83,10 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
 ClipProgress progressBarOnTerminal()
 {
     if (isatty(STDERR_FILENO) == 0) return nullptr;
-    return [shown = -1](int framesDone, int framesTotal, bool finished) mutable {
-        const long long total = std::max(framesTotal, 1);
-        const long long part = std::clamp(static_cast<long long>(framesDone), 0LL, total);
-        const int filled = static_cast<int>(kProgressBarWidth * part / total);
-        if (filled != shown || finished) {
-            shown = filled;
-            std::fprintf(stderr, "\rRecording [%s%s] %3lld%% %d/%d frames%s",
-                         std::string(static_cast<size_t>(filled), '#').c_str(),
-                         std::string(static_cast<size_t>(kProgressBarWidth - filled), '.').c_str(), 100 * part / total,
-                         framesDone, framesTotal, finished ? "\n" : "");
-            std::fflush(stderr);
-        }
+    auto bar = std::make_shared<std::optional<ProgressBar>>();
+    return [bar](int framesDone, int framesTotal, bool finished) {
+        if (!*bar) bar->emplace(stderr, framesTotal, "frames");
+        (*bar)->update(framesDone);
+        if (finished) (*bar)->clear();
     };
 }

@@ -17,7 +17,7 @@
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"
 #include "lab/LabSummary.h"
-#include "lab/ProgressBar.h"
+#include "app/ProgressBar.h"
 
 namespace {
 
@@ -202,7 +202,7 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
     sigaction(SIGINT, &handler, &previous);
 
     // Lines piped on to another program would be printed in the middle of the bar.
-    ProgressBar progress(err, options.battles, !(lines == out && isPipe(out)));
+    ProgressBar progress(err, options.battles, "battles", !(lines == out && isPipe(out)));
     OrderedLines ordered(lines, options.battles);
     std::vector<BattleOutcome> outcomes;
     LabChart chart;

@@ -1,15 +1,17 @@
-#include "lab/ProgressBar.h"
+#include "app/ProgressBar.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 constexpr int kDefaultWidth = 80;
+constexpr double kShortestMeasure = 0.5;  // seconds
 
 std::string clock(double seconds)
 {
@@ -25,24 +27,26 @@ std::string clock(double seconds)
 
 }  // namespace
 
-ProgressBar::ProgressBar(std::FILE* stream, int total, bool wanted)
+ProgressBar::ProgressBar(std::FILE* stream, int total, std::string unit, bool wanted)
     : stream_(stream),
       total_(total),
+      unit_(std::move(unit)),
       active_(wanted && isatty(fileno(stream)) != 0),
       start_(Clock::now()),
       lastDrawn_(start_)
 {
 }
 
-std::string ProgressBar::text(int done, int total, double seconds, int width)
+std::string ProgressBar::text(int done, int total, const std::string& unit, double seconds, int width)
 {
-    char counts[96];
-    if (done > 0 && seconds > 0) {
+    char counts[128];
+    // A rate measured over the first moments says nothing yet.
+    if (done > 0 && seconds >= kShortestMeasure) {
         const double rate = done / seconds;
         const std::string left = done < total ? ", about " + clock((total - done) / rate) + " left" : "";
-        std::snprintf(counts, sizeof counts, " %d/%d battles, %.1f/s%s", done, total, rate, left.c_str());
+        std::snprintf(counts, sizeof counts, " %d/%d %s, %.1f/s%s", done, total, unit.c_str(), rate, left.c_str());
     } else {
-        std::snprintf(counts, sizeof counts, " %d/%d battles", done, total);
+        std::snprintf(counts, sizeof counts, " %d/%d %s", done, total, unit.c_str());
     }
     const int barWidth = std::max(0, std::min(40, width - 1 - static_cast<int>(std::string(counts).size()) - 2));
     const int filled = total > 0 ? static_cast<int>(static_cast<long long>(barWidth) * done / total) : 0;
@@ -62,7 +66,7 @@ void ProgressBar::update(int done)
     winsize size{};
     const int width = ioctl(fileno(stream_), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : kDefaultWidth;
     const double seconds = std::chrono::duration<double>(now - start_).count();
-    std::fprintf(stream_, "\r%s\033[K", text(done, total_, seconds, width).c_str());
+    std::fprintf(stream_, "\r%s\033[K", text(done, total_, unit_, seconds, width).c_str());
     std::fflush(stream_);
     shown_ = true;
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "lab/ProgressBar.h"
+#include "app/ProgressBar.h"
 
 TEST(ProgressBarTest, TextShowsTheRateAndTheTimeLeft)
 {
@@ -22,7 +22,7 @@ TEST(ProgressBarTest, TextShowsTheRateAndTheTimeLeft)
         {1, 2, 1.0, 20, "[] 1/2 battles, 1.0"},  // a narrow terminal: cut to the width
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ProgressBar::text(c.done, c.total, c.seconds, c.width), c.expected);
-        EXPECT_LT(static_cast<int>(ProgressBar::text(c.done, c.total, c.seconds, c.width).size()), c.width);
+        EXPECT_EQ(ProgressBar::text(c.done, c.total, "battles", c.seconds, c.width), c.expected);
+        EXPECT_LT(static_cast<int>(ProgressBar::text(c.done, c.total, "battles", c.seconds, c.width).size()), c.width);
     }
 }
