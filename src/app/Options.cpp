@@ -34,10 +34,9 @@ std::string quoted(const std::string& text)
     return shown + (text.size() > kShownLength ? "...'" : "'");
 }
 
-// Plain decimal digits and nothing else (no sign, no space, no base prefix), at most max.
-// Stricter than a count: a seed or a frame count that is not quite a number is a mistake to
-// report, not a 0 to play with.
-std::optional<unsigned long long> readNumber(const std::string& text, unsigned long long max)
+}  // namespace
+
+std::optional<unsigned long long> readOptionNumber(const std::string& text, unsigned long long max)
 {
     if (text.empty()) return std::nullopt;
     unsigned long long value = 0;
@@ -48,8 +47,6 @@ std::optional<unsigned long long> readNumber(const std::string& text, unsigned l
     }
     return value;
 }
-
-}  // namespace
 
 Options parseOptions(int argc, const char* const* argv)
 {
@@ -93,7 +90,7 @@ Options parseOptions(int argc, const char* const* argv)
             if (name == "--loop") options.loop = true;
         } else if (name == "--seed") {
             const std::string value = takeValue();
-            const auto seed = readNumber(value, kMaxSeed);
+            const auto seed = readOptionNumber(value, kMaxSeed);
             if (value.empty()) {
                 fail("--seed needs a number");
             } else if (!seed) {
@@ -107,7 +104,7 @@ Options parseOptions(int argc, const char* const* argv)
         } else if (name == "--frames") {
             framesGiven = true;
             const std::string value = takeValue();
-            const auto frames = readNumber(value, kMaxRecordFrames);
+            const auto frames = readOptionNumber(value, kMaxRecordFrames);
             if (value.empty()) {
                 fail("--frames needs a number");
             } else if (!frames || *frames < 1) {

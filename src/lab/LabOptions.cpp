@@ -7,6 +7,8 @@
 #include <climits>
 #include <cstring>
 
+#include "app/Options.h"
+
 namespace {
 
 constexpr int kMaxJobs = 1024;  // each job holds one socket in the parent
@@ -20,13 +22,12 @@ bool readWhole(const std::string& name, const std::string& text, long long low, 
         error = name + " needs a whole number " + range + ", got '" + text + "'";
         return false;
     }
-    const size_t firstDigit = std::min(text.find_first_not_of('0'), text.size() - 1);
-    const bool tooLong = text.size() - firstDigit > 18;  // beyond every range, and beyond stoll
-    value = tooLong ? 0 : std::stoll(text);
-    if (tooLong || value < low || value > high) {
+    const std::optional<unsigned long long> number = readOptionNumber(text, static_cast<unsigned long long>(high));
+    if (!number || *number < static_cast<unsigned long long>(low)) {
         error = name + " must be " + range + ", got " + text;
         return false;
     }
+    value = static_cast<long long>(*number);
     return true;
 }
 
