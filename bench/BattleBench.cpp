@@ -43,17 +43,10 @@ struct Scenario {
     int frames;
 };
 
-UnitCounts everyCount(int n)
-{
-    UnitCounts counts;
-    counts.redSoldiers = counts.blueSoldiers = counts.redTanks = counts.blueTanks = n;
-    counts.redSnipers = counts.blueSnipers = n;
-    return counts;
-}
 
 const Scenario kScenarios[] = {
     {"default", UnitCounts(), 6000},
-    {"full", everyCount(2000), 9000},  // both start zones packed; three waves
+    {"full", UnitCounts::bothSides(2000, 2000, 2000), 9000},  // both start zones packed; three waves
     {"record", UnitCounts(), kDefaultClipFrames},
     {"8x", UnitCounts(), 6000},  // logical frames: 750 drawn frames
 };

@@ -24,11 +24,7 @@ struct GuardCase {
 
 UnitCounts crowded()
 {
-    UnitCounts counts;
-    counts.redSoldiers = counts.blueSoldiers = 900;
-    counts.redTanks = counts.blueTanks = 300;
-    counts.redSnipers = counts.blueSnipers = 300;
-    return counts;
+    return UnitCounts::bothSides(900, 300, 300);
 }
 
 }  // namespace

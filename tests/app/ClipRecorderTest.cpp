@@ -25,11 +25,7 @@ constexpr unsigned kSeed = 11;
 
 UnitCounts smallArmies()
 {
-    UnitCounts counts;
-    counts.redSoldiers = counts.blueSoldiers = 12;
-    counts.redTanks = counts.blueTanks = 4;
-    counts.redSnipers = counts.blueSnipers = 4;
-    return counts;
+    return UnitCounts::bothSides(12, 4, 4);
 }
 
 struct GifCloser {

@@ -57,11 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(options.error.empty() && !options.help && !options.version && !options.seed && !options.loop &&
                     !options.recording(),
                 "something read from a line of counts");
-        require(counts.blueSoldiers == options.counts.blueSoldiers && counts.blueTanks == options.counts.blueTanks &&
-                    counts.blueSnipers == options.counts.blueSnipers &&
-                    counts.redSoldiers == options.counts.redSoldiers && counts.redTanks == options.counts.redTanks &&
-                    counts.redSnipers == options.counts.redSnipers,
-                "counts read otherwise than on their own");
+        require(counts == options.counts, "counts read otherwise than on their own");
     }
     return 0;
 }

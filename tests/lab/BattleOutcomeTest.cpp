@@ -14,12 +14,7 @@ namespace {
 void expectSameOutcome(const BattleOutcome& a, const BattleOutcome& b)
 {
     EXPECT_EQ(a.seed, b.seed);
-    EXPECT_EQ(a.counts.blueSoldiers, b.counts.blueSoldiers);
-    EXPECT_EQ(a.counts.blueTanks, b.counts.blueTanks);
-    EXPECT_EQ(a.counts.blueSnipers, b.counts.blueSnipers);
-    EXPECT_EQ(a.counts.redSoldiers, b.counts.redSoldiers);
-    EXPECT_EQ(a.counts.redTanks, b.counts.redTanks);
-    EXPECT_EQ(a.counts.redSnipers, b.counts.redSnipers);
+    EXPECT_EQ(a.counts, b.counts);
     EXPECT_EQ(a.winner, b.winner);
     EXPECT_EQ(a.endFrame, b.endFrame);
     for (int team = 0; team < kSides; ++team) {

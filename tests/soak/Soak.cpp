@@ -21,9 +21,7 @@ constexpr size_t kObjectBound = 60000;  // far above any real battle; a leak of 
 int main(int argc, char** argv)
 {
     const long wanted = argc > 1 ? std::atol(argv[1]) : 20000;
-    UnitCounts full;
-    full.redSoldiers = full.blueSoldiers = full.redTanks = full.blueTanks = 2000;
-    full.redSnipers = full.blueSnipers = 2000;
+    const UnitCounts full = UnitCounts::bothSides(2000, 2000, 2000);
 
     const auto start = std::chrono::steady_clock::now();
     long passes = 0;

@@ -46,11 +46,7 @@ using SearchIndexTest = WorldTest;
 
 TEST(SearchIndex, FastSearchesAgreeWithTheLongWalksBetweenAndDuringPasses)
 {
-    UnitCounts crowded;
-    crowded.redSoldiers = crowded.blueSoldiers = 700;
-    crowded.redTanks = crowded.blueTanks = 200;
-    crowded.redSnipers = crowded.blueSnipers = 200;
-    Battle battle(crowded, 5);
+    Battle battle(UnitCounts::bothSides(700, 200, 200), 5);
     Battlefield& field = battle.field();
 
     int enemiesFound = 0;
