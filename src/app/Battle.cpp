@@ -1,10 +1,9 @@
 #include "app/Battle.h"
 
-#include <cstdlib>
-
 #include "app/Deployment.h"
 #include "app/FrameLoop.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 Battle::Battle(const UnitCounts& counts, unsigned seed)
     : counts_(counts), previousField_(installBattlefield(nullptr)), previousCounts_(unitCounts)
@@ -29,7 +28,7 @@ void Battle::start(unsigned seed)
     seed_ = seed;
     passes_ = 0;
     endPass_ = 0;
-    srand(seed);  // before the terrain: the hills are the first draws of a battle
+    seedBattleRand(seed);  // before the terrain: the hills are the first draws of a battle
     auto field = std::make_unique<Battlefield>();
     field->generateTerrain();
     installBattlefield(field.get());

@@ -1,13 +1,13 @@
 #include "app/Deployment.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "app/FrameLoop.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -45,12 +45,12 @@ int countOf(Kind kind)
 
 int drawRow(int team)
 {
-    return team == 0 ? rand() % kZoneRows + 1 : 63 - rand() % kZoneRows;
+    return team == 0 ? battleRand() % kZoneRows + 1 : 63 - battleRand() % kZoneRows;
 }
 
 int drawColumn()
 {
-    return rand() % (kColumns * kCellPixels) / kCellPixels + 1;  // 1..80; 80 lies off the grid
+    return battleRand() % (kColumns * kCellPixels) / kCellPixels + 1;  // 1..80; 80 lies off the grid
 }
 
 // A new unit of the kind at a freshly drawn cell of its team's start zone.
@@ -58,9 +58,9 @@ Entity* createUnit(Kind kind)
 {
     const int team = teamOf(kind);
     if (kind == Kind::RedTanks || kind == Kind::BlueTanks) {
-        const int shade = rand() % 128 + 128;
-        const int size = rand() % 3 + 3;
-        const int period = rand() % 10 + 10;
+        const int shade = battleRand() % 128 + 128;
+        const int size = battleRand() % 3 + 3;
+        const int period = battleRand() % 10 + 10;
         const int row = drawRow(team);
         const int column = drawColumn();
         return new Tank(team, column, row, shade, size, period);

@@ -3,20 +3,20 @@
 #include <allegro.h>
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, int speedSpread, int fade, int style,
                    float pixelX, float pixelY)
     : lifetime(lifetime), fade(fade), size(size), position{pixelX, pixelY}, style(style)
 {
     colour = {r, g, b};
-    const int signX = (rand() % 2 == 0) ? 1 : -1;
-    const int signY = (rand() % 2 == 0) ? 1 : -1;
-    const int magnitudeX = rand();
-    const int magnitudeY = rand();
+    const int signX = (battleRand() % 2 == 0) ? 1 : -1;
+    const int signY = (battleRand() % 2 == 0) ? 1 : -1;
+    const int magnitudeX = battleRand();
+    const int magnitudeY = battleRand();
     velocity.x = static_cast<float>((minSpeed + magnitudeX % speedSpread) * signX);
     velocity.y = static_cast<float>((minSpeed + magnitudeY % speedSpread) * signY);
 }

@@ -26,8 +26,8 @@ struct FinishedBattle {
 };
 
 // Plays the battles of a plan in worker processes: the simulation keeps program-wide state
-// (the world, the reinforcement timer, the counts, rand()), so every job is a process of its
-// own. Each worker plays one battle at a time and gets the next index as soon as it reports,
+// (the world, the reinforcement timer, the counts, the random numbers), so every job is a
+// process of its own. Each worker plays one battle at a time and gets the next index as soon as it reports,
 // so a long battle holds up one job only. Whole lines come back over a socket; a worker that
 // is stopped half-way through a report leaves only the whole lines before it.
 class BattleJobs {

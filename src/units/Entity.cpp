@@ -1,12 +1,12 @@
 #include "units/Entity.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "effects/Particle.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 Colour teamColour(int team)
 {
@@ -154,15 +154,15 @@ void Entity::takeDamage(const Entity* attacker, float amount)
     const float py = static_cast<float>(cellCentre(y));
     if (health > 0) {
         for (int n = 0; n < 3; ++n) {  // sparks
-            const int g = rand() % 128 + 128;
-            const int r = rand() % 50 + 200;
-            const int lifetime = rand() % 4 + 8;
+            const int g = battleRand() % 128 + 128;
+            const int r = battleRand() % 50 + 200;
+            const int lifetime = battleRand() % 4 + 8;
             field->addObject(new Particle(lifetime, 1, r, g, 0, 1, 5, 20, 0, px, py));
         }
     } else {
         for (int n = 0; n < 10; ++n) {  // debris
-            const int r = rand() % 128 + 128;
-            const int lifetime = rand() % 4 + 8;
+            const int r = battleRand() % 128 + 128;
+            const int lifetime = battleRand() % 4 + 8;
             field->addObject(new Particle(lifetime, 2, r, 0, 0, 1, 5, 20, 0, px, py));
         }
     }

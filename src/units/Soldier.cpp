@@ -2,19 +2,18 @@
 
 #include <allegro.h>
 
-#include <cstdlib>
-
 #include "gfx/Canvas.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 Soldier::Soldier(int team, int x, int y, int soldierKind) : Entity(team, x, y), soldierKind(soldierKind)
 {
     const bool sniper = soldierKind == kSniper;
     health = sniper ? 50.0f : 100.0f;
-    actionPeriod = sniper ? rand() % 10 + 25 : rand() % 10 + 10;
-    size = static_cast<float>(rand() % 5 + 1);
+    actionPeriod = sniper ? battleRand() % 10 + 25 : battleRand() % 10 + 10;
+    size = static_cast<float>(battleRand() % 5 + 1);
     damage = 10.0f;
     range = sniper ? 20.0f : 5.0f;
     actionCountdown = actionPeriod;

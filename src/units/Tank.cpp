@@ -2,12 +2,11 @@
 
 #include <allegro.h>
 
-#include <cstdlib>
-
 #include "gfx/Canvas.h"
 #include "effects/Particle.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 namespace {
 constexpr float kShellDamage = 50.0f;
@@ -93,10 +92,10 @@ void Tank::spawnExplosion(float cellX, float cellY) const
     const float px = static_cast<float>(kCellPixels) * cellX + kCellPixels / 2;
     const float py = static_cast<float>(kCellPixels) * cellY + kCellPixels / 2;
     for (int n = 0; n < 10; ++n) {
-        const int g = 128 + rand() % 128;
-        const int r = 200 + rand() % 50;
-        const int lifetime = 8 + rand() % 4;
-        const int size = 2 + rand() % 3;
+        const int g = 128 + battleRand() % 128;
+        const int r = 200 + battleRand() % 50;
+        const int lifetime = 8 + battleRand() % 4;
+        const int size = 2 + battleRand() % 3;
         field->addObject(new Particle(lifetime, size, r, g, 0, 3, 5, 20, kStyleDot, px, py));
     }
 }

@@ -1,9 +1,9 @@
 #include "world/Battlefield.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "units/Entity.h"
+#include "world/Random.h"
 
 namespace {
 Battlefield* theBattlefield = nullptr;
@@ -52,12 +52,12 @@ Battlefield::~Battlefield()
 
 void Battlefield::generateTerrain()
 {
-    const int hills = rand() % 15 + 20;
+    const int hills = battleRand() % 15 + 20;
     for (int n = 0; n < hills; ++n) {
         // Each hill draws column, row and peak in that order.
-        const int cx = (rand() % (kColumns * kCellPixels)) / kCellPixels;
-        const int cy = (rand() % (kRows * kCellPixels)) / kCellPixels;
-        const int peak = rand() % kMaxHeight + 1;
+        const int cx = (battleRand() % (kColumns * kCellPixels)) / kCellPixels;
+        const int cy = (battleRand() % (kRows * kCellPixels)) / kCellPixels;
+        const int peak = battleRand() % kMaxHeight + 1;
         raiseHill(cx, cy, peak);
     }
 }

@@ -19,7 +19,7 @@ public:
     Battlefield& operator=(const Battlefield&) = delete;
 
     // ---- terrain ----
-    void generateTerrain();                                       // random hills, drawn from rand()
+    void generateTerrain();                                       // random hills, drawn from battleRand()
     void raiseHill(int cx, int cy, int peak);                     // one diamond hill, clamped to 0..15
     void setHeight(int x, int y, int h);                          // for building a known terrain
     unsigned long terrainStamp() const { return terrainStamp_; }  // changes with every terrain change

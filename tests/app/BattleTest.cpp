@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "gfx/Canvas.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -170,7 +170,7 @@ TEST_F(BattleTest, StartsFromTheSeedTerrainFirstThenTheArmies)
     StartPicture expected;
     {
         // The order spelled out by hand on a world of its own.
-        srand(99);
+        seedBattleRand(99);
         Battlefield reference;
         reference.generateTerrain();
         Battlefield* previous = installBattlefield(&reference);

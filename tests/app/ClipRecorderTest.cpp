@@ -2,7 +2,6 @@
 #include <gif_lib.h>
 #include <stdlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -16,6 +15,7 @@
 #include "app/Playback.h"
 #include "support/TestWorld.h"
 #include "units/Base.h"
+#include "world/Random.h"
 
 namespace fs = std::filesystem;
 
@@ -137,7 +137,7 @@ TEST_F(ClipRecorderTest, FirstPictureShowsTheSeedsTerrainAndBothBases)
     const std::vector<std::uint8_t> picture = shownPictures(*gif).at(0);
     auto colourAt = [&](int x, int y) { return gif->SColorMap->Colors[picture[y * 640 + x]]; };
 
-    srand(kSeed);
+    seedBattleRand(kSeed);
     Battlefield terrain;
     terrain.generateTerrain();
     // The same battle after its first frame, to leave out the cells something is drawn on.

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -11,6 +10,7 @@
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -76,16 +76,16 @@ public:
     {
         Drawn unit{kind, 0, 0, 0, 0, 0};
         if (isTank(kind)) {
-            unit.shade = rand() % 128 + 128;
-            unit.size = rand() % 3 + 3;
-            unit.period = rand() % 10 + 10;
+            unit.shade = battleRand() % 128 + 128;
+            unit.size = battleRand() % 3 + 3;
+            unit.period = battleRand() % 10 + 10;
             unit.y = drawRow(kind);
             unit.x = drawColumn();
         } else {
             unit.y = drawRow(kind);
             unit.x = drawColumn();
-            unit.period = isSniper(kind) ? rand() % 10 + 25 : rand() % 10 + 10;
-            unit.size = rand() % 5 + 1;
+            unit.period = isSniper(kind) ? battleRand() % 10 + 25 : battleRand() % 10 + 10;
+            unit.size = battleRand() % 5 + 1;
         }
         if (unit.x >= 80 || taken_[unit.x][unit.y]) return false;
         taken_[unit.x][unit.y] = true;
@@ -118,8 +118,8 @@ public:
     std::vector<Drawn> placed;
 
 private:
-    static int drawRow(Kind kind) { return teamOf(kind) == 0 ? rand() % 21 + 1 : 63 - rand() % 21; }
-    static int drawColumn() { return rand() % 1280 / 16 + 1; }
+    static int drawRow(Kind kind) { return teamOf(kind) == 0 ? battleRand() % 21 + 1 : 63 - battleRand() % 21; }
+    static int drawColumn() { return battleRand() % 1280 / 16 + 1; }
 
     bool taken_[80][64];
 };
@@ -246,13 +246,13 @@ TEST_F(DeploymentTest, DeployedUnitsAreTheSeedsDrawsInInterleavedOrder)
         unitCounts = c.counts;
 
         Replay replay(fresh);
-        srand(77);
+        seedBattleRand(77);
         deployArmies();
-        const int nextDraw = rand();
+        const int nextDraw = battleRand();
 
-        srand(77);
+        seedBattleRand(77);
         replay.deploy(c.counts);
-        EXPECT_EQ(rand(), nextDraw) << "a different number of draws was made";
+        EXPECT_EQ(battleRand(), nextDraw) << "a different number of draws was made";
 
         ASSERT_GE(fresh.units.size(), 2u);
         expectBase(fresh.units.front(), 0, 3);
@@ -309,7 +309,7 @@ TEST_F(DeploymentTest, WaveAddsHalfOfEveryCountInItsOwnOrderAndRetargetsEveryone
         ScopedField scoped;
         Battlefield& fresh = *scoped.field;
         unitCounts = c.counts;
-        srand(5);
+        seedBattleRand(5);
         if (c.deployFirst) deployArmies();
         // Units that stand anywhere and head anywhere before the wave.
         fresh.registerUnit(new Soldier(0, 30, 50, kRifleman));
@@ -318,13 +318,13 @@ TEST_F(DeploymentTest, WaveAddsHalfOfEveryCountInItsOwnOrderAndRetargetsEveryone
         const size_t before = fresh.units.size();
         reinforcementTimer = -2;
 
-        srand(99);
+        seedBattleRand(99);
         Replay replay(fresh);
         launchReinforcements();
-        const int nextDraw = rand();
-        srand(99);
+        const int nextDraw = battleRand();
+        seedBattleRand(99);
         replay.wave(c.counts);
-        EXPECT_EQ(rand(), nextDraw) << "a different number of draws was made";
+        EXPECT_EQ(battleRand(), nextDraw) << "a different number of draws was made";
 
         EXPECT_EQ(reinforcementTimer, 3000);
         expectUnitsAsDrawn(fresh.units, before, replay.placed);
@@ -369,7 +369,7 @@ TEST_F(DeploymentTest, HugeCountsPackTheStartZones)
         ScopedField scoped;
         Battlefield& fresh = *scoped.field;
         unitCounts = c.counts;
-        srand(3);
+        seedBattleRand(3);
         deployArmies();
 
         EXPECT_LE(fresh.units.size(), size_t(2 * kZoneCells));
@@ -403,13 +403,13 @@ TEST_F(DeploymentTest, AFullStartZoneDrawsNoMoreRandomNumbers)
     auto deployAndWave = [](int redRiflemen, bool wave) {
         ScopedField scoped;
         unitCounts = {redRiflemen, 40, 0, 5, 0, 5};
-        srand(17);
+        seedBattleRand(17);
         deployArmies();
         if (wave) launchReinforcements();
         Outcome outcome;
         for (const Entity* unit : scoped.field->units)
             outcome.cells.insert(outcome.cells.end(), {unit->team, unit->x, unit->y});
-        outcome.nextDraw = rand();
+        outcome.nextDraw = battleRand();
         return outcome;
     };
     for (const bool wave : {false, true}) {

@@ -1,10 +1,10 @@
 #include <allegro.h>
 
 #include <cmath>
-#include <cstdlib>
 
 #include "effects/Particle.h"
 #include "support/TestWorld.h"
+#include "world/Random.h"
 
 // Readable colours in failure messages.
 static void PrintTo(const Colour& c, std::ostream* os)
@@ -136,16 +136,16 @@ TEST_F(ParticleTest, VelocityComesFromFourDrawsInOrder)
     bool sawMinus = false;
     for (const Case& c : cases) {
         for (unsigned seed = 1; seed <= 8; ++seed) {
-            srand(seed);
+            seedBattleRand(seed);
             Particle p(10, 1, 0, 0, 0, c.minSpeed, c.speedSpread, 0, kStyleDot, 0.0f, 0.0f);
-            const int drawAfter = rand();
+            const int drawAfter = battleRand();
 
-            srand(seed);
-            const int signX = rand() % 2 == 0 ? 1 : -1;
-            const int signY = rand() % 2 == 0 ? 1 : -1;
-            const int speedX = c.minSpeed + rand() % c.speedSpread;
-            const int speedY = c.minSpeed + rand() % c.speedSpread;
-            EXPECT_EQ(rand(), drawAfter) << "construction must take exactly four draws";
+            seedBattleRand(seed);
+            const int signX = battleRand() % 2 == 0 ? 1 : -1;
+            const int signY = battleRand() % 2 == 0 ? 1 : -1;
+            const int speedX = c.minSpeed + battleRand() % c.speedSpread;
+            const int speedY = c.minSpeed + battleRand() % c.speedSpread;
+            EXPECT_EQ(battleRand(), drawAfter) << "construction must take exactly four draws";
 
             EXPECT_EQ(p.velocity.x, static_cast<float>(signX * speedX)) << "seed " << seed;
             EXPECT_EQ(p.velocity.y, static_cast<float>(signY * speedY)) << "seed " << seed;

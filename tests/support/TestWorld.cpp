@@ -3,12 +3,12 @@
 #include <allegro.h>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "app/WorldInvariants.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
+#include "world/Random.h"
 
 void ensureHeadlessAllegro()
 {
@@ -22,7 +22,7 @@ void ensureHeadlessAllegro()
 void WorldTest::SetUp()
 {
     ensureHeadlessAllegro();
-    srand(12345);
+    seedBattleRand(12345);
     canvas_.emplace();
     field_ = new Battlefield();
     previousField_ = installBattlefield(field_);

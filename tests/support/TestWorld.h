@@ -30,7 +30,8 @@ std::vector<T*> objectsOf(const Battlefield& field)
 }
 
 // A fresh, flat, empty battlefield and a 1280 x 1024 memory back buffer, installed as the
-// program's world and canvas for the length of one test. rand() is seeded with a fixed value.
+// program's world and canvas for the length of one test. The battle's random numbers are
+// seeded with a fixed value.
 class WorldTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -1,10 +1,10 @@
-#include <cstdlib>
 #include <vector>
 
 #include "effects/Particle.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
 #include "world/Grid.h"
+#include "world/Random.h"
 
 // Readable colours in failure messages.
 static void PrintTo(const Colour& c, std::ostream* os)
@@ -170,30 +170,30 @@ TEST_F(EntityTest, SparksForTheLivingDebrisForTheDead)
         victim->health = c.health;
         const size_t before = field().objects.size();
         const unsigned seed = 77;
-        srand(seed);
+        seedBattleRand(seed);
         victim->takeDamage(attacker, 10.0f);
         const std::vector<Particle*> thrown = particlesAfter(before);
         ASSERT_EQ(thrown.size(), c.dead ? 10u : 3u) << "health " << c.health;
         EXPECT_EQ(field().objects.size(), before + thrown.size());
 
-        srand(seed);
+        seedBattleRand(seed);
         for (const Particle* p : thrown) {
             int r, g, lifetime, size;
             if (c.dead) {
-                r = rand() % 128 + 128;
+                r = battleRand() % 128 + 128;
                 g = 0;
-                lifetime = rand() % 4 + 8;
+                lifetime = battleRand() % 4 + 8;
                 size = 2;
             } else {
-                g = rand() % 128 + 128;
-                r = rand() % 50 + 200;
-                lifetime = rand() % 4 + 8;
+                g = battleRand() % 128 + 128;
+                r = battleRand() % 50 + 200;
+                lifetime = battleRand() % 4 + 8;
                 size = 1;
             }
-            const int signX = rand() % 2 == 0 ? 1 : -1;
-            const int signY = rand() % 2 == 0 ? 1 : -1;
-            const int speedX = 1 + rand() % 5;
-            const int speedY = 1 + rand() % 5;
+            const int signX = battleRand() % 2 == 0 ? 1 : -1;
+            const int signY = battleRand() % 2 == 0 ? 1 : -1;
+            const int speedX = 1 + battleRand() % 5;
+            const int speedY = 1 + battleRand() % 5;
 
             EXPECT_EQ(p->colour, (Colour{r, g, 0}));
             EXPECT_EQ(p->lifetime, lifetime);

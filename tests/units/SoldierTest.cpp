@@ -1,11 +1,11 @@
 #include <allegro.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "effects/Projectile.h"
 #include "support/TestWorld.h"
 #include "units/Soldier.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -34,11 +34,11 @@ TEST_F(SoldierTest, ConstructorFiguresAndDraws)
     for (const Case& c : cases) {
         for (unsigned seed : {1u, 2u, 7u}) {
             SCOPED_TRACE(testing::Message() << "kind " << c.kind << ", seed " << seed);
-            srand(seed);
+            seedBattleRand(seed);
             const Soldier soldier(1, 4, 9, c.kind);
-            srand(seed);
-            const int period = rand() % 10 + c.periodBase;
-            const float size = static_cast<float>(rand() % 5 + 1);
+            seedBattleRand(seed);
+            const int period = battleRand() % 10 + c.periodBase;
+            const float size = static_cast<float>(battleRand() % 5 + 1);
             EXPECT_EQ(soldier.actionPeriod, period);
             EXPECT_EQ(soldier.actionCountdown, period);
             EXPECT_EQ(soldier.size, size);

@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <iterator>
 #include <vector>
 
@@ -7,6 +6,7 @@
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -121,21 +121,21 @@ TEST_F(TankTest, SplashVisitsColumnsBeforeRows)
 TEST_F(TankTest, ExplosionDrawsGreenRedLifetimeSizeThenTheParticlesOwn)
 {
     Tank* tank = placeTank(0, 40, 30);
-    srand(31);
+    seedBattleRand(31);
     tank->spawnExplosion(5.0f, 6.0f);
     const std::vector<Particle*> effects = effectsIn(field());
     ASSERT_EQ(effects.size(), 10u);
 
-    srand(31);
+    seedBattleRand(31);
     for (const Particle* particle : effects) {
-        const int g = 128 + rand() % 128;
-        const int r = 200 + rand() % 50;
-        const int lifetime = 8 + rand() % 4;
-        const int size = 2 + rand() % 3;
-        const float signX = rand() % 2 == 0 ? 1.0f : -1.0f;
-        const float signY = rand() % 2 == 0 ? 1.0f : -1.0f;
-        const float vx = signX * static_cast<float>(3 + rand() % 5);
-        const float vy = signY * static_cast<float>(3 + rand() % 5);
+        const int g = 128 + battleRand() % 128;
+        const int r = 200 + battleRand() % 50;
+        const int lifetime = 8 + battleRand() % 4;
+        const int size = 2 + battleRand() % 3;
+        const float signX = battleRand() % 2 == 0 ? 1.0f : -1.0f;
+        const float signY = battleRand() % 2 == 0 ? 1.0f : -1.0f;
+        const float vx = signX * static_cast<float>(3 + battleRand() % 5);
+        const float vy = signY * static_cast<float>(3 + battleRand() % 5);
         EXPECT_EQ(particle->colour, (Colour{r, g, 0}));
         EXPECT_EQ(particle->lifetime, lifetime);
         EXPECT_EQ(particle->size, size);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -108,17 +109,17 @@ TEST(TerrainTest, GeneratedTerrainFollowsTheDrawsOfEachHill)
     for (unsigned seed : {1u, 7u, 12345u}) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
         auto field = std::make_unique<Battlefield>();
-        srand(seed);
+        seedBattleRand(seed);
         field->generateTerrain();
 
         // Hill count, then column, row and peak of each hill, from the same draws.
-        srand(seed);
+        seedBattleRand(seed);
         Heights expected = flat();
-        const int hills = rand() % 15 + 20;
+        const int hills = battleRand() % 15 + 20;
         for (int n = 0; n < hills; ++n) {
-            const int cx = (rand() % 1280) / 16;
-            const int cy = (rand() % 1024) / 16;
-            const int peak = rand() % 15 + 1;
+            const int cx = (battleRand() % 1280) / 16;
+            const int cy = (battleRand() % 1024) / 16;
+            const int peak = battleRand() % 15 + 1;
             addHill(expected, cx, cy, peak);
         }
         EXPECT_EQ(differingCells(*field, expected), 0);
