@@ -51,10 +51,10 @@ bench: build
 fuzz-build: deps
 	mkdir -p $(FUZZ_DIR)/corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
-		tests/fuzz/ParseCountFuzz.cpp src/app/UnitCounts.cpp -o $(FUZZ_DIR)/parse-count-fuzz
+		tests/fuzz/ParseCountFuzz.cpp src/game/UnitCounts.cpp -o $(FUZZ_DIR)/parse-count-fuzz
 	mkdir -p $(FUZZ_DIR)/options-corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
-		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/app/UnitCounts.cpp \
+		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/cli/OptionNumber.cpp src/game/UnitCounts.cpp \
 		-o $(FUZZ_DIR)/options-fuzz
 
 fuzz: fuzz-build

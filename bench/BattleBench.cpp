@@ -23,16 +23,17 @@
 #include <string>
 #include <vector>
 
-#include "app/Battle.h"
+#include "game/Battle.h"
 #include "app/ClipRecorder.h"
 #include "app/Display.h"
 #include "app/FrameLoop.h"
-#include "app/FrameRender.h"
-#include "app/Playback.h"
-#include "app/StateDigest.h"
+#include "game/Countdown.h"
+#include "game/FrameRender.h"
+#include "game/Playback.h"
+#include "game/StateDigest.h"
 #include "gfx/Canvas.h"
-#include "gfx/FrameScaler.h"
-#include "gfx/MemoryCanvas.h"
+#include "bitmap/FrameScaler.h"
+#include "bitmap/MemoryCanvas.h"
 #include "world/Battlefield.h"
 
 namespace {
@@ -210,7 +211,7 @@ void runFast(const Scenario& scenario, unsigned seed, int frames)
         Battle battle(scenario.counts, seed);
         Playback playback;
         while (playback.speedStep() < kFastestSpeedStep) playback.faster();
-        std::atomic<int> due{0};
+        DueTicks due{0};
         const int perDrawn = 1 << kFastestSpeedStep;
         for (int n = 0; n < frames / perDrawn; ++n) {
             due.store(1);

@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Battle.h"
+#include "game/Battle.h"
 #include "app/ClipPalette.h"
-#include "app/FrameRender.h"
+#include "game/FrameRender.h"
 #include "app/GifClipWriter.h"
-#include "app/Playback.h"
-#include "app/ProgressBar.h"
+#include "game/Playback.h"
+#include "cli/ProgressBar.h"
 #include "gfx/Canvas.h"
-#include "gfx/MemoryCanvas.h"
+#include "bitmap/MemoryCanvas.h"
 
 namespace {
 constexpr int kPictureWidth = kScreenWidth / ClipPalette::kShrink;

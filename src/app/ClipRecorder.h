@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/UnitCounts.h"
+#include "game/UnitCounts.h"
 
 // A clip is a battle played with no screen and no timer and written as an animated GIF that
 // loops forever: the whole 1280 x 1024 field at half size (640 x 512), one picture every

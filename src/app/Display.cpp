@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "gfx/Canvas.h"
-#include "gfx/FrameScaler.h"
+#include "bitmap/FrameScaler.h"
 
 namespace {
 // The back buffer's shape, 5:4, as a reduced fraction.

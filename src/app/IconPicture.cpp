@@ -5,10 +5,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/FrameRender.h"
+#include "game/FrameRender.h"
 #include "effects/Projectile.h"
 #include "gfx/Canvas.h"
-#include "gfx/MemoryCanvas.h"
+#include "bitmap/MemoryCanvas.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"

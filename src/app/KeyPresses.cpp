@@ -2,6 +2,8 @@
 
 #include <allegro.h>
 
+#include "game/Playback.h"
+
 namespace {
 std::atomic<KeyPresses*> listener{nullptr};
 
@@ -40,4 +42,13 @@ void listenForKeyPresses(KeyPresses* presses)
 {
     listener.store(presses);
     keyboard_lowlevel_callback = presses != nullptr ? onKeyboardEvent : nullptr;
+}
+
+void takeViewerKeys(const KeyPresses& presses, Playback& playback)
+{
+    // Two presses of Space between two looks pause and go on again, as they would one by one.
+    for (int n = presses.count(KEY_SPACE); n > 0; --n) playback.togglePause();
+    for (int n = presses.count(KEY_EQUALS) + presses.count(KEY_PLUS_PAD); n > 0; --n) playback.faster();
+    for (int n = presses.count(KEY_MINUS) + presses.count(KEY_MINUS_PAD); n > 0; --n) playback.slower();
+    if (presses.count(KEY_1) + presses.count(KEY_1_PAD) > 0) playback.normalSpeed();
 }

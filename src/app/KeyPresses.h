@@ -3,6 +3,8 @@
 #include <array>
 #include <atomic>
 
+class Playback;
+
 // Every key press, however short, counted between two looks of the frame loop. The library's
 // key-state array only shows the keys that are down at the moment it is read, so a press and
 // release that both fall between two frames (a remote desktop, a key-repeat tool, a quick
@@ -37,3 +39,8 @@ private:
 // Feeds every key event of the library's keyboard handler into the given presses (null stops
 // it). The keyboard must be installed.
 void listenForKeyPresses(KeyPresses* presses);
+
+// The viewer's keys pressed since the last look, each press counted however short it was:
+// Space pauses or goes on, + (or =, and + on the keypad) is faster, - (also on the keypad)
+// slower, 1 (also on the keypad) normal speed.
+void takeViewerKeys(const KeyPresses& presses, Playback& playback);

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "app/ClipRecorder.h"
-#include "app/UnitCounts.h"
+#include "cli/OptionNumber.h"
+#include "game/UnitCounts.h"
 
 // The longest clip: one hour of play, so that a slip of the finger cannot fill a disk.
 constexpr int kMaxRecordFrames = 216000;
@@ -32,11 +33,6 @@ struct Options {
 // Reads the whole command line. Never fails: a bad line comes back with error set (the
 // other fields then hold whatever was read, and are not to be used).
 Options parseOptions(int argc, const char* const* argv);
-
-// The value of a numeric option: plain decimal digits and nothing else (no sign, no space, no
-// base prefix), at most max; none otherwise. Stricter than a count: a seed or a frame count
-// that is not quite a number is a mistake to report, not a 0 to play with.
-std::optional<unsigned long long> readOptionNumber(const std::string& text, unsigned long long max);
 
 // The text --help prints, ending with a newline.
 std::string usageText();

@@ -9,16 +9,16 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/Battle.h"
+#include "game/Battle.h"
 #include "app/ClipRecorder.h"
 #include "app/Display.h"
 #include "app/FrameLoop.h"
 #include "app/KeyPresses.h"
 #include "app/LostDisplay.h"
 #include "app/Options.h"
-#include "app/Playback.h"
+#include "game/Playback.h"
 #include "app/StopSignals.h"
-#include "app/UnitCounts.h"
+#include "game/UnitCounts.h"
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 
@@ -43,7 +43,7 @@ void restOneMillisecond()
 bool stopRequested(Playback& playback)
 {
     keyPresses.drain();
-    playback.takeKeys(keyPresses);
+    takeViewerKeys(keyPresses, playback);
     return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
 }
 

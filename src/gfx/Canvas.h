@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gfx/BackgroundLayer.h"
-#include "gfx/ShapeSpans.h"
+#include "bitmap/ShapeSpans.h"
 
 struct BITMAP;
 

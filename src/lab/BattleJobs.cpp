@@ -12,7 +12,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/Battle.h"
+#include "game/Battle.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UnitCounts.h"
+#include "game/UnitCounts.h"
 #include "lab/BattleOutcome.h"
 
 // The battles of a run: battle k (0 .. battles - 1) plays seed firstSeed + k.

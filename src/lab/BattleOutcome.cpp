@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "app/Battle.h"
-#include "app/FrameLoop.h"
+#include "game/Battle.h"
+#include "game/DueTicks.h"
 #include "world/Battlefield.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ArmyCount.h"
-#include "app/UnitCounts.h"
+#include "game/ArmyCount.h"
+#include "game/UnitCounts.h"
 
 class Battle;
 

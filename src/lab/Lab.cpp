@@ -17,7 +17,7 @@
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"
 #include "lab/LabSummary.h"
-#include "app/ProgressBar.h"
+#include "cli/ProgressBar.h"
 
 namespace {
 

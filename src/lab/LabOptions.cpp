@@ -7,7 +7,7 @@
 #include <climits>
 #include <cstring>
 
-#include "app/Options.h"
+#include "cli/OptionNumber.h"
 
 namespace {
 

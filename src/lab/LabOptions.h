@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/UnitCounts.h"
+#include "game/UnitCounts.h"
 
 // What battle-lab was asked to do.
 struct LabOptions {

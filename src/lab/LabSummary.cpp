@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/FrameLoop.h"
+#include "game/DueTicks.h"
 
 namespace {
 

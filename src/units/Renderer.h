@@ -1,6 +1,6 @@
 #pragma once
 
-#include "units/Colour.h"
+#include "gfx/Colour.h"
 
 // Root of every game object in the battlefield's object list: units and effects alike.
 // Objects are owned by the battlefield, updated once per tick and drawn once per frame.

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Battle.h"
+#include "game/Battle.h"
 #include "app/ClipPalette.h"
 #include "app/ClipRecorder.h"
-#include "app/FrameLoop.h"
-#include "app/FrameRender.h"
-#include "app/Playback.h"
+#include "game/Countdown.h"
+#include "game/FrameRender.h"
+#include "game/Playback.h"
 #include "support/TestWorld.h"
 #include "units/Base.h"
 #include "world/Random.h"

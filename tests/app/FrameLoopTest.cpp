@@ -6,11 +6,12 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/Battle.h"
+#include "game/Battle.h"
 #include "app/FrameLoop.h"
+#include "game/Countdown.h"
 #include "app/KeyPresses.h"
-#include "app/Playback.h"
-#include "app/UnitCounts.h"
+#include "game/Playback.h"
+#include "game/UnitCounts.h"
 #include "support/TestWorld.h"
 #include "units/Renderer.h"
 #include "units/Soldier.h"
@@ -98,7 +99,7 @@ protected:
 
     std::unique_ptr<Battle> battle;
     Playback playback;
-    std::atomic<int> due{0};
+    DueTicks due{0};
     PassCounter* counter = nullptr;
 
 private:
@@ -127,7 +128,7 @@ TEST_F(FrameLoopTest, ThreeDueTicksRunThreePasses)
 
 TEST(CatchUpTest, NoPassWithoutADueTick)
 {
-    std::atomic<int> due{0};
+    DueTicks due{0};
     int passes = 0;
     EXPECT_EQ(catchUp(due, [&] { ++passes; }), 0);
     EXPECT_EQ(passes, 0);
@@ -230,7 +231,7 @@ protected:
                 if (lookHook) lookHook(looks);
                 ++looks;
                 presses.drain();
-                playback.takeKeys(presses);
+                takeViewerKeys(presses, playback);
                 return presses.downOrPressed(KEY_ESC);
             },
             [this] { ++shown; });

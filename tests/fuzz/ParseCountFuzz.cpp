@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/UnitCounts.h"
+#include "game/UnitCounts.h"
 
 namespace {
 

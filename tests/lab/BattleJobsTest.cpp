@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Battle.h"
+#include "game/Battle.h"
 #include "lab/BattleJobs.h"
 #include "support/TestWorld.h"
 #include "units/Soldier.h"

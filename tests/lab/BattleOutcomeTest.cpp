@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Battle.h"
-#include "app/FrameLoop.h"
-#include "app/StateDigest.h"
+#include "game/Battle.h"
+#include "game/DueTicks.h"
+#include "game/StateDigest.h"
 #include "lab/BattleOutcome.h"
 #include "support/TestWorld.h"
 

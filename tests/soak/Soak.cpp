@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/FrameLoop.h"
-#include "app/Battle.h"
+#include "game/Countdown.h"
+#include "game/Battle.h"
 #include "world/Battlefield.h"
-#include "app/WorldInvariants.h"
+#include "game/WorldInvariants.h"
 
 namespace {
 constexpr size_t kObjectBound = 60000;  // far above any real battle; a leak of effects crosses it

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "app/WorldInvariants.h"
+#include "game/WorldInvariants.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gfx/Canvas.h"
-#include "gfx/MemoryCanvas.h"
+#include "bitmap/MemoryCanvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
 

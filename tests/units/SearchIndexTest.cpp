@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/Battle.h"
-#include "app/WorldInvariants.h"
+#include "game/Battle.h"
+#include "game/WorldInvariants.h"
 #include "effects/Projectile.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"

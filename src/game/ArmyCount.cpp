@@ -1,0 +1,21 @@
+#include "game/ArmyCount.h"
+
+#include "units/Soldier.h"
+#include "units/Tank.h"
+#include "world/Battlefield.h"
+
+ArmyCount countArmies(const Battlefield& field)
+{
+    ArmyCount count;
+    for (const Entity* unit : field.units) {
+        if (!(unit->health > 0) || unit->team < 0 || unit->team >= kSides) continue;
+        int kind = -1;
+        if (const auto* soldier = dynamic_cast<const Soldier*>(unit)) {
+            kind = soldier->soldierKind == kSniper ? kSnipersKind : kRiflemenKind;
+        } else if (dynamic_cast<const Tank*>(unit) != nullptr) {
+            kind = kTanksKind;
+        }
+        if (kind >= 0) ++count.units[unit->team][kind];
+    }
+    return count;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+
+#include "game/UnitCounts.h"
+
+class Battlefield;
+
+// The one way a battle starts, for the program, the benchmark, the lab and the tests. From a
+// seed and the counts, in this order: the random generator is seeded, a new battlefield draws
+// its hills and becomes the program's world, the reinforcement timer is set, and both armies
+// are deployed and pointed at the enemy base. A battle can be replaced by the next one in place.
+class Battle {
+public:
+    Battle(const UnitCounts& counts, unsigned seed);  // starts the battle of this seed
+    ~Battle();                                        // restores the world and counts in force before
+
+    Battle(const Battle&) = delete;
+    Battle& operator=(const Battle&) = delete;
+
+    // Ends this battle and starts the one of another seed with the same counts, exactly as a
+    // new Battle(counts(), seed) would start it.
+    void restart(unsigned seed);
+
+    // One logical frame: an update pass, then one step of the reinforcement countdown (and a
+    // wave when it runs out). The frame loop of the program runs the same two steps through
+    // pass() and countDown(), with its catch-up.
+    void frame();
+
+    // One update pass, counted. Every pass of the battle runs through here, so that the count
+    // (and with it the length of the battle) has this one owner.
+    void pass();
+    // One step of the reinforcement countdown, a wave when it runs out; nothing once a base fell.
+    void countDown();
+
+    // Update passes run since the armies were deployed.
+    int passes() const { return passes_; }
+    // The pass, counting from 1 after deployment, in which a base fell; 0 while both stand.
+    // Over the tick rate it is the length of the battle in seconds.
+    int endPass() const { return endPass_; }
+    bool over() const;  // a base has fallen
+
+    Battlefield& field() { return *field_; }
+    const Battlefield& field() const { return *field_; }
+    unsigned seed() const { return seed_; }
+    const UnitCounts& counts() const { return counts_; }
+
+private:
+    void start(unsigned seed);
+
+    UnitCounts counts_;                   // the armies of every battle started here
+    unsigned seed_ = 0;                   // the seed of the battle under way
+    int passes_ = 0;                      // update passes of the battle under way
+    int endPass_ = 0;                     // the pass in which a base fell; 0 while both stand
+    std::unique_ptr<Battlefield> field_;  // the battle under way, installed as the world
+    Battlefield* previousField_;          // the world installed before the first battle
+    UnitCounts previousCounts_;           // the counts in force before the first battle
+};

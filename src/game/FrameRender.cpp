@@ -1,0 +1,86 @@
+#include "game/FrameRender.h"
+
+#include <allegro.h>
+
+#include "game/Battle.h"
+#include "game/Countdown.h"
+#include "game/Playback.h"
+#include "game/ResultsPanel.h"
+#include "gfx/Canvas.h"
+#include "units/Renderer.h"
+#include "world/Battlefield.h"
+
+namespace {
+constexpr int kExitHintY = 992;
+// The speed goes right under the countdown text, left-aligned as it is, and ends above the
+// roof of the red base (its top at y 51), which it would otherwise hide.
+constexpr int kSpeedTextX = kCountdownX;
+constexpr int kSpeedTextY = kCountdownY + 10;
+// "Paused" 16 pixels above the game-over message, so that it covers neither that nor the
+// results panel under it.
+constexpr int kPausedTextY = kGameOverTextY - 24;
+}  // namespace
+
+void drawShownFrame(const Battle& battle, const Playback& playback)
+{
+    renderFrame();
+    drawCountdownText();
+    const std::string speed = playback.speedText();
+    if (!speed.empty()) {
+        textout_ex(backBuffer(), font, speed.c_str(), kSpeedTextX, kSpeedTextY, makecol(255, 255, 255),
+                   makecol(0, 0, 0));
+    }
+    if (battle.over()) ResultsPanel(battle).draw();
+    if (playback.paused()) drawCentredText("Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
+}
+
+void renderFrame()
+{
+    const Battlefield& field = *getBattlefield();
+    // The heights never change during a battle: the terrain is painted once per terrain and
+    // each frame starts with a copy of it.
+    currentCanvas()->background.drawInto(*currentCanvas(), field.terrainStamp(), [&field] { drawTerrain(field); });
+    for (const Renderer* object : field.objects) object->draw();
+    drawHud(field);
+}
+
+void drawTerrain(const Battlefield& field)
+{
+    BITMAP* target = backBuffer();
+    for (int x = 0; x < kColumns; ++x) {
+        for (int y = 0; y < kRows; ++y) {
+            const int h = field.heightAt(static_cast<float>(x), static_cast<float>(y));
+            if (h == 0) continue;
+            // Both corners are included: each box is 17 pixels square and overlaps the
+            // first row and column of the next cell, which the later cell then covers.
+            const float cx = static_cast<float>(cellCentre(x));
+            const float cy = static_cast<float>(cellCentre(y));
+            const int grey = kCellPixels * h;
+            rectfill(target, static_cast<int>(cx - 8), static_cast<int>(cy - 8), static_cast<int>(cx + 8),
+                     static_cast<int>(cy + 8), makecol(grey, grey, grey));
+        }
+    }
+}
+
+void drawHud(const Battlefield& field)
+{
+    if (field.gameOver == 1) {
+        drawCentredText("Game Over, the " + teamName(field.eliminatedTeam) + " has been eliminated!", kGameOverTextY,
+                        255, 0, 0, 0, 0, 0);
+    }
+    drawCentredText("Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
+}
+
+std::string teamName(int team)
+{
+    switch (team) {
+        case 0: return "Red Team";
+        case 1: return "Blue Team";
+        default: return "";
+    }
+}
+
+void drawCentredText(const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG, int bgB)
+{
+    textout_centre_ex(backBuffer(), font, text.c_str(), kHudCentreX, y, makecol(fgR, fgG, fgB), makecol(bgR, bgG, bgB));
+}

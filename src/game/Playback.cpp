@@ -1,0 +1,79 @@
+#include "game/Playback.h"
+
+#include <algorithm>
+
+#include "game/Battle.h"
+#include "game/DueTicks.h"
+
+void Playback::faster()
+{
+    setSpeedStep(speedStep_ + 1);
+}
+
+void Playback::slower()
+{
+    setSpeedStep(speedStep_ - 1);
+}
+
+void Playback::normalSpeed()
+{
+    setSpeedStep(0);
+}
+
+void Playback::togglePause()
+{
+    paused_ = !paused_;
+    dropDue_ = true;
+}
+
+void Playback::setSpeedStep(int step)
+{
+    step = std::clamp(step, kSlowestSpeedStep, kFastestSpeedStep);
+    if (step == speedStep_) return;
+    speedStep_ = step;
+    slowTicks_ = 0;
+    // Ticks left over from a speed the machine could not hold are not run at the new one.
+    dropDue_ = true;
+}
+
+std::string Playback::speedText() const
+{
+    if (speedStep_ > 0) return "Speed " + std::to_string(1 << speedStep_) + "x";
+    if (speedStep_ < 0) return "Speed 1/" + std::to_string(1 << -speedStep_) + "x";
+    return "";
+}
+
+void Playback::runFrame(Battle& battle, DueTicks& due, const std::function<void()>& sleep)
+{
+    if (dropDue_) {
+        due.store(0);
+        dropDue_ = false;
+    }
+    waitForTick(due, sleep);
+    if (paused_) {
+        due.store(0);
+        return;
+    }
+    if (loop_ && battle.over() && endShown_ >= kEndShownFrames) {
+        battle.restart(battle.seed() + 1);
+        endShown_ = 0;
+    }
+    if (speedStep_ == 0) {
+        catchUp(due, [&battle] { battle.pass(); });
+        battle.countDown();
+    } else {
+        catchUp(due, [this, &battle] { runTick(battle); });
+    }
+    if (battle.over() && endShown_ < kEndShownFrames) ++endShown_;
+}
+
+void Playback::runTick(Battle& battle)
+{
+    if (speedStep_ > 0) {
+        for (int n = 0; n < (1 << speedStep_); ++n) battle.frame();
+        return;
+    }
+    if (++slowTicks_ < (1 << -speedStep_)) return;
+    slowTicks_ = 0;
+    battle.frame();
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+class Battle;
+class DueTicks;
+
+// Playback speeds are powers of two, from 1/4x to 8x; a step is the power.
+constexpr int kSlowestSpeedStep = -2;  // 1/4x
+constexpr int kFastestSpeedStep = 3;   // 8x
+
+// Drawn frames the end of a battle stays on screen in the endless show: 5 seconds.
+constexpr int kEndShownFrames = 300;
+
+// The viewer's hold on the battle: the playback speed, the pause and the endless show, and
+// what one drawn frame runs of the battle under them.
+//
+// A logical frame is one update pass and one step of the reinforcement countdown. Every due
+// tick the catch-up takes runs the speed's share of logical frames: n of them at n x, and at
+// 1/2x and 1/4x one every 2nd or 4th tick (so every 2nd or 4th drawn frame while no frame has
+// to catch up). At 1x the frame keeps the original rule instead: one pass per tick the catch-up
+// takes and one countdown step per drawn frame. Either way the battle goes through the same
+// logical frames as at 1x, so at any speed it is the same battle as long as no frame catches up.
+class Playback {
+public:
+    explicit Playback(bool loop = false) : loop_(loop) {}
+
+    // ---- the keys ----
+    void faster();       // + or =: doubles the speed, up to 8x
+    void slower();       // -: halves it, down to 1/4x
+    void normalSpeed();  // 1: back to 1x
+    void togglePause();  // Space: pauses, or goes on
+
+    bool paused() const { return paused_; }
+    int speedStep() const { return speedStep_; }  // 0 at 1x, 3 at 8x, -2 at 1/4x
+    std::string speedText() const;                // "Speed 4x", "Speed 1/2x"; empty at 1x
+
+    // The battle's part of one drawn frame: waits (calling sleep between looks) until a tick is
+    // due, then runs what the speed asks for. While paused the due ticks are dropped and nothing
+    // runs, so the battle and the countdown stand still and no burst of ticks follows the pause.
+    // In the endless show, once the end of a battle has been shown for kEndShownFrames drawn
+    // frames, the battle of the next seed starts, with the same counts, before the frame runs.
+    void runFrame(Battle& battle, DueTicks& due, const std::function<void()>& sleep);
+
+private:
+    void setSpeedStep(int step);
+    void runTick(Battle& battle);  // the logical frames of one due tick, above 1x or below
+
+    bool loop_;
+    bool paused_ = false;
+    int speedStep_ = 0;
+    int slowTicks_ = 0;     // ticks taken since the last logical frame, below 1x
+    bool dropDue_ = false;  // the ticks due after a key are not to be run as a backlog
+    int endShown_ = 0;      // drawn frames, not paused, that showed the end of the battle
+};

@@ -1,0 +1,60 @@
+#include "game/StateDigest.h"
+
+#include <cstring>
+
+#include "units/Soldier.h"
+#include "units/Tank.h"
+#include "world/Battlefield.h"
+
+namespace {
+
+// FNV-1a over 32-bit words.
+class Fnv {
+public:
+    void add(std::uint32_t word)
+    {
+        for (int byte = 0; byte < 4; ++byte) {
+            hash_ ^= (word >> (8 * byte)) & 0xffu;
+            hash_ *= 1099511628211ull;
+        }
+    }
+    void add(int value) { add(static_cast<std::uint32_t>(value)); }
+    void add(float value)
+    {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        add(bits);
+    }
+    std::uint64_t value() const { return hash_; }
+
+private:
+    std::uint64_t hash_ = 14695981039346656037ull;
+};
+
+int classCode(const Entity& unit)
+{
+    if (unit.getType() == kTypeBase) return 100;
+    if (dynamic_cast<const Tank*>(&unit) != nullptr) return 200;
+    if (const auto* soldier = dynamic_cast<const Soldier*>(&unit)) return 300 + soldier->soldierKind;
+    return 400;
+}
+
+}  // namespace
+
+std::uint64_t stateDigest(const Battlefield& field)
+{
+    Fnv fnv;
+    for (const Entity* unit : field.units) {
+        fnv.add(classCode(*unit));
+        fnv.add(unit->team);
+        fnv.add(unit->x);
+        fnv.add(unit->y);
+        fnv.add(unit->health);
+        fnv.add(unit->mode);
+        fnv.add(unit->target() != nullptr ? unit->target()->x : -1);
+        fnv.add(unit->target() != nullptr ? unit->target()->y : -1);
+    }
+    fnv.add(static_cast<int>(field.objects.size()));
+    fnv.add(field.gameOver);
+    return fnv.value();
+}

@@ -1,0 +1,246 @@
+#include <allegro.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/Battle.h"
+#include "game/Deployment.h"
+#include "app/FrameLoop.h"
+#include "game/Countdown.h"
+#include "game/FrameRender.h"
+#include "game/Playback.h"
+#include "game/StateDigest.h"
+#include "effects/Particle.h"
+#include "gfx/Canvas.h"
+#include "support/TestWorld.h"
+#include "units/Entity.h"
+#include "world/Random.h"
+
+namespace {
+
+// Enough passes for the red army to cross the field, break through and level the blue Base,
+// with room to spare; a battle still running after this many passes is stuck.
+constexpr int kMaxPasses = 6000;
+
+// What an update could change in an object, to tell whether any object still moves.
+struct ObjectState {
+    const Renderer* object;
+    int x, y;
+    Colour colour;
+    float health;
+    int countdown, mode;
+    const Entity* target;
+    float goalX, goalY, destX, destY;
+    int lifetime;
+    float px, py, vx, vy;
+
+    bool operator==(const ObjectState& o) const
+    {
+        return object == o.object && x == o.x && y == o.y && colour == o.colour && health == o.health &&
+               countdown == o.countdown && mode == o.mode && target == o.target && goalX == o.goalX &&
+               goalY == o.goalY && destX == o.destX && destY == o.destY && lifetime == o.lifetime && px == o.px &&
+               py == o.py && vx == o.vx && vy == o.vy;
+    }
+};
+
+std::vector<ObjectState> snapshot(const Battlefield& field)
+{
+    std::vector<ObjectState> states;
+    for (const Renderer* object : field.objects) {
+        ObjectState s{object, object->x, object->y, object->colour, 0, 0, 0, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        if (const auto* unit = dynamic_cast<const Entity*>(object)) {
+            s.health = unit->health;
+            s.countdown = unit->actionCountdown;
+            s.mode = unit->mode;
+            s.target = unit->target();
+            s.goalX = unit->goal.x;
+            s.goalY = unit->goal.y;
+            s.destX = unit->destination().x;
+            s.destY = unit->destination().y;
+        }
+        if (const auto* effect = dynamic_cast<const Particle*>(object)) {
+            s.lifetime = effect->lifetime;
+            s.px = effect->position.x;
+            s.py = effect->position.y;
+            s.vx = effect->velocity.x;
+            s.vy = effect->velocity.y;
+        }
+        states.push_back(s);
+    }
+    return states;
+}
+
+class BattleTest : public WorldTest {
+protected:
+    void TearDown() override
+    {
+        reinforcementTimer = 0;
+        WorldTest::TearDown();
+    }
+};
+
+// Every unit's class, team and cell in list order, and the heights: what a start decides.
+struct StartPicture {
+    std::vector<int> heights;
+    std::vector<int> units;  // team, x, y, type and health of each unit in turn
+    bool operator==(const StartPicture& o) const { return heights == o.heights && units == o.units; }
+};
+
+StartPicture pictureOf(const Battlefield& field)
+{
+    StartPicture picture;
+    for (int x = 0; x < kColumns; ++x) {
+        for (int y = 0; y < kRows; ++y)
+            picture.heights.push_back(field.heightAt(static_cast<float>(x), static_cast<float>(y)));
+    }
+    for (const Entity* unit : field.units) {
+        picture.units.insert(picture.units.end(), {unit->team, unit->x, unit->y, unit->getType(),
+                                                   static_cast<int>(unit->health), unit->actionPeriod});
+    }
+    return picture;
+}
+
+}  // namespace
+
+// A seeded battle on generated hills between a full red army and a handful of blue units,
+// played pass by pass as the frame loop plays it, until the blue Base falls.
+TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
+{
+    // red riflemen, blue riflemen, red tanks, blue tanks, red snipers, blue snipers
+    Battle battle({200, 5, 50, 2, 50, 2}, 2024);
+    Battlefield& field = battle.field();
+    // Close to running out, so that a wave joins the battle under way.
+    reinforcementTimer = 250;
+
+    int passes = 0;
+    int waves = 0;
+    while (field.gameOver == 0 && passes < kMaxPasses) {
+        const int before = reinforcementTimer;
+        battle.frame();
+        if (reinforcementTimer > before) ++waves;
+        ++passes;
+    }
+    ASSERT_EQ(field.gameOver, 1) << "no Base fell in " << passes << " passes";
+    EXPECT_EQ(field.eliminatedTeam, 1);
+    for (const Entity* unit : field.units) EXPECT_FALSE(unit->getType() == kTypeBase && unit->team == 1);
+    EXPECT_EQ(waves, passes < 250 ? 0 : 1 + (passes - 250) / 3000);
+
+    // Frames after the end: one due tick each, as the real loop runs them. A timer about to
+    // run out shows that neither the countdown nor a wave happens any more.
+    reinforcementTimer = 1;
+    const std::vector<ObjectState> frozen = snapshot(field);
+    const size_t units = field.units.size();
+    DueTicks due{0};
+    Playback playback;
+    for (int frame = 0; frame < 30; ++frame) {
+        due = 1;
+        runFrame(battle, playback, due, [] {});
+    }
+    EXPECT_EQ(reinforcementTimer, 1);
+    EXPECT_EQ(field.units.size(), units);
+    EXPECT_TRUE(snapshot(field) == frozen) << "an object changed after the game was over";
+
+    // The message, centred on x 640 with its top at y 512, in red on an opaque black box.
+    const std::string message = "Game Over, the Blue Team has been eliminated!";
+    BITMAP* expected = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
+    clear_to_color(expected, colourValue(0, 0, 0));
+    textout_centre_ex(expected, font, message.c_str(), 640, 512, colourValue(255, 0, 0), colourValue(0, 0, 0));
+    const int width = text_length(font, message.c_str());
+    const int left = 640 - width / 2;
+    int redPixels = 0;
+    int mismatches = 0;
+    for (int y = 512; y < 512 + text_height(font); ++y) {
+        for (int x = left; x < left + width; ++x) {
+            redPixels += getpixel(expected, x, y) == colourValue(255, 0, 0);
+            mismatches += pixel(x, y) != getpixel(expected, x, y);
+        }
+    }
+    destroy_bitmap(expected);
+    EXPECT_GT(redPixels, 0);
+    EXPECT_EQ(mismatches, 0);
+}
+
+// The program's start-up order, through the one place that starts a battle: the seed goes
+// in before the terrain's draws, and the terrain's draws come before any unit's. The same
+// seed gives the same battle, and a restart in place gives exactly a fresh start.
+TEST_F(BattleTest, StartsFromTheSeedTerrainFirstThenTheArmies)
+{
+    const UnitCounts counts{30, 30, 8, 8, 6, 6};
+    StartPicture expected;
+    {
+        // The order spelled out by hand on a world of its own.
+        seedBattleRand(99);
+        Battlefield reference;
+        reference.generateTerrain();
+        Battlefield* previous = installBattlefield(&reference);
+        const UnitCounts savedCounts = unitCounts;
+        unitCounts = counts;
+        deployArmies();
+        expected = pictureOf(reference);
+        unitCounts = savedCounts;
+        installBattlefield(previous);
+    }
+    Battlefield* before = getBattlefield();
+    {
+        Battle battle(counts, 99);
+        EXPECT_EQ(getBattlefield(), &battle.field());
+        EXPECT_EQ(reinforcementTimer, kReinforcementFrames);
+        EXPECT_EQ(battle.seed(), 99u);
+        EXPECT_TRUE(pictureOf(battle.field()) == expected);
+        EXPECT_EQ(battle.field().units.size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
+    }
+    EXPECT_EQ(getBattlefield(), before) << "the world in force before the battle comes back";
+}
+
+TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)
+{
+    const UnitCounts counts{40, 40, 10, 10, 10, 10};
+    std::uint64_t fresh = 0;
+    StartPicture freshStart;
+    {
+        Battle battle(counts, 8);
+        freshStart = pictureOf(battle.field());
+        for (int n = 0; n < 400; ++n) battle.frame();
+        fresh = stateDigest(battle.field());
+    }
+    Battle battle(counts, 7);
+    for (int n = 0; n < 150; ++n) battle.frame();
+    const StartPicture seven = pictureOf(battle.field());
+    battle.restart(8);
+    EXPECT_EQ(battle.seed(), 8u);
+    EXPECT_EQ(getBattlefield(), &battle.field());
+    EXPECT_EQ(reinforcementTimer, kReinforcementFrames);
+    EXPECT_TRUE(pictureOf(battle.field()) == freshStart);
+    EXPECT_FALSE(pictureOf(battle.field()) == seven) << "seeds 7 and 8 should not give the same start";
+    for (int n = 0; n < 400; ++n) battle.frame();
+    EXPECT_EQ(stateDigest(battle.field()), fresh);
+}
+
+// The length of a battle is counted in one place: the battle's own passes, whoever runs them.
+TEST_F(BattleTest, CountsItsPassesAndRemembersTheOneInWhichABaseFell)
+{
+    // No blue army: the red one marches straight on the blue base (the command line 0 0 0 300 50 50).
+    const UnitCounts redOnly{300, 0, 50, 0, 50, 0};
+    Battle battle(redOnly, 11);
+    EXPECT_EQ(battle.passes(), 0);
+    while (!battle.over() && battle.passes() < kMaxPasses) {
+        EXPECT_EQ(battle.endPass(), 0);
+        battle.frame();
+    }
+    ASSERT_TRUE(battle.over());
+    EXPECT_EQ(battle.endPass(), 589);
+    EXPECT_EQ(battle.passes(), 589);
+
+    // Passes after the end still count, but the battle's length stays.
+    for (int n = 0; n < 5; ++n) battle.pass();
+    battle.countDown();
+    EXPECT_EQ(battle.passes(), 594);
+    EXPECT_EQ(battle.endPass(), 589);
+
+    battle.restart(12);
+    EXPECT_FALSE(battle.over());
+    EXPECT_EQ(battle.passes(), 0);
+    EXPECT_EQ(battle.endPass(), 0);
+}

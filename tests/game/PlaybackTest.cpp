@@ -1,0 +1,288 @@
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "game/Battle.h"
+#include "app/FrameLoop.h"
+#include "game/Countdown.h"
+#include "app/KeyPresses.h"
+#include "game/Playback.h"
+#include "game/StateDigest.h"
+
+namespace {
+
+const UnitCounts kSmallArmies{40, 40, 10, 10, 10, 10};
+// The command line 0 0 0 300 50 50: the blue base alone falls, in pass 589 of seed 11.
+const UnitCounts kRedOnly{300, 0, 50, 0, 50, 0};
+constexpr int kRedOnlyEnd = 589;
+
+// Where a battle stands: enough to tell two battles apart.
+struct Standing {
+    std::uint64_t digest;
+    int timer;
+    int passes;
+    unsigned seed;
+    bool operator==(const Standing& o) const
+    {
+        return digest == o.digest && timer == o.timer && passes == o.passes && seed == o.seed;
+    }
+};
+
+Standing standingOf(const Battle& battle)
+{
+    return {stateDigest(battle.field()), reinforcementTimer, battle.passes(), battle.seed()};
+}
+
+std::ostream& operator<<(std::ostream& out, const Standing& s)
+{
+    return out << "{digest " << s.digest << ", timer " << s.timer << ", passes " << s.passes << ", seed " << s.seed
+               << "}";
+}
+
+// A key at a drawn frame.
+struct KeyAt {
+    int drawnFrame;
+    void (Playback::*key)();
+};
+
+class PlaybackTest : public ::testing::Test {
+protected:
+    void SetUp() override { savedTimer_ = reinforcementTimer; }
+    void TearDown() override { reinforcementTimer = savedTimer_; }
+
+    // One drawn frame with `ticks` due at its start and none arriving while it runs; a frame
+    // that has to wait gets one tick after its first sleep. Returns how often it slept.
+    int drawnFrame(Playback& playback, Battle& battle, int ticks = 1)
+    {
+        due.store(ticks);
+        int sleeps = 0;
+        playback.runFrame(battle, due, [&] {
+            if (++sleeps == 1) due.fetch_add(1);
+        });
+        return sleeps;
+    }
+
+    // A battle of the small armies, with a wave due in 100 frames so that waves are part of
+    // what is compared, played frame by frame to its `frames` logical frame.
+    Standing reference(int frames, unsigned seed = 5)
+    {
+        Battle battle(kSmallArmies, seed);
+        reinforcementTimer = 100;
+        for (int n = 0; n < frames; ++n) battle.frame();
+        return standingOf(battle);
+    }
+
+    DueTicks due{0};
+
+private:
+    int savedTimer_ = 0;
+};
+
+}  // namespace
+
+// The keys pressed between two looks of the frame loop, in turn: each press counts, however
+// short (a release alone is none), and the speed doubles and halves between 1/4x and 8x.
+TEST(PlaybackKeysTest, KeysSetTheSpeedAndThePause)
+{
+    constexpr int kUp = 0x80;  // the release bit of a key event
+    struct {
+        std::vector<int> events;
+        int step;
+        const char* text;
+        bool paused;
+    } const looks[] = {
+        {{}, 0, "", false},
+        {{KEY_EQUALS, KEY_EQUALS | kUp}, 1, "Speed 2x", false},
+        {{KEY_PLUS_PAD, KEY_PLUS_PAD | kUp, KEY_EQUALS, KEY_EQUALS | kUp}, 3, "Speed 8x", false},
+        {{KEY_EQUALS}, 3, "Speed 8x", false},
+        {{KEY_MINUS}, 2, "Speed 4x", false},
+        {{KEY_1, KEY_1 | kUp}, 0, "", false},
+        {{KEY_MINUS_PAD}, -1, "Speed 1/2x", false},
+        {{KEY_MINUS, KEY_MINUS, KEY_MINUS}, -2, "Speed 1/4x", false},
+        {{KEY_SPACE, KEY_SPACE | kUp}, -2, "Speed 1/4x", true},
+        {{KEY_EQUALS}, -1, "Speed 1/2x", true},
+        {{KEY_SPACE, KEY_SPACE | kUp, KEY_SPACE, KEY_SPACE | kUp}, -1, "Speed 1/2x", true},
+        {{KEY_SPACE | kUp, KEY_EQUALS | kUp, KEY_A, KEY_0, KEY_2}, -1, "Speed 1/2x", true},
+        {{KEY_1_PAD, KEY_SPACE}, 0, "", false},
+    };
+    Playback playback;
+    KeyPresses presses;
+    int n = 0;
+    for (const auto& look : looks) {
+        for (int event : look.events) presses.record(event);
+        presses.drain();
+        takeViewerKeys(presses, playback);
+        EXPECT_EQ(playback.speedStep(), look.step) << "look " << n;
+        EXPECT_EQ(playback.speedText(), look.text) << "look " << n;
+        EXPECT_EQ(playback.paused(), look.paused) << "look " << n;
+        ++n;
+    }
+}
+
+// What drawn frames run, one after another, with some ticks due at their start and none
+// arriving meanwhile. The first frame after the keys finds no tick due and waits for one.
+TEST_F(PlaybackTest, ADrawnFrameRunsTheSpeedsShareOfLogicalFrames)
+{
+    struct Frame {
+        int ticks;
+        int passes;  // update passes run by the frame
+        int steps;   // countdown steps
+    };
+    struct {
+        int step;  // speed as a power of two
+        std::vector<Frame> frames;
+    } const cases[] = {
+        {0, {{0, 1, 1}, {3, 3, 1}, {1, 1, 1}}},  // 1x: a pass per tick, a countdown step per drawn frame
+        {1, {{0, 2, 2}, {2, 4, 4}}},             // n logical frames per tick
+        {2, {{0, 4, 4}}},
+        {3, {{0, 8, 8}, {2, 16, 16}}},
+        {-1, {{0, 0, 0}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}, {1, 1, 1}}},             // one logical frame every 2nd tick
+        {-2, {{0, 0, 0}, {2, 0, 0}, {1, 1, 1}, {4, 1, 1}, {5, 1, 1}, {3, 1, 1}}},  // every 4th
+    };
+    for (const auto& c : cases) {
+        Battle battle(kSmallArmies, 5);
+        Playback playback;
+        while (playback.speedStep() < c.step) playback.faster();
+        while (playback.speedStep() > c.step) playback.slower();
+        int n = 0;
+        for (const Frame& f : c.frames) {
+            SCOPED_TRACE(::testing::Message() << "speed step " << c.step << ", frame " << n++);
+            const int passesBefore = battle.passes();
+            const int timerBefore = reinforcementTimer;
+            EXPECT_EQ(drawnFrame(playback, battle, f.ticks), f.ticks == 0 ? 1 : 0);
+            EXPECT_EQ(due.load(), 0);
+            EXPECT_EQ(battle.passes() - passesBefore, f.passes);
+            EXPECT_EQ(timerBefore - reinforcementTimer, f.steps);
+        }
+    }
+}
+
+// Ticks carried over from a speed the machine could not hold are not run at the next one.
+TEST_F(PlaybackTest, TicksLeftOverWhenTheSpeedChangesAreDropped)
+{
+    Battle battle(kSmallArmies, 5);
+    Playback playback;
+    playback.faster();
+    drawnFrame(playback, battle);
+    ASSERT_EQ(battle.passes(), 2);
+    playback.normalSpeed();
+    EXPECT_EQ(drawnFrame(playback, battle, 25), 1);
+    EXPECT_EQ(battle.passes(), 3);
+}
+
+// The whole point of the speeds: n logical frames at once are n single ones, so with one tick
+// per drawn frame a battle seen at any speed is the battle played frame by frame.
+TEST_F(PlaybackTest, EverySpeedPlaysTheSameBattleFrameForFrame)
+{
+    constexpr int kFrames = 480;
+    const Standing expected = reference(kFrames);
+    EXPECT_FALSE(expected == reference(kFrames - 1));
+    for (int step = kSlowestSpeedStep; step <= kFastestSpeedStep; ++step) {
+        SCOPED_TRACE(::testing::Message() << "speed step " << step);
+        Battle battle(kSmallArmies, 5);
+        reinforcementTimer = 100;
+        Playback playback;
+        while (playback.speedStep() < step) playback.faster();
+        while (playback.speedStep() > step) playback.slower();
+        const int drawn = step >= 0 ? kFrames >> step : kFrames << -step;
+        for (int n = 0; n < drawn; ++n) drawnFrame(playback, battle);
+        EXPECT_EQ(standingOf(battle), expected);
+    }
+}
+
+// Keys pressed during a battle, pauses included, change when it is seen, not what is seen.
+TEST_F(PlaybackTest, ChangingSpeedAndPausingOnTheWayKeepTheBattle)
+{
+    const std::vector<KeyAt> keys = {
+        {10, &Playback::faster},      {12, &Playback::faster},      {20, &Playback::togglePause},
+        {30, &Playback::togglePause}, {31, &Playback::slower},      {40, &Playback::slower},
+        {41, &Playback::slower},      {45, &Playback::togglePause}, {46, &Playback::faster},
+        {47, &Playback::togglePause}, {60, &Playback::normalSpeed}, {70, &Playback::faster},
+        {71, &Playback::faster},      {72, &Playback::faster},
+    };
+    Battle battle(kSmallArmies, 5);
+    reinforcementTimer = 100;
+    Playback playback;
+    size_t next = 0;
+    int drawn = 0;
+    while (battle.passes() < 400) {
+        while (next < keys.size() && keys[next].drawnFrame == drawn) (playback.*keys[next++].key)();
+        drawnFrame(playback, battle);
+        ++drawn;
+    }
+    EXPECT_EQ(next, keys.size());
+    const Standing played = standingOf(battle);
+    EXPECT_EQ(played, reference(played.passes));
+}
+
+TEST_F(PlaybackTest, WhilePausedNothingRunsAndNoBurstFollows)
+{
+    Battle battle(kSmallArmies, 5);
+    Playback playback;
+    drawnFrame(playback, battle);
+    const Standing before = standingOf(battle);
+
+    playback.togglePause();
+    for (int n = 0; n < 5; ++n) {
+        drawnFrame(playback, battle, 3);
+        EXPECT_EQ(due.load(), 0) << "the ticks of a paused frame are dropped";
+    }
+    EXPECT_EQ(drawnFrame(playback, battle, 0), 1) << "a paused frame still waits for its tick";
+    EXPECT_EQ(standingOf(battle), before);
+
+    // Forty ticks came due between the last paused frame and the key: they are not run.
+    playback.togglePause();
+    EXPECT_EQ(drawnFrame(playback, battle, 40), 1) << "the frame waits for a fresh tick";
+    EXPECT_EQ(battle.passes(), before.passes + 1);
+    EXPECT_EQ(reinforcementTimer, before.timer - 1);
+}
+
+// The endless show: the end stays for 300 drawn frames (not counting paused ones), then the
+// next seed's battle starts exactly as a fresh start of that seed would.
+TEST_F(PlaybackTest, TheShowStartsTheNextSeedAfterTheEndWasShown)
+{
+    Standing nextFirstFrame{};
+    {
+        Battle fresh(kRedOnly, 12);
+        fresh.frame();
+        nextFirstFrame = standingOf(fresh);
+    }
+    Battle battle(kRedOnly, 11);
+    Playback playback(true);
+    while (!battle.over()) drawnFrame(playback, battle);
+    EXPECT_EQ(battle.endPass(), kRedOnlyEnd);
+
+    int endShown = 1;  // the frame in which the base fell shows the end
+    for (int n = 0; n < 100; ++n, ++endShown) drawnFrame(playback, battle);
+    playback.togglePause();
+    for (int n = 0; n < 500; ++n) drawnFrame(playback, battle);  // paused frames do not count
+    playback.togglePause();
+    while (battle.seed() == 11 && endShown < 1000) {
+        drawnFrame(playback, battle);
+        if (battle.seed() == 11) ++endShown;
+    }
+    EXPECT_EQ(endShown, kEndShownFrames);
+    EXPECT_EQ(standingOf(battle), nextFirstFrame);
+    EXPECT_EQ(reinforcementTimer, kReinforcementFrames - 1);
+    EXPECT_FALSE(battle.over());
+}
+
+TEST_F(PlaybackTest, WithoutTheShowTheEndStays)
+{
+    Battle battle(kRedOnly, 11);
+    Playback playback;
+    playback.faster();
+    while (!battle.over()) drawnFrame(playback, battle);
+    EXPECT_EQ(battle.endPass(), kRedOnlyEnd) << "the length is the pass the base fell in, at any speed";
+    const Standing end = standingOf(battle);
+    for (int n = 0; n < 2 * kEndShownFrames; ++n) drawnFrame(playback, battle);
+    EXPECT_EQ(stateDigest(battle.field()), end.digest);
+    EXPECT_EQ(battle.seed(), 11u);
+    EXPECT_EQ(reinforcementTimer, end.timer);
+    EXPECT_EQ(battle.endPass(), kRedOnlyEnd);
+}
