@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "gfx/Canvas.h"
+#include "bitmap/BitmapSurface.h"
 #include "bitmap/FrameScaler.h"
+#include "gfx/Canvas.h"
 
 namespace {
 // The back buffer's shape, 5:4, as a reduced fraction.
@@ -14,7 +15,8 @@ constexpr int kShapeWidth = 5;
 constexpr int kShapeHeight = 4;
 static_assert(kScreenWidth * kShapeHeight == kScreenHeight * kShapeWidth, "the back buffer is 5:4");
 
-Canvas* programCanvas = nullptr;      // made by getCanvas, freed by destroyCanvas
+Canvas* programCanvas = nullptr;         // made by getCanvas, freed by destroyCanvas
+BitmapSurface* programBuffer = nullptr;  // the canvas's back buffer, with it
 FrameScaler* screenScaler = nullptr;  // to the screen's size, with the canvas
 std::optional<unsigned> titledSeed;   // the seed the window's title shows
 }  // namespace
@@ -56,8 +58,9 @@ Canvas* getCanvas()
         ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, "no memory for the back buffer");
         return nullptr;
     }
+    programBuffer = new BitmapSurface(backBuffer, true);
     programCanvas = new Canvas();
-    programCanvas->backBuffer = backBuffer;
+    programCanvas->backBuffer = programBuffer;
     screenScaler = new FrameScaler(SCREEN_W, SCREEN_H);
     installCanvas(programCanvas);
     return programCanvas;
@@ -65,7 +68,7 @@ Canvas* getCanvas()
 
 void showFrame()
 {
-    BITMAP* shown = screenScaler->fit(programCanvas->backBuffer);
+    BITMAP* shown = screenScaler->fit(programBuffer->bitmap());
     blit(shown, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
 }
 
@@ -73,9 +76,10 @@ void destroyCanvas()
 {
     if (programCanvas == nullptr) return;
     if (currentCanvas() == programCanvas) installCanvas(nullptr);
-    if (programCanvas->backBuffer != nullptr) destroy_bitmap(programCanvas->backBuffer);
     delete programCanvas;
     programCanvas = nullptr;
+    delete programBuffer;
+    programBuffer = nullptr;
     delete screenScaler;
     screenScaler = nullptr;
 }

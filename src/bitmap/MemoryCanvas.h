@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+
+#include "bitmap/BitmapSurface.h"
 #include "gfx/Canvas.h"
 
 struct BITMAP;
@@ -15,10 +18,11 @@ public:
     MemoryCanvas(const MemoryCanvas&) = delete;
     MemoryCanvas& operator=(const MemoryCanvas&) = delete;
 
-    BITMAP* bitmap() const { return canvas_.backBuffer; }
+    BITMAP* bitmap() const { return surface_->bitmap(); }
 
 private:
-    Canvas canvas_;                     // the one installed while this lives
-    Canvas* previousCanvas_ = nullptr;  // installed before
-    int previousDepth_;                 // the library's colour depth before
+    std::optional<BitmapSurface> surface_;  // owns the bitmap
+    Canvas canvas_;                         // the one installed while this lives
+    Canvas* previousCanvas_ = nullptr;      // installed before
+    int previousDepth_;                     // the library's colour depth before
 };

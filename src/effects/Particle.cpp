@@ -1,7 +1,5 @@
 #include "effects/Particle.h"
 
-#include <allegro.h>
-
 #include <algorithm>
 
 #include "gfx/Canvas.h"
@@ -35,19 +33,17 @@ void Particle::update()
 
 void Particle::draw() const
 {
-    BITMAP* target = backBuffer();
     if (style == kStyleDot) {
         if (size == 1) {
-            putpixel(target, static_cast<int>(position.x), static_cast<int>(position.y),
-                     makecol(colour.r, colour.g, colour.b));
+            backBuffer().putPixel(static_cast<int>(position.x), static_cast<int>(position.y), colour);
             return;
         }
         const float h = static_cast<float>(size / 2);
         fillBox(static_cast<int>(position.x - h), static_cast<int>(position.y - h), static_cast<int>(position.x + h),
                 static_cast<int>(position.y + h), colour.r, colour.g, colour.b);
     } else if (style == kStyleStreak) {
-        line(target, static_cast<int>(position.x), static_cast<int>(position.y),
-             static_cast<int>(position.x + velocity.x), static_cast<int>(position.y + velocity.y),
-             makecol(colour.r, colour.g, colour.b));
+        backBuffer().drawLine(static_cast<int>(position.x), static_cast<int>(position.y),
+                              static_cast<int>(position.x + velocity.x), static_cast<int>(position.y + velocity.y),
+                              colour);
     }
 }

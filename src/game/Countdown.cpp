@@ -1,7 +1,5 @@
 #include "game/Countdown.h"
 
-#include <allegro.h>
-
 #include <sstream>
 
 #include "game/Deployment.h"
@@ -26,6 +24,5 @@ std::string countdownText(int timer)
 
 void drawCountdownText()
 {
-    textout_ex(backBuffer(), font, countdownText(reinforcementTimer).c_str(), kCountdownX, kCountdownY,
-               makecol(255, 255, 255), makecol(0, 0, 0));
+    backBuffer().drawText(countdownText(reinforcementTimer), kCountdownX, kCountdownY, {255, 255, 255}, {0, 0, 0});
 }

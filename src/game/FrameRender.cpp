@@ -1,7 +1,5 @@
 #include "game/FrameRender.h"
 
-#include <allegro.h>
-
 #include "game/Battle.h"
 #include "game/Countdown.h"
 #include "game/Playback.h"
@@ -27,8 +25,7 @@ void drawShownFrame(const Battle& battle, const Playback& playback)
     drawCountdownText();
     const std::string speed = playback.speedText();
     if (!speed.empty()) {
-        textout_ex(backBuffer(), font, speed.c_str(), kSpeedTextX, kSpeedTextY, makecol(255, 255, 255),
-                   makecol(0, 0, 0));
+        backBuffer().drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
     }
     if (battle.over()) ResultsPanel(battle).draw();
     if (playback.paused()) drawCentredText("Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
@@ -46,7 +43,7 @@ void renderFrame()
 
 void drawTerrain(const Battlefield& field)
 {
-    BITMAP* target = backBuffer();
+    Surface& target = backBuffer();
     for (int x = 0; x < kColumns; ++x) {
         for (int y = 0; y < kRows; ++y) {
             const int h = field.heightAt(static_cast<float>(x), static_cast<float>(y));
@@ -56,8 +53,8 @@ void drawTerrain(const Battlefield& field)
             const float cx = static_cast<float>(cellCentre(x));
             const float cy = static_cast<float>(cellCentre(y));
             const int grey = kCellPixels * h;
-            rectfill(target, static_cast<int>(cx - 8), static_cast<int>(cy - 8), static_cast<int>(cx + 8),
-                     static_cast<int>(cy + 8), makecol(grey, grey, grey));
+            target.fillBox(static_cast<int>(cx - 8), static_cast<int>(cy - 8), static_cast<int>(cx + 8),
+                           static_cast<int>(cy + 8), {grey, grey, grey});
         }
     }
 }
@@ -82,5 +79,7 @@ std::string teamName(int team)
 
 void drawCentredText(const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG, int bgB)
 {
-    textout_centre_ex(backBuffer(), font, text.c_str(), kHudCentreX, y, makecol(fgR, fgG, fgB), makecol(bgR, bgG, bgB));
+    // Centred as the library centres a text: half its width, rounded down, left of x.
+    const int width = kGlyphWidth * static_cast<int>(text.size());
+    backBuffer().drawText(text, kHudCentreX - width / 2, y, {fgR, fgG, fgB}, {bgR, bgG, bgB});
 }

@@ -1,7 +1,5 @@
 #include "game/ResultsPanel.h"
 
-#include <allegro.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -12,8 +10,6 @@
 #include "gfx/Canvas.h"
 
 namespace {
-constexpr int kGlyphWidth = 8;  // the default font's
-constexpr int kGlyphHeight = 8;
 constexpr int kLineSpacing = 12;
 constexpr int kPadding = 8;  // between the edge and the text
 constexpr int kEdgeGrey = 128;
@@ -68,12 +64,18 @@ void ResultsPanel::draw() const
     const int right = kHudCentreX + (textWidth + 1) / 2 + kPadding - 1;
     const int bottom =
         kResultsPanelTop + 2 * kPadding + kLineSpacing * (static_cast<int>(lines_.size()) - 1) + kGlyphHeight - 1;
-    BITMAP* target = backBuffer();
-    rectfill(target, left, kResultsPanelTop, right, bottom, makecol(0, 0, 0));
-    rect(target, left, kResultsPanelTop, right, bottom, makecol(kEdgeGrey, kEdgeGrey, kEdgeGrey));
+    Surface& target = backBuffer();
+    const Colour black{0, 0, 0};
+    const Colour edge{kEdgeGrey, kEdgeGrey, kEdgeGrey};
+    target.fillBox(left, kResultsPanelTop, right, bottom, black);
+    // The edge, one pixel wide all round.
+    target.fillBox(left, kResultsPanelTop, right, kResultsPanelTop, edge);
+    target.fillBox(left, bottom, right, bottom, edge);
+    target.fillBox(left, kResultsPanelTop, left, bottom, edge);
+    target.fillBox(right, kResultsPanelTop, right, bottom, edge);
     int y = kResultsPanelTop + kPadding;
     for (const std::string& line : lines_) {
-        textout_ex(target, font, line.c_str(), left + kPadding, y, makecol(255, 255, 255), makecol(0, 0, 0));
+        target.drawText(line, left + kPadding, y, {255, 255, 255}, black);
         y += kLineSpacing;
     }
 }

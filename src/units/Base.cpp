@@ -1,7 +1,5 @@
 #include "units/Base.h"
 
-#include <allegro.h>
-
 #include "gfx/Canvas.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
@@ -45,5 +43,5 @@ void Base::draw() const
     const int px = cellCentre(x);
     const int py = cellCentre(y);
     fillBox(px - 5, py, px + 5, py + 5, c.r, c.g, c.b);
-    triangle(backBuffer(), px - 5, py, px, py - 5, px + 5, py, makecol(c.r, c.g, c.b));
+    backBuffer().fillRoof(px, py, 5, c);
 }

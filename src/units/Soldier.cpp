@@ -1,7 +1,5 @@
 #include "units/Soldier.h"
 
-#include <allegro.h>
-
 #include "gfx/Canvas.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
@@ -63,11 +61,12 @@ void Soldier::draw() const
     const int s = static_cast<int>(size);
     const int px = cellCentre(x);
     const int py = cellCentre(y);
-    fillSoldierTriangle(px, py, s, colour.r, colour.g, colour.b);
+    Surface& target = backBuffer();
+    target.fillSoldierTriangle(px, py, s, colour);
     if (soldierKind == kSniper) {
         // Two straight white lines: as boxes one pixel thick they are the same pixels.
-        const int white = makecol(255, 255, 255);
-        fillCanvasBox(px - 2, py, px + 2, py, white);
-        fillCanvasBox(px, py - 2, px, py + 2, white);
+        const Colour white{255, 255, 255};
+        target.fillBox(px - 2, py, px + 2, py, white);
+        target.fillBox(px, py - 2, px, py + 2, white);
     }
 }

@@ -1,7 +1,5 @@
 #include "units/Tank.h"
 
-#include <allegro.h>
-
 #include "gfx/Canvas.h"
 #include "effects/Particle.h"
 #include "units/TargetSearch.h"
@@ -113,8 +111,8 @@ void Tank::draw() const
             255, 255);
     if (aimPoint.isSet()) {
         const Colour c = addClamped(teamColour(team), {-150, -150, -150});
-        line(backBuffer(), static_cast<int>(px), static_cast<int>(py),
-             static_cast<int>(kCellPixels * aimPoint.x + kCellPixels / 2),
-             static_cast<int>(kCellPixels * aimPoint.y + kCellPixels / 2), makecol(c.r, c.g, c.b));
+        backBuffer().drawLine(static_cast<int>(px), static_cast<int>(py),
+                              static_cast<int>(kCellPixels * aimPoint.x + kCellPixels / 2),
+                              static_cast<int>(kCellPixels * aimPoint.y + kCellPixels / 2), c);
     }
 }

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/IconPicture.h"
+#include "bitmap/BitmapSurface.h"
 #include "support/TestWorld.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST_F(IconPictureTest, ShowsTheBlueBaseAndTheBombardingRedTank)
     // The ground is not flat: the base's hill is lighter than the ground above the red line.
     EXPECT_GT(at(icon, 17, 33).r, at(icon, 1, 1).r);
 
-    EXPECT_EQ(currentCanvas()->backBuffer, bitmap());
+    EXPECT_EQ(dynamic_cast<BitmapSurface&>(backBuffer()).bitmap(), bitmap());
     EXPECT_EQ(getBattlefield(), &field());
     EXPECT_TRUE(field().objects.empty());
     for (int y = 0; y < kScreenHeight; y += 7) {

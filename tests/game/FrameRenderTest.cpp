@@ -39,7 +39,7 @@ BITMAP* referenceBitmap(int colour)
 // An object that paints the whole back buffer, to see what is drawn over objects.
 class FullScreenPaint : public Renderer {
 public:
-    void draw() const override { rectfill(backBuffer(), 0, 0, 1279, 1023, makecol16(0, 200, 0)); }
+    void draw() const override { backBuffer().fillBox(0, 0, 1279, 1023, {0, 200, 0}); }
     void update() override {}
     void onRemoved() override {}
     int getType() const override { return kTypeEffect; }
