@@ -1,8 +1,10 @@
 # Two commands do everything: `make run` and `make test`. `make bench` and `make fuzz` measure;
-# `make lab ARGS="..."` plays many battles without a screen (build/battle-lab).
+# `make lab ARGS="..."` plays many battles without a screen (build/battle-lab); `make web` builds the
+# page that plays the battle in a browser (build-web/battle.html).
 SHELL := /bin/bash
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+WEB_DIR ?= build-web
 FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
@@ -13,13 +15,13 @@ PREFIX ?= /usr/local
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps build run lab test test-unit test-sanitized bench fuzz fuzz-build clean install
+.PHONY: deps build run lab web test test-unit test-sanitized bench fuzz fuzz-build clean install
 
 deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DBATTLE_WEB_PAGE=$(abspath $(WEB_DIR))/battle.html >/dev/null
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -28,16 +30,25 @@ run: build
 lab: build
 	./$(BUILD_DIR)/battle-lab $(ARGS)
 
+# The browser's page, $(WEB_DIR)/battle.html: one file that plays from disk or any static host.
+# Emscripten compiles the game; the graphics library's shapes come from the native build.
+web: deps
+	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DBATTLE_WEB_PAGE=$(abspath $(WEB_DIR))/battle.html >/dev/null
+	cmake --build $(BUILD_DIR) --target battle_drawn_shapes
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_DIR) -DCMAKE_BUILD_TYPE=Release \
+		-DBATTLE_DRAWN_SHAPES=$(abspath $(BUILD_DIR))/generated/DrawnShapes.cpp >/dev/null
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
+
 # The program, its man page, a desktop entry and the icon, under $(DESTDIR)$(PREFIX).
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
-# The whole suite: unit and end-to-end tests, then the same under the sanitizers with the
-# soak, then a short fuzz of the command line.
+# The whole suite: unit and end-to-end tests (the page's in a browser among them), then the same
+# under the sanitizers with the soak, then a short fuzz of the command line.
 test: test-unit test-sanitized
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=5
 
-test-unit: build
+test-unit: build web
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitized: deps
@@ -66,4 +77,4 @@ fuzz: fuzz-build
 		test $${PIPESTATUS[0]} -eq 0
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR)

@@ -21,11 +21,6 @@ FrameScaler* screenScaler = nullptr;  // to the screen's size, with the canvas
 std::optional<unsigned> titledSeed;   // the seed the window's title shows
 }  // namespace
 
-std::string windowTitle(unsigned seed)
-{
-    return "Battle - seed " + std::to_string(seed);
-}
-
 void showSeedInTitle(unsigned seed)
 {
     if (titledSeed == seed) return;

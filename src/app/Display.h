@@ -2,11 +2,9 @@
 
 #include <string>
 
-class Canvas;
+#include "game/Battle.h"
 
-// The title of the program's window while the battle of this seed is under way, so that any
-// battle can be played again: "Battle - seed 1765140000".
-std::string windowTitle(unsigned seed);
+class Canvas;
 
 // Names the window after the battle of this seed, before or after the display opens; a call
 // with the seed already shown changes nothing.

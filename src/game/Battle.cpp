@@ -5,6 +5,11 @@
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
+std::string windowTitle(unsigned seed)
+{
+    return "Battle - seed " + std::to_string(seed);
+}
+
 Battle::Battle(const UnitCounts& counts, unsigned seed)
     : counts_(counts), previousField_(installBattlefield(nullptr)), previousCounts_(unitCounts)
 {

@@ -1,10 +1,15 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "game/UnitCounts.h"
 
 class Battlefield;
+
+// The title of the window (or the page) while the battle of this seed is under way, so that
+// any battle can be played again: "Battle - seed 1765140000".
+std::string windowTitle(unsigned seed);
 
 // The one way a battle starts, for the program, the benchmark, the lab and the tests. From a
 // seed and the counts, in this order: the random generator is seeded, a new battlefield draws

@@ -64,7 +64,11 @@ void Playback::runFrame(Battle& battle, DueTicks& due, const std::function<void(
     } else {
         catchUp(due, [this, &battle] { runTick(battle); });
     }
-    if (battle.over() && endShown_ < kEndShownFrames) ++endShown_;
+    if (!battle.over()) {
+        endShown_ = 0;  // also when the battle was replaced from outside (a page's next battle)
+    } else if (endShown_ < kEndShownFrames) {
+        ++endShown_;
+    }
 }
 
 void Playback::runTick(Battle& battle)

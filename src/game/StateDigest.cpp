@@ -11,6 +11,7 @@ namespace {
 // FNV-1a over 32-bit words.
 class Fnv {
 public:
+    explicit Fnv(std::uint64_t start = kDigestChainStart) : hash_(start) {}  // FNV-1a's offset basis
     void add(std::uint32_t word)
     {
         for (int byte = 0; byte < 4; ++byte) {
@@ -28,7 +29,7 @@ public:
     std::uint64_t value() const { return hash_; }
 
 private:
-    std::uint64_t hash_ = 14695981039346656037ull;
+    std::uint64_t hash_;
 };
 
 int classCode(const Entity& unit)
@@ -40,6 +41,14 @@ int classCode(const Entity& unit)
 }
 
 }  // namespace
+
+std::uint64_t chainDigest(std::uint64_t chain, std::uint64_t digest)
+{
+    Fnv fnv(chain);
+    fnv.add(static_cast<std::uint32_t>(digest));
+    fnv.add(static_cast<std::uint32_t>(digest >> 32));
+    return fnv.value();
+}
 
 std::uint64_t stateDigest(const Battlefield& field)
 {

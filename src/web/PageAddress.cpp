@@ -1,0 +1,102 @@
+#include "web/PageAddress.h"
+
+#include <climits>
+#include <cstdint>
+#include <limits>
+#include <sstream>
+#include <vector>
+
+#include "cli/OptionNumber.h"
+
+namespace {
+
+constexpr unsigned long long kMaxSeed = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kShownLength = 40;  // of a bad value, so that the message stays one line
+
+// A value as the message shows it: control characters as '?', a long one cut short.
+std::string shown(const std::string& text)
+{
+    std::string out = "'";
+    for (const char c : text.substr(0, kShownLength)) out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+    return out + (text.size() > kShownLength ? "...'" : "'");
+}
+
+// A whole number with an optional minus, within the int range, as a count of the command line.
+std::optional<int> readCount(const std::string& text)
+{
+    const bool negative = !text.empty() && text[0] == '-';
+    const long long largest = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    const auto magnitude = readOptionNumber(negative ? text.substr(1) : text, static_cast<unsigned long long>(largest));
+    if (!magnitude) return std::nullopt;
+    const long long value = static_cast<long long>(*magnitude);
+    return static_cast<int>(negative ? -value : value);
+}
+
+std::optional<UnitCounts> readCounts(const std::string& text)
+{
+    std::vector<int> values;
+    std::string field;
+    std::istringstream fields(text + ",");
+    while (std::getline(fields, field, ',')) {
+        const std::optional<int> count = readCount(field);
+        if (!count) return std::nullopt;
+        values.push_back(*count);
+    }
+    if (values.size() != 6) return std::nullopt;
+    UnitCounts counts;
+    counts.blueSoldiers = values[0];
+    counts.blueTanks = values[1];
+    counts.blueSnipers = values[2];
+    counts.redSoldiers = values[3];
+    counts.redTanks = values[4];
+    counts.redSnipers = values[5];
+    return counts;
+}
+
+}  // namespace
+
+PageAddress readPageAddress(const char* seed, const char* counts, const char* loop)
+{
+    PageAddress address;
+    std::string error;
+    if (seed != nullptr) {
+        const auto number = readOptionNumber(seed, kMaxSeed);
+        if (number) {
+            address.seed = static_cast<unsigned>(*number);
+        } else {
+            error = "The seed " + shown(seed) + " is not a number from 0 to " + std::to_string(kMaxSeed);
+        }
+    }
+    if (counts != nullptr && error.empty()) {
+        const std::optional<UnitCounts> read = readCounts(counts);
+        if (read) {
+            address.counts = *read;
+        } else {
+            error = "The counts " + shown(counts) + " are not six whole numbers separated by commas";
+        }
+    }
+    if (loop != nullptr && error.empty()) {
+        const std::string value = loop;
+        if (value == "1" || value == "0") {
+            address.loop = value == "1";
+        } else {
+            error = "The loop " + shown(loop) + " is neither 1 nor 0";
+        }
+    }
+    if (error.empty()) return address;
+    PageAddress fallback;
+    fallback.error = error + ": playing the default battle.";
+    return fallback;
+}
+
+std::string pageQuery(unsigned seed, const UnitCounts& counts, bool loop)
+{
+    std::ostringstream query;
+    query << "?seed=" << seed;
+    if (counts != UnitCounts()) {
+        query << "&counts=" << counts.blueSoldiers << ',' << counts.blueTanks << ',' << counts.blueSnipers << ','
+              << counts.redSoldiers << ',' << counts.redTanks << ',' << counts.redSnipers;
+    }
+    if (loop) query << "&loop=1";
+    return query.str();
+}

@@ -1,0 +1,112 @@
+#include "web/PageBattle.h"
+
+#include <array>
+#include <utility>
+
+#include "game/FrameRender.h"
+#include "game/StateDigest.h"
+
+namespace {
+
+// One 16-bit pixel as the four bytes R, G, B, A of a canvas, the channels stretched to 0..255.
+using RgbaTable = std::array<std::uint32_t, 1 << 16>;
+
+const RgbaTable& rgbaOfPixels()
+{
+    static const RgbaTable table = [] {
+        RgbaTable made{};
+        for (std::uint32_t value = 0; value < made.size(); ++value) {
+            const std::uint32_t r = ((value >> 11) * 255 + 15) / 31;
+            const std::uint32_t g = (((value >> 5) & 63) * 255 + 31) / 63;
+            const std::uint32_t b = ((value & 31) * 255 + 15) / 31;
+            made[value] = r | (g << 8) | (b << 16) | (0xffu << 24);
+        }
+        return made;
+    }();
+    return table;
+}
+
+}  // namespace
+
+PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::function<double()> clock)
+    : battle_(address.counts, address.seed.value_or(pickedSeed)),
+      playback_(address.loop),
+      ticks_(std::move(clock)),
+      loop_(address.loop),
+      message_(address.error),
+      rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0xff000000u)
+{
+}
+
+bool PageBattle::frame()
+{
+    if (ticks_.load() == 0) return false;
+    // The desktop sleeps while it waits for a tick; here the clock moves on by itself, and a
+    // held clock moves on by one tick.
+    playback_.runFrame(battle_, ticks_, [this] {
+        if (ticks_.held()) ticks_.fetch_add(1);
+    });
+    draw();
+    return true;
+}
+
+void PageBattle::draw()
+{
+    drawShownFrame(battle_, playback_);
+    const RgbaTable& table = rgbaOfPixels();
+    const std::uint16_t* pixels = canvas_.pixels().pixels();
+    for (size_t n = 0; n < rgba_.size(); ++n) rgba_[n] = table[pixels[n]];
+}
+
+void PageBattle::dropDueTicks()
+{
+    ticks_.store(0);
+}
+
+void PageBattle::pressKey(char key)
+{
+    switch (key) {
+        case ' ': playback_.togglePause(); break;
+        case '+':
+        case '=': playback_.faster(); break;
+        case '-': playback_.slower(); break;
+        case '1': playback_.normalSpeed(); break;
+        default: break;
+    }
+}
+
+void PageBattle::nextBattle()
+{
+    battle_.restart(battle_.seed() + 1);
+}
+
+std::string PageBattle::query() const
+{
+    return pageQuery(battle_.seed(), battle_.counts(), loop_);
+}
+
+void PageBattle::hold()
+{
+    ticks_.hold();
+    ticks_.store(0);
+    battle_.restart(battle_.seed());
+}
+
+void PageBattle::step(int frames)
+{
+    for (int n = 0; n < frames; ++n) {
+        ticks_.fetch_add(1);
+        frame();
+    }
+}
+
+std::uint64_t PageBattle::digestChain(int maxFrames)
+{
+    hold();
+    std::uint64_t chain = kDigestChainStart;
+    for (int frame = 0; frame < maxFrames && !battle_.over(); ++frame) {
+        battle_.frame();
+        chain = chainDigest(chain, stateDigest(battle_.field()));
+    }
+    return chain;
+}

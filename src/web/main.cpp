@@ -1,0 +1,127 @@
+// The browser's page: the battle of the page's address, driven by the page's script, which
+// calls these once per picture the browser draws and for every key and button.
+
+#include <emscripten.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "game/StateDigest.h"
+#include "web/PageBattle.h"
+
+namespace {
+
+std::unique_ptr<PageBattle> page;  // made by pageStart
+std::string text;                  // the last text handed to the script
+
+const char* handOver(std::string value)
+{
+    text = std::move(value);
+    return text.c_str();
+}
+
+std::string hex(std::uint64_t value)
+{
+    char digits[17];
+    std::snprintf(digits, sizeof digits, "%016" PRIx64, value);
+    return digits;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Starts the battle of the address's values (null: not in the address).
+EMSCRIPTEN_KEEPALIVE void pageStart(const char* seed, const char* counts, const char* loop)
+{
+    page.reset();  // one battle at a time: the old one hands the world back first
+    page = std::make_unique<PageBattle>(readPageAddress(seed, counts, loop), static_cast<unsigned>(std::time(nullptr)),
+                                        [] { return emscripten_get_now(); });
+}
+
+EMSCRIPTEN_KEEPALIVE int pageFrame()
+{
+    return page->frame() ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* pagePixels()
+{
+    return page->rgba();
+}
+
+EMSCRIPTEN_KEEPALIVE void pageDropDueTicks()
+{
+    page->dropDueTicks();
+}
+
+EMSCRIPTEN_KEEPALIVE void pageKey(int key)
+{
+    page->pressKey(static_cast<char>(key));
+}
+
+EMSCRIPTEN_KEEPALIVE void pageNextBattle()
+{
+    page->nextBattle();
+}
+
+EMSCRIPTEN_KEEPALIVE unsigned pageSeed()
+{
+    return page->seed();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageTitle()
+{
+    return handOver(page->title());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageQuery()
+{
+    return handOver(page->query());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageMessage()
+{
+    return handOver(page->message());
+}
+
+EMSCRIPTEN_KEEPALIVE int pagePaused()
+{
+    return page->playback().paused() ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int pageSpeedStep()
+{
+    return page->playback().speedStep();
+}
+
+// ---- for tests and measurements ----
+
+EMSCRIPTEN_KEEPALIVE int pagePasses()
+{
+    return page->battle().passes();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageDigest()
+{
+    return handOver(hex(stateDigest(page->battle().field())));
+}
+
+EMSCRIPTEN_KEEPALIVE void pageHold()
+{
+    page->hold();
+}
+
+EMSCRIPTEN_KEEPALIVE void pageStep(int frames)
+{
+    page->step(frames);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageDigestChain(int maxFrames)
+{
+    return handOver(hex(page->digestChain(maxFrames)));
+}
+
+}  // extern "C"

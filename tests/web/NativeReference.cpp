@@ -1,0 +1,85 @@
+// battle-reference: what the desktop build makes of a battle, for the page's tests to hold
+// the browser's build against.
+//
+//   battle-reference chain SEED MAX-FRAMES COUNTS...   the digest chain over the battle, in hex
+//   battle-reference frame SEED N FILE COUNTS...       frame N as the desktop shows it, written
+//                                                       as 16-bit pixels (red first, little end first)
+//
+// COUNTS are six numbers in the command line's order. The battle is played frame by frame as
+// the desktop plays it at 1x when it keeps up; frames are drawn on the library's bitmaps.
+
+#include <allegro.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bitmap/MemoryCanvas.h"
+#include "game/Battle.h"
+#include "game/FrameRender.h"
+#include "game/Playback.h"
+#include "game/StateDigest.h"
+#include "gfx/PixelSurface.h"
+
+namespace {
+
+UnitCounts countsFrom(char** argv)
+{
+    const char* line[7] = {"battle", argv[0], argv[1], argv[2], argv[3], argv[4], argv[5]};
+    return parseUnitCounts(7, line);
+}
+
+int chain(unsigned seed, int maxFrames, const UnitCounts& counts)
+{
+    Battle battle(counts, seed);
+    std::uint64_t chained = kDigestChainStart;
+    for (int frame = 0; frame < maxFrames && !battle.over(); ++frame) {
+        battle.frame();
+        chained = chainDigest(chained, stateDigest(battle.field()));
+    }
+    std::printf("%016" PRIx64 " %d\n", chained, battle.passes());
+    return 0;
+}
+
+int frame(unsigned seed, int frames, const char* path, const UnitCounts& counts)
+{
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    const MemoryCanvas canvas;
+    Battle battle(counts, seed);
+    const Playback playback;
+    for (int n = 0; n < frames; ++n) battle.frame();
+    drawShownFrame(battle, playback);
+    std::vector<unsigned char> bytes;
+    for (int y = 0; y < kScreenHeight; ++y) {
+        for (int x = 0; x < kScreenWidth; ++x) {
+            const int value = getpixel(canvas.bitmap(), x, y);
+            const std::uint16_t pixel = PixelSurface::pixelValue({getr16(value), getg16(value), getb16(value)});
+            bytes.push_back(static_cast<unsigned char>(pixel & 0xff));
+            bytes.push_back(static_cast<unsigned char>(pixel >> 8));
+        }
+    }
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() || std::fclose(file) != 0) {
+        std::fprintf(stderr, "battle-reference: cannot write %s\n", path);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "chain" && argc == 10) {
+        return chain(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]), countsFrom(argv + 4));
+    }
+    if (mode == "frame" && argc == 11) {
+        return frame(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]), argv[4], countsFrom(argv + 5));
+    }
+    std::fprintf(stderr, "usage: battle-reference chain SEED MAX-FRAMES COUNTS... | frame SEED N FILE COUNTS...\n");
+    return 2;
+}

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "web/PageAddress.h"
+
+TEST(PageAddress, ReadsTheBattleOrSaysWhatWasWrongAndFallsBackToTheDefault)
+{
+    const UnitCounts given{4, 1, 5, 2, 6, 3};  // blue 1, 2, 3 and red 4, 5, 6 in the command line's order
+    struct {
+        const char* seed;
+        const char* counts;
+        const char* loop;
+        std::optional<unsigned> wantSeed;
+        UnitCounts wantCounts;
+        bool wantLoop;
+        const char* errorNames;  // a word the message must hold; null for a good address
+    } const cases[] = {
+        {nullptr, nullptr, nullptr, std::nullopt, UnitCounts(), false, nullptr},
+        {"11", nullptr, nullptr, 11u, UnitCounts(), false, nullptr},
+        {"0", "1,2,3,4,5,6", "1", 0u, given, true, nullptr},
+        {"4294967295", "-5,0,0,0,0,0", "0", 4294967295u, {0, -5, 0, 0, 0, 0}, false, nullptr},
+        {"4294967296", nullptr, nullptr, std::nullopt, UnitCounts(), false, "seed"},
+        {"", nullptr, nullptr, std::nullopt, UnitCounts(), false, "seed"},
+        {"-1", nullptr, nullptr, std::nullopt, UnitCounts(), false, "seed"},
+        {" 7", nullptr, nullptr, std::nullopt, UnitCounts(), false, "seed"},
+        {"7", "1,2,3,4,5", "1", std::nullopt, UnitCounts(), false, "counts"},
+        {"7", "1,2,3,4,5,6,", nullptr, std::nullopt, UnitCounts(), false, "counts"},
+        {"7", "1,2,x,4,5,6", nullptr, std::nullopt, UnitCounts(), false, "counts"},
+        {"7", "1,2,3,4,5,2147483648", nullptr, std::nullopt, UnitCounts(), false, "counts"},
+        {"7", nullptr, "yes", std::nullopt, UnitCounts(), false, "loop"},
+    };
+    for (const auto& c : cases) {
+        const PageAddress address = readPageAddress(c.seed, c.counts, c.loop);
+        const std::string label = std::string(c.seed ? c.seed : "-") + " " + (c.counts ? c.counts : "-");
+        EXPECT_EQ(address.seed, c.wantSeed) << label;
+        EXPECT_EQ(address.counts, c.wantCounts) << label;
+        EXPECT_EQ(address.loop, c.wantLoop) << label;
+        if (c.errorNames == nullptr) {
+            EXPECT_EQ(address.error, "") << label;
+        } else {
+            EXPECT_NE(address.error.find(c.errorNames), std::string::npos) << label << ": " << address.error;
+            EXPECT_NE(address.error.find("default battle"), std::string::npos) << label;
+        }
+    }
+}
+
+TEST(PageAddress, TheQueryOfABattleReadsBackAsThatBattle)
+{
+    EXPECT_EQ(pageQuery(11, UnitCounts(), false), "?seed=11");
+    EXPECT_EQ(pageQuery(3, {300, 0, 50, 0, 0, 0}, true), "?seed=3&counts=0,0,0,300,50,0&loop=1");
+    const UnitCounts odd{1, -2, 3, 4, 2147483647, 0};
+    const PageAddress back = readPageAddress("9", "-2,4,0,1,3,2147483647", "1");
+    EXPECT_EQ(back.counts, odd);
+    EXPECT_EQ(pageQuery(9, odd, true), "?seed=9&counts=-2,4,0,1,3,2147483647&loop=1");
+}
