@@ -56,8 +56,10 @@ test-sanitized: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
 
-bench: build
+# The native scenarios, then the page's frames in headless Chromium, in one run.
+bench: build web
 	./$(BUILD_DIR)/battle-bench $(SCENARIOS)
+	node bench/page-bench.js $(WEB_DIR)/battle.html
 
 fuzz-build: deps
 	mkdir -p $(FUZZ_DIR)/corpus
