@@ -16,7 +16,7 @@ public:
     void drawInto(Canvas& canvas, unsigned long key, const std::function<void()>& paint);
 
 private:
-    std::unique_ptr<Surface> layer_;      // the kept picture, null until the first one
-    const Surface* madeFor_ = nullptr;    // the back buffer the layer was made for
-    unsigned long key_ = 0;               // which picture the layer holds; 0 none
+    std::unique_ptr<Surface> layer_;    // the kept picture, null until the first one
+    const Surface* madeFor_ = nullptr;  // the back buffer the layer was made for
+    unsigned long key_ = 0;             // which picture the layer holds; 0 none
 };

@@ -34,7 +34,7 @@ public:
 
 private:
     void fillRow(int y, int x1, int x2, std::uint16_t value);  // clipped, x1 <= x2
-    void plot(int x, int y, std::uint16_t value)                // clipped
+    void plot(int x, int y, std::uint16_t value)               // clipped
     {
         if (x >= 0 && y >= 0 && x < width_ && y < height_) pixels_[static_cast<size_t>(y) * width_ + x] = value;
     }

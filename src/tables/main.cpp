@@ -101,7 +101,8 @@ int main(int argc, char** argv)
         [](BITMAP* shape, int s) { triangle(shape, 0, 2 * s, s, 0, 2 * s, 2 * s, 1); });
     // The roof in its box of 2s + 1 wide and s + 1 high, its base the bottom row.
     writeShape(
-        out, "roof", [](int s) { return s + 1; }, [](BITMAP* shape, int s) { triangle(shape, 0, s, s, 0, 2 * s, s, 1); });
+        out, "roof", [](int s) { return s + 1; },
+        [](BITMAP* shape, int s) { triangle(shape, 0, s, s, 0, 2 * s, s, 1); });
     writeGlyphs(out);
     out << "}  // namespace\n\n"
         << "ShapeRows soldierTriangleRows(int s)\n{\n"

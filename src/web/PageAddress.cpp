@@ -17,7 +17,8 @@ constexpr std::size_t kShownLength = 40;  // of a bad value, so that the message
 std::string shown(const std::string& text)
 {
     std::string out = "'";
-    for (const char c : text.substr(0, kShownLength)) out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
+    for (const char c : text.substr(0, kShownLength))
+        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
     return out + (text.size() > kShownLength ? "...'" : "'");
 }
 

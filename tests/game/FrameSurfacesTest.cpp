@@ -38,7 +38,7 @@ struct FrameCase {
     unsigned seed;
     int speedSteps;  // faster (+) or slower (-) than 1x
     bool paused;
-    int frames[3];   // logical frames after which the frame is drawn and compared, ascending
+    int frames[3];  // logical frames after which the frame is drawn and compared, ascending
 };
 
 }  // namespace

@@ -39,7 +39,7 @@ std::string firstDifference(const BitmapSurface& bitmap, const PixelSurface& pix
 
 struct Shapes {
     const char* name;
-    int count;                                                   // calls per picture
+    int count;                                                  // calls per picture
     std::function<void(Surface&, std::mt19937&, Colour)> draw;  // one random call
 };
 
@@ -59,15 +59,19 @@ TEST(PixelSurface, DrawsExactlyTheLibrarysPixels)
     const Shapes shapes[] = {
         {"boxes", 40, [&](Surface& s, std::mt19937& r, Colour c) { s.fillBox(anyX(r), anyY(r), anyX(r), anyY(r), c); }},
         {"pixels", 400, [&](Surface& s, std::mt19937& r, Colour c) { s.putPixel(anyX(r), anyY(r), c); }},
-        {"long lines", 60, [&](Surface& s, std::mt19937& r, Colour c) { s.drawLine(anyX(r), anyY(r), anyX(r), anyY(r), c); }},
+        {"long lines", 60,
+         [&](Surface& s, std::mt19937& r, Colour c) { s.drawLine(anyX(r), anyY(r), anyX(r), anyY(r), c); }},
         {"streaks", 300,
          [&](Surface& s, std::mt19937& r, Colour c) {
              const int x = anyX(r), y = anyY(r);
              s.drawLine(x, y, x + between(r, -7, 7), y + between(r, -7, 7), c);
          }},
         {"soldiers", 200,
-         [&](Surface& s, std::mt19937& r, Colour c) { s.fillSoldierTriangle(anyX(r), anyY(r), between(r, -1, 40), c); }},
-        {"roofs", 100, [&](Surface& s, std::mt19937& r, Colour c) { s.fillRoof(anyX(r), anyY(r), between(r, -1, 40), c); }},
+         [&](Surface& s, std::mt19937& r, Colour c) {
+             s.fillSoldierTriangle(anyX(r), anyY(r), between(r, -1, 40), c);
+         }},
+        {"roofs", 100,
+         [&](Surface& s, std::mt19937& r, Colour c) { s.fillRoof(anyX(r), anyY(r), between(r, -1, 40), c); }},
         {"texts", 30,
          [&](Surface& s, std::mt19937& r, Colour c) {
              std::string text;
