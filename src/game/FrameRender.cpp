@@ -67,19 +67,3 @@ void drawHud(const Battlefield& field)
     }
     drawCentredText("Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
 }
-
-std::string teamName(int team)
-{
-    switch (team) {
-        case 0: return "Red Team";
-        case 1: return "Blue Team";
-        default: return "";
-    }
-}
-
-void drawCentredText(const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG, int bgB)
-{
-    // Centred as the library centres a text: half its width, rounded down, left of x.
-    const int width = kGlyphWidth * static_cast<int>(text.size());
-    backBuffer().drawText(text, kHudCentreX - width / 2, y, {fgR, fgG, fgB}, {bgR, bgG, bgB});
-}

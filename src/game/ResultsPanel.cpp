@@ -6,7 +6,7 @@
 #include "game/ArmyCount.h"
 #include "game/Battle.h"
 #include "game/DueTicks.h"
-#include "game/FrameRender.h"
+#include "game/HudText.h"
 #include "gfx/Canvas.h"
 
 namespace {

@@ -72,6 +72,8 @@ TEST(FrameSurfaces, EveryShownFrameIsTheSameOnBothSurfaces)
             drawShownFrame(battle, playback);
             EXPECT_EQ(firstDifference(library.bitmap(), buffer.pixels()), "") << c.name << ", frame " << frame;
         }
-        if (std::string(c.name) == "the end") EXPECT_TRUE(battle.over()) << "the end must be among the frames";
+        if (std::string(c.name) == "the end") {
+            EXPECT_TRUE(battle.over()) << "the end must be among the frames";
+        }
     }
 }
