@@ -1,6 +1,7 @@
 #include "web/PageBattle.h"
 
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "game/FrameRender.h"
@@ -26,6 +27,10 @@ const RgbaTable& rgbaOfPixels()
     return table;
 }
 
+// Pixels compared at once for a change: 8 bytes.
+constexpr size_t kPixelsCompared = 4;
+static_assert(kScreenWidth * kScreenHeight % kPixelsCompared == 0, "whole groups of pixels");
+
 }  // namespace
 
 PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::function<double()> clock)
@@ -34,7 +39,8 @@ PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::fun
       ticks_(std::move(clock)),
       loop_(address.loop),
       message_(address.error),
-      rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0xff000000u)
+      rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, rgbaOfPixels()[0]),
+      shown_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0)
 {
 }
 
@@ -53,9 +59,18 @@ bool PageBattle::frame()
 void PageBattle::draw()
 {
     drawShownFrame(battle_, playback_);
+    // From one frame to the next most of the field (the terrain) stays as it was: only the
+    // pixels that changed are turned into RGBA, found four at a time.
     const RgbaTable& table = rgbaOfPixels();
     const std::uint16_t* pixels = canvas_.pixels().pixels();
-    for (size_t n = 0; n < rgba_.size(); ++n) rgba_[n] = table[pixels[n]];
+    std::uint16_t* shown = shown_.data();
+    for (size_t n = 0; n < shown_.size(); n += kPixelsCompared) {
+        if (std::memcmp(pixels + n, shown + n, sizeof(std::uint16_t) * kPixelsCompared) == 0) continue;
+        for (size_t k = n; k < n + kPixelsCompared; ++k) {
+            shown[k] = pixels[k];
+            rgba_[k] = table[pixels[k]];
+        }
+    }
 }
 
 void PageBattle::dropDueTicks()

@@ -61,5 +61,6 @@ private:
     ClockTicks ticks_;                 // due ticks, read off the clock
     bool loop_;                        // the endless show
     std::string message_;              // what was wrong with the address, if anything
-    std::vector<std::uint32_t> rgba_;  // the last drawn frame, byte order R, G, B, A
+    std::vector<std::uint32_t> rgba_;   // the last drawn frame, byte order R, G, B, A
+    std::vector<std::uint16_t> shown_;  // the same frame's pixels, to see what the next one changes
 };
