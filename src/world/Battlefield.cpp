@@ -25,13 +25,6 @@ Battlefield* installBattlefield(Battlefield* field)
     return previous;
 }
 
-CellOffset neighbourOffset(int index)
-{
-    static const CellOffset offsets[9] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {0, 0}};
-    if (index < 0 || index > 8) return {0, 0};
-    return offsets[index];
-}
-
 Battlefield::Battlefield()
 {
     terrainChanged();
@@ -97,29 +90,6 @@ void Battlefield::setHeight(int x, int y, int h)
 }
 
 // ---- cell queries ----
-
-bool Battlefield::insideGrid(float x, float y)
-{
-    return !(x < 0 || y < 0 || x >= kColumns || y >= kRows);
-}
-
-Entity* Battlefield::occupantAt(float x, float y) const
-{
-    if (!insideGrid(x, y)) return nullptr;
-    return occupant[static_cast<int>(x)][static_cast<int>(y)];
-}
-
-int Battlefield::heightAt(float x, float y) const
-{
-    if (!insideGrid(x, y)) return -1;
-    return height[static_cast<int>(x)][static_cast<int>(y)];
-}
-
-bool Battlefield::isFreeCell(float x, float y) const
-{
-    if (!insideGrid(x, y)) return false;
-    return occupant[static_cast<int>(x)][static_cast<int>(y)] == nullptr;
-}
 
 void Battlefield::moveEntity(Entity* entity, float x, float y)
 {

@@ -25,6 +25,7 @@ public:
     unsigned long terrainStamp() const { return terrainStamp_; }  // changes with every terrain change
 
     // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
+    // Defined below the class: every decision step asks them many times.
     Entity* occupantAt(float x, float y) const;
     int heightAt(float x, float y) const;
     bool isFreeCell(float x, float y) const;
@@ -71,6 +72,29 @@ private:
     int unindexedUnits_ = 0;        // units of a team other than 0 and 1 (tests only)
     unsigned long nextSerial_ = 0;  // registration order of units
 };
+
+inline bool Battlefield::insideGrid(float x, float y)
+{
+    return !(x < 0 || y < 0 || x >= kColumns || y >= kRows);
+}
+
+inline Entity* Battlefield::occupantAt(float x, float y) const
+{
+    if (!insideGrid(x, y)) return nullptr;
+    return occupant[static_cast<int>(x)][static_cast<int>(y)];
+}
+
+inline int Battlefield::heightAt(float x, float y) const
+{
+    if (!insideGrid(x, y)) return -1;
+    return height[static_cast<int>(x)][static_cast<int>(y)];
+}
+
+inline bool Battlefield::isFreeCell(float x, float y) const
+{
+    if (!insideGrid(x, y)) return false;
+    return occupant[static_cast<int>(x)][static_cast<int>(y)] == nullptr;
+}
 
 // The program's one battlefield, created with its terrain on the first call.
 Battlefield* getBattlefield();
