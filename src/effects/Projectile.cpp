@@ -31,7 +31,7 @@ void Projectile::update()
     Battlefield* field = getBattlefield();
     const int column = static_cast<int>(position.x) / kCellPixels;  // truncates towards zero: -5 is column 0
     const int row = static_cast<int>(position.y) / kCellPixels;
-    Entity* victim = field->occupantAt(static_cast<float>(column), static_cast<float>(row));
+    Entity* victim = field->occupantOfCell(column, row);
     if (victim == nullptr || victim->team == team) return;
     victim->takeDamage(shooter, damage);
     field->queueRemoval(this, true);  // the lifetime may have queued it already

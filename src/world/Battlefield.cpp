@@ -150,6 +150,7 @@ Entity* Battlefield::registerUnit(Entity* entity)
         return nullptr;
     }
     occupant[x][y] = entity;
+    entity->onGrid = true;
     entity->home_ = this;
     entity->serial_ = ++nextSerial_;
     if (indexedTeam(entity->team)) {
@@ -175,6 +176,7 @@ void Battlefield::queueRemoval(Renderer* object, bool unique)
     (void)unique;
     if (object == nullptr || object->queued) return;
     object->queued = true;
+    if (object->onGrid) ++queuedUnits_;
     graveyard.push_back(object);
 }
 
@@ -191,20 +193,24 @@ void Battlefield::removalSweep()
 {
     if (graveyard.empty()) return;
     // Everything queued is marked, so the lists are compacted in one walk each, keeping their
-    // order, instead of being searched once per removed object.
+    // order, instead of being searched once per removed object. Most passes remove only
+    // effects: the unit list is walked only when a unit is queued.
     objects.erase(std::remove_if(objects.begin(), objects.end(), [](const Renderer* o) { return o->queued; }),
                   objects.end());
     bool unitRemoved = false;
-    size_t kept = 0;
-    for (Entity* unit : units) {
-        if (unit->queued) {
-            unregisterUnit(unit);
-            unitRemoved = true;
-        } else {
-            units[kept++] = unit;
+    if (queuedUnits_ > 0) {
+        size_t kept = 0;
+        for (Entity* unit : units) {
+            if (unit->queued) {
+                unregisterUnit(unit);
+                unitRemoved = true;
+            } else {
+                units[kept++] = unit;
+            }
         }
+        units.resize(kept);
+        queuedUnits_ = 0;
     }
-    units.resize(kept);
     if (unitRemoved) {
         // Nobody may keep pointing at a unit that is about to be destroyed.
         for (Entity* unit : units) {
@@ -231,5 +237,6 @@ void Battlefield::unregisterUnit(Entity* entity)
         --unindexedUnits_;
     }
     entity->inFightIndex_ = false;
+    entity->onGrid = false;
     entity->home_ = nullptr;
 }

@@ -27,6 +27,7 @@ public:
     // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
     // Defined below the class: every decision step asks them many times.
     Entity* occupantAt(float x, float y) const;
+    Entity* occupantOfCell(int x, int y) const;  // the same for a whole cell, without the conversions
     int heightAt(float x, float y) const;
     bool isFreeCell(float x, float y) const;
     void moveEntity(Entity* entity, float x, float y);
@@ -70,6 +71,7 @@ private:
     CellMask fightCells_[2];        // cells of each team's units in a fight
     std::vector<Entity*> bases_;    // the units of kind base, in registration order
     int unindexedUnits_ = 0;        // units of a team other than 0 and 1 (tests only)
+    int queuedUnits_ = 0;           // units in the graveyard: the sweep walks the unit list only then
     unsigned long nextSerial_ = 0;  // registration order of units
 };
 
@@ -82,6 +84,12 @@ inline Entity* Battlefield::occupantAt(float x, float y) const
 {
     if (!insideGrid(x, y)) return nullptr;
     return occupant[static_cast<int>(x)][static_cast<int>(y)];
+}
+
+inline Entity* Battlefield::occupantOfCell(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= kColumns || y >= kRows) return nullptr;
+    return occupant[x][y];
 }
 
 inline int Battlefield::heightAt(float x, float y) const
