@@ -47,6 +47,11 @@ Entity* firstEnemyOnRing(const Battlefield& field, const CellMask& enemies, cons
     return nullptr;
 }
 
+bool insideGrid(int column, int row)
+{
+    return column >= 0 && row >= 0 && column < kColumns && row < kRows;
+}
+
 Vec2 cellOf(const Entity& unit)
 {
     return {static_cast<float>(unit.x), static_cast<float>(unit.y)};
@@ -106,11 +111,14 @@ Vec2 stepTowards(const Entity& unit, float destX, float destY)
     int bestHeight = 0;
     for (int index = 0; index <= 8; ++index) {
         const CellOffset offset = neighbourOffset(index);
+        // The grid is read at whole cells; the distance is worked out in floats as ever.
+        const int column = unit.x + static_cast<int>(offset.dx);
+        const int row = unit.y + static_cast<int>(offset.dy);
+        if (!insideGrid(column, row) || field.occupantOfCell(column, row) != nullptr) continue;
         const float cx = static_cast<float>(unit.x) + offset.dx;
         const float cy = static_cast<float>(unit.y) + offset.dy;
-        if (!field.isFreeCell(cx, cy)) continue;
         const float d = (destX - cx) * (destX - cx) + (destY - cy) * (destY - cy);
-        const int h = field.heightAt(cx, cy);
+        const int h = field.heightOfCell(column, row);
         if (d < best || (d == best && h > bestHeight)) {
             best = d;
             bestHeight = h;
@@ -124,18 +132,18 @@ Vec2 findFiringPosition(const Entity& unit)
 {
     const Battlefield& field = *getBattlefield();
     Vec2 result{static_cast<float>(unit.x), static_cast<float>(unit.y)};
-    int bestHeight = field.heightAt(result.x, result.y);
+    int bestHeight = field.heightOfCell(unit.x, unit.y);
     for (int index = 0; index <= 8; ++index) {
         const CellOffset offset = neighbourOffset(index);
-        const float cx = static_cast<float>(unit.x) + offset.dx;
-        const float cy = static_cast<float>(unit.y) + offset.dy;
-        if (cx < 0 || cy < 0 || cx >= kColumns || cy >= kRows) continue;
-        if (unit.target() != nullptr && !unit.inRange(static_cast<int>(cx), static_cast<int>(cy))) continue;
-        if (field.occupantAt(cx, cy) != nullptr) continue;
-        const int h = field.heightAt(cx, cy);
+        const int column = unit.x + static_cast<int>(offset.dx);
+        const int row = unit.y + static_cast<int>(offset.dy);
+        // Each test only rules a cell out, so the cheap ones go first and the range test last.
+        if (!insideGrid(column, row) || field.occupantOfCell(column, row) != nullptr) continue;
+        const int h = field.heightOfCell(column, row);
         if (h <= bestHeight) continue;
+        if (unit.target() != nullptr && !unit.inRange(column, row)) continue;
         bestHeight = h;
-        result = {cx, cy};
+        result = {static_cast<float>(unit.x) + offset.dx, static_cast<float>(unit.y) + offset.dy};
     }
     return result;
 }

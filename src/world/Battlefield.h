@@ -28,6 +28,7 @@ public:
     // Defined below the class: every decision step asks them many times.
     Entity* occupantAt(float x, float y) const;
     Entity* occupantOfCell(int x, int y) const;  // the same for a whole cell, without the conversions
+    int heightOfCell(int x, int y) const;        // the same for a whole cell, without the conversions
     int heightAt(float x, float y) const;
     bool isFreeCell(float x, float y) const;
     void moveEntity(Entity* entity, float x, float y);
@@ -90,6 +91,12 @@ inline Entity* Battlefield::occupantOfCell(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= kColumns || y >= kRows) return nullptr;
     return occupant[x][y];
+}
+
+inline int Battlefield::heightOfCell(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= kColumns || y >= kRows) return -1;
+    return height[x][y];
 }
 
 inline int Battlefield::heightAt(float x, float y) const
