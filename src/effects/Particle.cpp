@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "effects/EffectMemory.h"
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 
@@ -19,6 +20,16 @@ Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, in
     const int magnitudeY = rand();
     velocity.x = static_cast<float>((minSpeed + magnitudeX % speedSpread) * signX);
     velocity.y = static_cast<float>((minSpeed + magnitudeY % speedSpread) * signY);
+}
+
+void* Particle::operator new(std::size_t size)
+{
+    return EffectMemory::take(size);
+}
+
+void Particle::operator delete(void* block, std::size_t size)
+{
+    EffectMemory::give(block, size);
 }
 
 void Particle::update()

@@ -2,8 +2,11 @@
 
 #include <cmath>
 
+#include "effects/EffectMemory.h"
 #include "units/Entity.h"
 #include "world/Battlefield.h"
+
+static_assert(sizeof(Projectile) <= EffectMemory::kBlockSize, "a shot takes the blocks of the effects");
 
 Projectile::Projectile(Entity* shooter, float damage, int size, int r, int g, int b, int speed, float fromX,
                        float fromY, float toX, float toY)
