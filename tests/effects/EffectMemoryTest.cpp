@@ -18,7 +18,6 @@ using EffectMemoryTest = WorldTest;
 TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemNext)
 {
     Soldier* shooter = placeSoldier(0, 10, 10);
-    const std::size_t sparesBefore = EffectMemory::spareBlocks();
 
     // Sparks and shots alive at once, then all destroyed.
     std::vector<Renderer*> effects;
@@ -31,9 +30,10 @@ TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemN
     }
     std::set<const void*> blocks(effects.begin(), effects.end());
     EXPECT_EQ(blocks.size(), effects.size()) << "a block was handed out twice";
+    const std::size_t sparesWhileAlive = EffectMemory::spareBlocks();
     for (Renderer* effect : effects) delete effect;
     const std::size_t given = EffectMemory::reusesBlocks() ? effects.size() : 0;
-    EXPECT_EQ(EffectMemory::spareBlocks(), sparesBefore + given);
+    EXPECT_EQ(EffectMemory::spareBlocks(), sparesWhileAlive + given);
 
     // The next effects take those blocks (shots where sparks were and the other way round)
     // and hold exactly what they were built with.
@@ -46,7 +46,7 @@ TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemN
             sparks.push_back(new Particle(9, 3, 12, 34, 56, 3, 5, 20, kStyleDot, 50.0f, 60.0f));
         }
     }
-    EXPECT_EQ(EffectMemory::spareBlocks(), sparesBefore) << "every spare block is taken again";
+    EXPECT_EQ(EffectMemory::spareBlocks(), sparesWhileAlive) << "the blocks given back are taken again";
     int reused = 0;
     for (const Projectile* shot : shots) {
         reused += blocks.count(shot);
@@ -68,7 +68,9 @@ TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemN
         EXPECT_EQ(spark->position.y, 60.0f);
         EXPECT_FALSE(spark->queued);
     }
-    if (EffectMemory::reusesBlocks()) EXPECT_EQ(reused, 40) << "the blocks given back are the first taken";
+    if (EffectMemory::reusesBlocks()) {
+        EXPECT_EQ(reused, 40) << "the blocks given back are the first taken";
+    }
     for (Projectile* shot : shots) delete shot;
     for (Particle* spark : sparks) delete spark;
 }
