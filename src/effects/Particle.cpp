@@ -9,6 +9,16 @@
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 
+namespace {
+
+bool withinChannelRange(const Colour& c)
+{
+    auto inRange = [](int channel) { return channel >= 0 && channel <= 255; };
+    return inRange(c.r) && inRange(c.g) && inRange(c.b);
+}
+
+}  // namespace
+
 Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, int speedSpread, int fade, int style,
                    float pixelX, float pixelY)
     : lifetime(lifetime), fade(fade), size(size), position{pixelX, pixelY}, style(style)
@@ -36,9 +46,12 @@ void Particle::update()
 {
     position.x += velocity.x;
     position.y += velocity.y;
-    colour.r = std::clamp(colour.r - fade, 0, 255);
-    colour.g = std::clamp(colour.g - fade, 0, 255);
-    colour.b = std::clamp(colour.b - fade, 0, 255);
+    // A shot does not fade: its colour, already within 0..255, would come out unchanged.
+    if (fade != 0 || !withinChannelRange(colour)) {
+        colour.r = std::clamp(colour.r - fade, 0, 255);
+        colour.g = std::clamp(colour.g - fade, 0, 255);
+        colour.b = std::clamp(colour.b - fade, 0, 255);
+    }
     lifetime -= 1;
     if (lifetime > 0) return;
     getBattlefield()->queueRemoval(this, false);
