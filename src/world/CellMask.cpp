@@ -1,7 +1,5 @@
 #include "world/CellMask.h"
 
-#include <algorithm>
-
 int CellMask::count() const
 {
     int marked = 0;
@@ -36,13 +34,4 @@ int CellMask::nearestAtOrRight(int y, int x) const
         if (bits != 0) return (w << 6) + __builtin_ctzll(bits);
     }
     return -1;
-}
-
-std::uint64_t CellMask::markedRowsIn(int first, int last) const
-{
-    first = std::max(first, 0);
-    last = std::min(last, kRows - 1);
-    if (first > last) return 0;
-    const std::uint64_t all = ~std::uint64_t{0};
-    return markedRows_ & (all >> (63 - last)) & (all << first);
 }

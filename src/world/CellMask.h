@@ -30,7 +30,14 @@ public:
     // kColumns when the row has none. Defined below: the searches ask it for row after row.
     int columnDistance(int y, int x) const;
     // The rows first..last (clipped to the grid) that hold a marked cell: bit y for row y.
-    std::uint64_t markedRowsIn(int first, int last) const;
+    std::uint64_t markedRowsIn(int first, int last) const
+    {
+        if (first < 0) first = 0;
+        if (last > kRows - 1) last = kRows - 1;
+        if (first > last) return 0;
+        const std::uint64_t all = ~std::uint64_t{0};
+        return markedRows_ & (all >> (63 - last)) & (all << first);
+    }
 
 private:
     static constexpr int kWords = (kColumns + 63) / 64;
