@@ -30,12 +30,24 @@ Entity* firstEnemyOnRing(const Battlefield& field, const Entity& unit, int r)
     return nullptr;
 }
 
+bool insideGrid(int column, int row)
+{
+    return column >= 0 && row >= 0 && column < kColumns && row < kRows;
+}
+
+// The masks answer for a unit that stands on its cell of the grid (its own cell is then no
+// enemy's and no ally's); the long ways answer for any other.
+bool standsOnItsCell(const Battlefield& field, const Entity& unit)
+{
+    return field.occupantOfCell(unit.x, unit.y) == &unit;
+}
+
 // The same walk of ring r over the cells of the unit's enemies.
 Entity* firstEnemyOnRing(const Battlefield& field, const CellMask& enemies, const Entity& unit, int r)
 {
     auto enemyAt = [&](int cx, int cy) -> Entity* {
-        if (cx < 0 || cy < 0 || cx >= kColumns || cy >= kRows || !enemies.test(cx, cy)) return nullptr;
-        return field.occupantAt(static_cast<float>(cx), static_cast<float>(cy));
+        if (!insideGrid(cx, cy) || !enemies.test(cx, cy)) return nullptr;
+        return field.occupantOfCell(cx, cy);
     };
     for (int i = 0; i < r; ++i) {
         const int j = r - i;
@@ -45,11 +57,6 @@ Entity* firstEnemyOnRing(const Battlefield& field, const CellMask& enemies, cons
         if (Entity* e = enemyAt(unit.x + j, unit.y - i)) return e;
     }
     return nullptr;
-}
-
-bool insideGrid(int column, int row)
-{
-    return column >= 0 && row >= 0 && column < kColumns && row < kRows;
 }
 
 Vec2 cellOf(const Entity& unit)
@@ -74,7 +81,7 @@ Entity* findNearestEnemy(const Entity& unit, int rings)
     if (rings <= 0) return nullptr;
     const Battlefield& field = *getBattlefield();
     const CellMask* enemies = field.enemyCells(unit.team);
-    if (enemies == nullptr) return findNearestEnemyByScan(unit, rings);
+    if (enemies == nullptr || !standsOnItsCell(field, unit)) return findNearestEnemyByScan(unit, rings);
     // The nearest ring holding any enemy, from the enemy nearest to the unit's column in each
     // row that holds one. The rows are taken outwards from the unit's own, nearest first (those
     // below and those above are two sets of bits); a row as far away as the best ring so far
@@ -173,7 +180,7 @@ Vec2 findAllyFightByWalk(const Battlefield& field, const Entity& unit)
 Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
 {
     const CellMask* fights = field.fightCells(unit.team);
-    if (fights == nullptr) return findAllyFightByWalk(field, unit);
+    if (fights == nullptr || !standsOnItsCell(field, unit)) return findAllyFightByWalk(field, unit);
     // An ally base under attack wins whatever else is found.
     for (const Entity* base : field.bases()) {
         if (base != &unit && base->team == unit.team && base->target() != nullptr) return cellOf(*base->target());

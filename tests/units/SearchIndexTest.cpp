@@ -171,3 +171,30 @@ TEST_F(SearchIndexTest, FastSearchesAgreeWithTheLongWalksOnScatteredArmies)
     EXPECT_GT(enemiesFound, compared / 2);
     EXPECT_GT(fightsFound, 1000);
 }
+
+// A unit that does not stand on its cell (never placed, off the grid, or on a cell another
+// unit holds) is answered the long way, with the same results as the walks.
+TEST_F(SearchIndexTest, UnitsOffTheirCellsGetTheAnswersOfTheLongWalks)
+{
+    Soldier* ally = placeSoldier(0, 10, 10);
+    ally->setTarget(placeSoldier(1, 12, 10));
+    placeSoldier(1, 0, 5);
+    placeSoldier(1, 79, 60);
+    placeSoldier(0, 78, 62)->giveTravelOrder({70.0f, 50.0f}, kTravelAnswerFire, 3);
+    const struct {
+        int x, y;
+    } cells[] = {{10, 10}, {12, 10}, {80, 10}, {-1, 5}, {79, 64}, {40, -3}, {-20, 90}};
+    for (const auto& cell : cells) {
+        for (const int team : {0, 1}) {
+            const Soldier stranger(team, cell.x, cell.y, kRifleman);  // never registered
+            for (const int rings : {1, 2, 5, 25, 60}) {
+                EXPECT_EQ(findNearestEnemy(stranger, rings), findNearestEnemyByScan(stranger, rings))
+                    << "team " << team << " at (" << cell.x << ", " << cell.y << "), " << rings << " rings";
+            }
+            const Vec2 fast = findAllyFight(field(), stranger);
+            const Vec2 walked = findAllyFightByWalk(field(), stranger);
+            EXPECT_EQ(fast.x, walked.x) << "team " << team << " at (" << cell.x << ", " << cell.y << ")";
+            EXPECT_EQ(fast.y, walked.y) << "team " << team << " at (" << cell.x << ", " << cell.y << ")";
+        }
+    }
+}
