@@ -25,12 +25,12 @@ public:
     unsigned long terrainStamp() const { return terrainStamp_; }  // changes with every terrain change
 
     // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
-    // Defined below the class: every decision step asks them many times.
+    // Defined after the class: every decision step asks them many times.
     Entity* occupantAt(float x, float y) const;
-    Entity* occupantOfCell(int x, int y) const;  // the same for a whole cell, without the conversions
-    int heightOfCell(int x, int y) const;        // the same for a whole cell, without the conversions
     int heightAt(float x, float y) const;
     bool isFreeCell(float x, float y) const;
+    Entity* occupantOfCell(int x, int y) const;  // occupantAt for a whole cell, without the conversions
+    int heightOfCell(int x, int y) const;        // heightAt for a whole cell, without the conversions
     void moveEntity(Entity* entity, float x, float y);
 
     // ---- object lists ----

@@ -26,18 +26,12 @@ public:
     int nearestAtOrLeft(int y, int x) const;
     // The nearest marked column of row y at or right of x, or -1 (x may be 80: none).
     int nearestAtOrRight(int y, int x) const;
+    // The two below are defined after the class: the searches ask them for row after row.
     // How many columns the marked cell of row y nearest to column x (0..79) lies from it, or
-    // kColumns when the row has none. Defined below: the searches ask it for row after row.
+    // kColumns when the row has none.
     int columnDistance(int y, int x) const;
     // The rows first..last (clipped to the grid) that hold a marked cell: bit y for row y.
-    std::uint64_t markedRowsIn(int first, int last) const
-    {
-        if (first < 0) first = 0;
-        if (last > kRows - 1) last = kRows - 1;
-        if (first > last) return 0;
-        const std::uint64_t all = ~std::uint64_t{0};
-        return markedRows_ & (all >> (63 - last)) & (all << first);
-    }
+    std::uint64_t markedRowsIn(int first, int last) const;
 
 private:
     static constexpr int kWords = (kColumns + 63) / 64;
@@ -78,4 +72,13 @@ inline int CellMask::columnDistance(int y, int x) const
         if (atOrRight != 0) right = 64 + __builtin_ctzll(atOrRight) - x;
     }
     return left < right ? left : right;
+}
+
+inline std::uint64_t CellMask::markedRowsIn(int first, int last) const
+{
+    if (first < 0) first = 0;
+    if (last > kRows - 1) last = kRows - 1;
+    if (first > last) return 0;
+    const std::uint64_t all = ~std::uint64_t{0};
+    return markedRows_ & (all >> (63 - last)) & (all << first);
 }
