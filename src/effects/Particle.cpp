@@ -2,9 +2,20 @@
 
 #include <algorithm>
 
+#include "effects/EffectMemory.h"
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
+
+namespace {
+
+bool withinChannelRange(const Colour& c)
+{
+    auto inRange = [](int channel) { return channel >= 0 && channel <= 255; };
+    return inRange(c.r) && inRange(c.g) && inRange(c.b);
+}
+
+}  // namespace
 
 Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, int speedSpread, int fade, int style,
                    float pixelX, float pixelY)
@@ -19,13 +30,26 @@ Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, in
     velocity.y = static_cast<float>((minSpeed + magnitudeY % speedSpread) * signY);
 }
 
+void* Particle::operator new(std::size_t size)
+{
+    return EffectMemory::take(size);
+}
+
+void Particle::operator delete(void* block, std::size_t size)
+{
+    EffectMemory::give(block, size);
+}
+
 void Particle::update()
 {
     position.x += velocity.x;
     position.y += velocity.y;
-    colour.r = std::clamp(colour.r - fade, 0, 255);
-    colour.g = std::clamp(colour.g - fade, 0, 255);
-    colour.b = std::clamp(colour.b - fade, 0, 255);
+    // A shot does not fade: its colour, already within 0..255, would come out unchanged.
+    if (fade != 0 || !withinChannelRange(colour)) {
+        colour.r = std::clamp(colour.r - fade, 0, 255);
+        colour.g = std::clamp(colour.g - fade, 0, 255);
+        colour.b = std::clamp(colour.b - fade, 0, 255);
+    }
     lifetime -= 1;
     if (lifetime > 0) return;
     getBattlefield()->queueRemoval(this, false);

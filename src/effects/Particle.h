@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "units/Renderer.h"
 #include "units/Vec2.h"
 
@@ -20,6 +22,10 @@ public:
     void update() override;
     void onRemoved() override {}
     int getType() const override { return kTypeEffect; }
+
+    // ---- memory: an effect takes the block of one destroyed before it (shots too) ----
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
 
     // ---- state ----
     int lifetime;   // frames left to live

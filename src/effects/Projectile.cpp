@@ -2,8 +2,11 @@
 
 #include <cmath>
 
+#include "effects/EffectMemory.h"
 #include "units/Entity.h"
 #include "world/Battlefield.h"
+
+static_assert(sizeof(Projectile) <= EffectMemory::kBlockSize, "a shot takes the blocks of the effects");
 
 Projectile::Projectile(Entity* shooter, float damage, int size, int r, int g, int b, int speed, float fromX,
                        float fromY, float toX, float toY)
@@ -31,7 +34,7 @@ void Projectile::update()
     Battlefield* field = getBattlefield();
     const int column = static_cast<int>(position.x) / kCellPixels;  // truncates towards zero: -5 is column 0
     const int row = static_cast<int>(position.y) / kCellPixels;
-    Entity* victim = field->occupantAt(static_cast<float>(column), static_cast<float>(row));
+    Entity* victim = field->occupantOfCell(column, row);
     if (victim == nullptr || victim->team == team) return;
     victim->takeDamage(shooter, damage);
     field->queueRemoval(this, true);  // the lifetime may have queued it already

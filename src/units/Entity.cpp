@@ -131,13 +131,6 @@ void Entity::shootAtTarget(int shotSize, int speed)
                                                static_cast<float>(cellCentre(target_->y))));
 }
 
-bool Entity::inRange(int cx, int cy) const
-{
-    const float dx = static_cast<float>(target_->x - cx);
-    const float dy = static_cast<float>(target_->y - cy);
-    return dx * dx + dy * dy <= range * range;
-}
-
 void Entity::takeDamage(const Entity* attacker, float amount)
 {
     Battlefield* field = getBattlefield();

@@ -86,6 +86,14 @@ private:
     bool inFightIndex_ = false;    // marked in the battlefield's fight cells
 };
 
+// Inline: the search for a firing position asks it for every neighbour.
+inline bool Entity::inRange(int cx, int cy) const
+{
+    const float dx = static_cast<float>(target_->x - cx);
+    const float dy = static_cast<float>(target_->y - cy);
+    return dx * dx + dy * dy <= range * range;
+}
+
 // Team colours and colour arithmetic shared by every unit.
 Colour teamColour(int team);
 Colour addClamped(Colour a, Colour b);

@@ -22,6 +22,7 @@ public:
 
     // ---- bookkeeping of the battlefield ----
     bool queued = false;  // in the graveyard: destroyed at the end of this pass
+    bool onGrid = false;  // a unit standing on the grid and in the unit list
 };
 
 // Kinds returned by getType.

@@ -1,6 +1,7 @@
 #include "units/TargetSearch.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "units/Entity.h"
@@ -29,6 +30,35 @@ Entity* firstEnemyOnRing(const Battlefield& field, const Entity& unit, int r)
     return nullptr;
 }
 
+bool insideGrid(int column, int row)
+{
+    return column >= 0 && row >= 0 && column < kColumns && row < kRows;
+}
+
+// The masks answer for a unit that stands on its cell of the grid (its own cell is then no
+// enemy's and no ally's); the long ways answer for any other.
+bool standsOnItsCell(const Battlefield& field, const Entity& unit)
+{
+    return field.occupantOfCell(unit.x, unit.y) == &unit;
+}
+
+// The same walk of ring r over the cells of the unit's enemies.
+Entity* firstEnemyOnRing(const Battlefield& field, const CellMask& enemies, const Entity& unit, int r)
+{
+    auto enemyAt = [&](int cx, int cy) -> Entity* {
+        if (!insideGrid(cx, cy) || !enemies.test(cx, cy)) return nullptr;
+        return field.occupantOfCell(cx, cy);
+    };
+    for (int i = 0; i < r; ++i) {
+        const int j = r - i;
+        if (Entity* e = enemyAt(unit.x + i, unit.y + j)) return e;
+        if (Entity* e = enemyAt(unit.x - j, unit.y + i)) return e;
+        if (Entity* e = enemyAt(unit.x - i, unit.y - j)) return e;
+        if (Entity* e = enemyAt(unit.x + j, unit.y - i)) return e;
+    }
+    return nullptr;
+}
+
 Vec2 cellOf(const Entity& unit)
 {
     return {static_cast<float>(unit.x), static_cast<float>(unit.y)};
@@ -51,21 +81,33 @@ Entity* findNearestEnemy(const Entity& unit, int rings)
     if (rings <= 0) return nullptr;
     const Battlefield& field = *getBattlefield();
     const CellMask* enemies = field.enemyCells(unit.team);
-    if (enemies == nullptr) return findNearestEnemyByScan(unit, rings);
-    // The nearest ring holding any enemy, from the nearest enemy column of each row; then
-    // that ring alone is walked in the search's order, so the first enemy is the same.
+    if (enemies == nullptr || !standsOnItsCell(field, unit)) return findNearestEnemyByScan(unit, rings);
+    // The nearest ring holding any enemy, from the enemy nearest to the unit's column in each
+    // row that holds one. The rows are taken outwards from the unit's own, nearest first (those
+    // below and those above are two sets of bits); a row as far away as the best ring so far
+    // cannot beat it, so the walk stops there. Then that ring alone is walked in the search's
+    // order, so the first enemy is the same.
+    const std::uint64_t rows = enemies->markedRowsIn(unit.y - rings, unit.y + rings);
+    std::uint64_t below = rows & (~std::uint64_t{0} << unit.y);  // the unit's own row and those below it
+    std::uint64_t above = rows & ~below;
     int nearest = rings + 1;
-    for (int dy = -rings; dy <= rings; ++dy) {
-        const int y = unit.y + dy;
-        const int reach = nearest - 1 - std::abs(dy);  // columns that could still beat the best
-        if (y < 0 || y >= kRows || reach < 0) continue;
-        const int left = enemies->nearestAtOrLeft(y, unit.x);
-        if (left >= 0 && unit.x - left <= reach) nearest = std::abs(dy) + unit.x - left;
-        const int right = enemies->nearestAtOrRight(y, unit.x);
-        if (right >= 0 && right - unit.x <= reach) nearest = std::min(nearest, std::abs(dy) + right - unit.x);
+    while (below != 0 || above != 0) {
+        const int down = below != 0 ? __builtin_ctzll(below) - unit.y : kRows;
+        const int up = above != 0 ? unit.y - (63 - __builtin_clzll(above)) : kRows;
+        const int dy = std::min(down, up);
+        if (dy >= nearest) break;
+        int row = 0;
+        if (down <= up) {
+            row = unit.y + down;
+            below &= below - 1;
+        } else {
+            row = unit.y - up;
+            above &= ~(std::uint64_t{1} << row);
+        }
+        nearest = std::min(nearest, dy + enemies->columnDistance(row, unit.x));
     }
     if (nearest > rings) return nullptr;
-    return firstEnemyOnRing(field, unit, nearest);
+    return firstEnemyOnRing(field, *enemies, unit, nearest);
 }
 
 Vec2 stepTowards(const Entity& unit, float destX, float destY)
@@ -76,11 +118,14 @@ Vec2 stepTowards(const Entity& unit, float destX, float destY)
     int bestHeight = 0;
     for (int index = 0; index <= 8; ++index) {
         const CellOffset offset = neighbourOffset(index);
+        // The grid is read at whole cells; the distance is worked out in floats as ever.
+        const int column = unit.x + static_cast<int>(offset.dx);
+        const int row = unit.y + static_cast<int>(offset.dy);
+        if (!insideGrid(column, row) || field.occupantOfCell(column, row) != nullptr) continue;
         const float cx = static_cast<float>(unit.x) + offset.dx;
         const float cy = static_cast<float>(unit.y) + offset.dy;
-        if (!field.isFreeCell(cx, cy)) continue;
         const float d = (destX - cx) * (destX - cx) + (destY - cy) * (destY - cy);
-        const int h = field.heightAt(cx, cy);
+        const int h = field.heightOfCell(column, row);
         if (d < best || (d == best && h > bestHeight)) {
             best = d;
             bestHeight = h;
@@ -94,18 +139,18 @@ Vec2 findFiringPosition(const Entity& unit)
 {
     const Battlefield& field = *getBattlefield();
     Vec2 result{static_cast<float>(unit.x), static_cast<float>(unit.y)};
-    int bestHeight = field.heightAt(result.x, result.y);
+    int bestHeight = field.heightOfCell(unit.x, unit.y);
     for (int index = 0; index <= 8; ++index) {
         const CellOffset offset = neighbourOffset(index);
-        const float cx = static_cast<float>(unit.x) + offset.dx;
-        const float cy = static_cast<float>(unit.y) + offset.dy;
-        if (cx < 0 || cy < 0 || cx >= kColumns || cy >= kRows) continue;
-        if (unit.target() != nullptr && !unit.inRange(static_cast<int>(cx), static_cast<int>(cy))) continue;
-        if (field.occupantAt(cx, cy) != nullptr) continue;
-        const int h = field.heightAt(cx, cy);
+        const int column = unit.x + static_cast<int>(offset.dx);
+        const int row = unit.y + static_cast<int>(offset.dy);
+        // Each test only rules a cell out, so the cheap ones go first and the range test last.
+        if (!insideGrid(column, row) || field.occupantOfCell(column, row) != nullptr) continue;
+        const int h = field.heightOfCell(column, row);
         if (h <= bestHeight) continue;
+        if (unit.target() != nullptr && !unit.inRange(column, row)) continue;
         bestHeight = h;
-        result = {cx, cy};
+        result = {static_cast<float>(unit.x) + offset.dx, static_cast<float>(unit.y) + offset.dy};
     }
     return result;
 }
@@ -135,11 +180,12 @@ Vec2 findAllyFightByWalk(const Battlefield& field, const Entity& unit)
 Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
 {
     const CellMask* fights = field.fightCells(unit.team);
-    if (fights == nullptr) return findAllyFightByWalk(field, unit);
+    if (fights == nullptr || !standsOnItsCell(field, unit)) return findAllyFightByWalk(field, unit);
     // An ally base under attack wins whatever else is found.
     for (const Entity* base : field.bases()) {
         if (base != &unit && base->team == unit.team && base->target() != nullptr) return cellOf(*base->target());
     }
+    if (fights->markedRowsIn(0, kRows - 1) == 0) return Vec2();
     // The nearest ally in a fight: in each row only the nearest marked cell on either side can
     // be the nearest of the row; equal distances go to the ally registered first, as in a walk
     // of the unit list.
@@ -159,18 +205,25 @@ Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
             result = ally->target() != nullptr ? cellOf(*ally->target()) : ally->destination();
         }
     };
-    for (int row = 0; row < kRows; ++row) {
-        const float dy = static_cast<float>(row - unit.y);
-        if (dy * dy > best) continue;
+    // Rows outwards from the unit's own: once a row lies further than the best so far, every
+    // row after it does too.
+    auto considerRow = [&](int row) {
+        if (fights->markedRowsIn(row, row) == 0) return;
         if (row == unit.y) {  // the unit's own cell is not an ally
             consider(fights->nearestAtOrLeft(row, unit.x - 1), row);
             consider(fights->nearestAtOrRight(row, unit.x + 1), row);
-            continue;
+            return;
         }
         const int left = fights->nearestAtOrLeft(row, unit.x);
         consider(left, row);
         const int right = fights->nearestAtOrRight(row, unit.x);
         if (right != left) consider(right, row);
+    };
+    for (int dy = 0; dy < kRows; ++dy) {
+        const float fdy = static_cast<float>(dy);
+        if (fdy * fdy > best) break;
+        if (unit.y + dy < kRows) considerRow(unit.y + dy);
+        if (dy > 0 && unit.y - dy >= 0) considerRow(unit.y - dy);
     }
     return result;
 }

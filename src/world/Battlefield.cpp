@@ -25,13 +25,6 @@ Battlefield* installBattlefield(Battlefield* field)
     return previous;
 }
 
-CellOffset neighbourOffset(int index)
-{
-    static const CellOffset offsets[9] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {0, 0}};
-    if (index < 0 || index > 8) return {0, 0};
-    return offsets[index];
-}
-
 Battlefield::Battlefield()
 {
     terrainChanged();
@@ -98,29 +91,6 @@ void Battlefield::setHeight(int x, int y, int h)
 
 // ---- cell queries ----
 
-bool Battlefield::insideGrid(float x, float y)
-{
-    return !(x < 0 || y < 0 || x >= kColumns || y >= kRows);
-}
-
-Entity* Battlefield::occupantAt(float x, float y) const
-{
-    if (!insideGrid(x, y)) return nullptr;
-    return occupant[static_cast<int>(x)][static_cast<int>(y)];
-}
-
-int Battlefield::heightAt(float x, float y) const
-{
-    if (!insideGrid(x, y)) return -1;
-    return height[static_cast<int>(x)][static_cast<int>(y)];
-}
-
-bool Battlefield::isFreeCell(float x, float y) const
-{
-    if (!insideGrid(x, y)) return false;
-    return occupant[static_cast<int>(x)][static_cast<int>(y)] == nullptr;
-}
-
 void Battlefield::moveEntity(Entity* entity, float x, float y)
 {
     // The old cell is cleared first, so a move onto the unit's own cell leaves it in place.
@@ -180,6 +150,7 @@ Entity* Battlefield::registerUnit(Entity* entity)
         return nullptr;
     }
     occupant[x][y] = entity;
+    entity->onGrid = true;
     entity->home_ = this;
     entity->serial_ = ++nextSerial_;
     if (indexedTeam(entity->team)) {
@@ -205,6 +176,7 @@ void Battlefield::queueRemoval(Renderer* object, bool unique)
     (void)unique;
     if (object == nullptr || object->queued) return;
     object->queued = true;
+    if (object->onGrid) ++queuedUnits_;
     graveyard.push_back(object);
 }
 
@@ -221,20 +193,24 @@ void Battlefield::removalSweep()
 {
     if (graveyard.empty()) return;
     // Everything queued is marked, so the lists are compacted in one walk each, keeping their
-    // order, instead of being searched once per removed object.
+    // order, instead of being searched once per removed object. Most passes remove only
+    // effects: the unit list is walked only when a unit is queued.
     objects.erase(std::remove_if(objects.begin(), objects.end(), [](const Renderer* o) { return o->queued; }),
                   objects.end());
     bool unitRemoved = false;
-    size_t kept = 0;
-    for (Entity* unit : units) {
-        if (unit->queued) {
-            unregisterUnit(unit);
-            unitRemoved = true;
-        } else {
-            units[kept++] = unit;
+    if (queuedUnits_ > 0) {
+        size_t kept = 0;
+        for (Entity* unit : units) {
+            if (unit->queued) {
+                unregisterUnit(unit);
+                unitRemoved = true;
+            } else {
+                units[kept++] = unit;
+            }
         }
+        units.resize(kept);
+        queuedUnits_ = 0;
     }
-    units.resize(kept);
     if (unitRemoved) {
         // Nobody may keep pointing at a unit that is about to be destroyed.
         for (Entity* unit : units) {
@@ -261,5 +237,6 @@ void Battlefield::unregisterUnit(Entity* entity)
         --unindexedUnits_;
     }
     entity->inFightIndex_ = false;
+    entity->onGrid = false;
     entity->home_ = nullptr;
 }

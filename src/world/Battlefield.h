@@ -25,9 +25,12 @@ public:
     unsigned long terrainStamp() const { return terrainStamp_; }  // changes with every terrain change
 
     // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
+    // Defined after the class: every decision step asks them many times.
     Entity* occupantAt(float x, float y) const;
     int heightAt(float x, float y) const;
     bool isFreeCell(float x, float y) const;
+    Entity* occupantOfCell(int x, int y) const;  // occupantAt for a whole cell, without the conversions
+    int heightOfCell(int x, int y) const;        // heightAt for a whole cell, without the conversions
     void moveEntity(Entity* entity, float x, float y);
 
     // ---- object lists ----
@@ -69,8 +72,44 @@ private:
     CellMask fightCells_[2];        // cells of each team's units in a fight
     std::vector<Entity*> bases_;    // the units of kind base, in registration order
     int unindexedUnits_ = 0;        // units of a team other than 0 and 1 (tests only)
+    int queuedUnits_ = 0;           // units in the graveyard: the sweep walks the unit list only then
     unsigned long nextSerial_ = 0;  // registration order of units
 };
+
+inline bool Battlefield::insideGrid(float x, float y)
+{
+    return !(x < 0 || y < 0 || x >= kColumns || y >= kRows);
+}
+
+inline Entity* Battlefield::occupantAt(float x, float y) const
+{
+    if (!insideGrid(x, y)) return nullptr;
+    return occupant[static_cast<int>(x)][static_cast<int>(y)];
+}
+
+inline Entity* Battlefield::occupantOfCell(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= kColumns || y >= kRows) return nullptr;
+    return occupant[x][y];
+}
+
+inline int Battlefield::heightOfCell(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= kColumns || y >= kRows) return -1;
+    return height[x][y];
+}
+
+inline int Battlefield::heightAt(float x, float y) const
+{
+    if (!insideGrid(x, y)) return -1;
+    return height[static_cast<int>(x)][static_cast<int>(y)];
+}
+
+inline bool Battlefield::isFreeCell(float x, float y) const
+{
+    if (!insideGrid(x, y)) return false;
+    return occupant[static_cast<int>(x)][static_cast<int>(y)] == nullptr;
+}
 
 // The program's one battlefield, created with its terrain on the first call.
 Battlefield* getBattlefield();

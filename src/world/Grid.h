@@ -14,4 +14,9 @@ struct CellOffset {
     float dx;
     float dy;
 };
-CellOffset neighbourOffset(int index);
+inline CellOffset neighbourOffset(int index)
+{
+    constexpr CellOffset kOffsets[9] = {{-1, -1}, {0, -1}, {1, -1}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {0, 0}};
+    if (index < 0 || index > 8) return {0, 0};
+    return kOffsets[index];
+}

@@ -173,6 +173,9 @@ TEST_F(ParticleTest, FadeDarkensAndClampsEveryChannel)
         {{15, 30, 255}, 20, 3, {0, 0, 195}},
         {{10, 20, 30}, 0, 9, {10, 20, 30}},       // no fade: the colour holds for the whole life
         {{250, 0, 100}, -20, 1, {255, 20, 120}},  // a negative fade brightens, up to 255
+        {{300, 255, 0}, 0, 1, {255, 255, 0}},     // no fade still brings each channel into 0..255
+        {{255, -4, 256}, 0, 2, {255, 0, 255}},
+        {{0, 255, 0}, 0, 5, {0, 255, 0}},         // the edges of the range hold
     };
     for (const Case& c : cases) {
         Particle p(10, 1, c.start.r, c.start.g, c.start.b, 1, 5, c.fade, kStyleDot, 50.0f, 50.0f);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "game/Battle.h"
 #include "game/WorldInvariants.h"
@@ -109,4 +111,90 @@ TEST_F(SearchIndexTest, AFallenUnitHitLaterInThePassStillCallsItsAllies)
     EXPECT_EQ(ally->destination().x, 20.0f);
     EXPECT_EQ(ally->destination().y, 50.0f);
     EXPECT_EQ(field().occupantAt(20, 30), nullptr) << "the fallen unit is gone after the pass";
+}
+
+// Scattered armies of every density, with units in every fight state: for every unit, every
+// number of rings up to more than the widest search and the ally fight, the fast searches must
+// give what the long walks give. Units stand on the edges and on both sides of column 64, where
+// the masks change words.
+TEST_F(SearchIndexTest, FastSearchesAgreeWithTheLongWalksOnScatteredArmies)
+{
+    std::mt19937 random(77);
+    std::uniform_int_distribution<int> column(0, kColumns - 1);
+    std::uniform_int_distribution<int> row(0, kRows - 1);
+    std::uniform_int_distribution<int> percent(0, 99);
+    int compared = 0;
+    int enemiesFound = 0;
+    int fightsFound = 0;
+    for (const int units : {2, 12, 60, 400, 2500}) {
+        SCOPED_TRACE(::testing::Message() << units << " units");
+        for (Renderer* object : field().objects) field().queueRemoval(object, false);  // a fresh field
+        field().updatePass();
+        std::vector<Entity*> placed;
+        for (int n = 0; n < units; ++n) {
+            const int x = column(random);
+            const int y = row(random);
+            if (field().occupantAt(static_cast<float>(x), static_cast<float>(y)) != nullptr) continue;
+            Entity* unit = field().registerUnit(new Soldier(n % 2, x, y, kRifleman));
+            unit->actionCountdown = 1000000;  // stands still if a pass runs
+            placed.push_back(unit);
+        }
+        for (Entity* unit : placed) {
+            const int state = percent(random);
+            if (state < 15) {
+                unit->setTarget(placed[random() % placed.size()]);
+            } else if (state < 30) {
+                unit->giveTravelOrder({static_cast<float>(column(random)), static_cast<float>(row(random))},
+                                      kTravelAnswerFire, 1 + state % 3);
+                if (state % 2 == 0) unit->takeTravelStep();  // some have used up their steps
+            } else if (state < 40) {
+                unit->giveTravelOrder({static_cast<float>(column(random)), 3.0f}, kTravelJoinFight, 5);
+            }
+        }
+        for (const Entity* unit : field().units) {
+            for (int rings = 1; rings <= 30; ++rings) {
+                const Entity* fast = findNearestEnemy(*unit, rings);
+                ASSERT_EQ(fast, findNearestEnemyByScan(*unit, rings))
+                    << "unit at (" << unit->x << ", " << unit->y << "), " << rings << " rings";
+                enemiesFound += fast != nullptr;
+                ++compared;
+            }
+            const Vec2 fast = findAllyFight(field(), *unit);
+            const Vec2 walked = findAllyFightByWalk(field(), *unit);
+            ASSERT_EQ(fast.x, walked.x) << "ally fight of the unit at (" << unit->x << ", " << unit->y << ")";
+            ASSERT_EQ(fast.y, walked.y) << "ally fight of the unit at (" << unit->x << ", " << unit->y << ")";
+            fightsFound += fast.isSet();
+        }
+    }
+    // Both searches must have had something to find, and often.
+    EXPECT_GT(compared, 60000);
+    EXPECT_GT(enemiesFound, compared / 2);
+    EXPECT_GT(fightsFound, 1000);
+}
+
+// A unit that does not stand on its cell (never placed, off the grid, or on a cell another
+// unit holds) is answered the long way, with the same results as the walks.
+TEST_F(SearchIndexTest, UnitsOffTheirCellsGetTheAnswersOfTheLongWalks)
+{
+    Soldier* ally = placeSoldier(0, 10, 10);
+    ally->setTarget(placeSoldier(1, 12, 10));
+    placeSoldier(1, 0, 5);
+    placeSoldier(1, 79, 60);
+    placeSoldier(0, 78, 62)->giveTravelOrder({70.0f, 50.0f}, kTravelAnswerFire, 3);
+    const struct {
+        int x, y;
+    } cells[] = {{10, 10}, {12, 10}, {80, 10}, {-1, 5}, {79, 64}, {40, -3}, {-20, 90}};
+    for (const auto& cell : cells) {
+        for (const int team : {0, 1}) {
+            const Soldier stranger(team, cell.x, cell.y, kRifleman);  // never registered
+            for (const int rings : {1, 2, 5, 25, 60}) {
+                EXPECT_EQ(findNearestEnemy(stranger, rings), findNearestEnemyByScan(stranger, rings))
+                    << "team " << team << " at (" << cell.x << ", " << cell.y << "), " << rings << " rings";
+            }
+            const Vec2 fast = findAllyFight(field(), stranger);
+            const Vec2 walked = findAllyFightByWalk(field(), stranger);
+            EXPECT_EQ(fast.x, walked.x) << "team " << team << " at (" << cell.x << ", " << cell.y << ")";
+            EXPECT_EQ(fast.y, walked.y) << "team " << team << " at (" << cell.x << ", " << cell.y << ")";
+        }
+    }
 }
