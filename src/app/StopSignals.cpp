@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "app/SignalCleanup.h"
+
 namespace {
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kShellSignalBase = 128;  // a shell reports death by signal n as 128 + n
@@ -15,6 +17,8 @@ void onStopSignal(int signal)
         caughtSignal = signal;
         return;
     }
+    // Ending at once must still leave no part file and no orphaned child behind.
+    SignalCleanup::run();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }

@@ -7,7 +7,8 @@
 //
 // A signal the process was started with ignored (SIGHUP under nohup, SIGINT for a job a
 // script started in the background) stays ignored. A second signal while the program is
-// already stopping ends the process at once, for the case that stopping hangs.
+// already stopping ends the process at once, for the case that stopping hangs: the part files
+// and child processes held by SignalCleanup are removed and killed first.
 class StopSignals {
 public:
     // Notes which of the signals the process was started with ignored. Construct this before
