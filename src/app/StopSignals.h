@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 // SIGINT, SIGTERM and SIGHUP end the program the way Esc does. The graphics library installs
 // handlers of its own for some of them that shut it down from inside the signal and then
 // crash the process; these handlers only note the signal, so the frame loop ends, the display
@@ -18,6 +20,10 @@ public:
     // Takes the signals over (after the graphics library has started).
     void catchThem() const;
 
+    // Puts back the handling the signals had when this was made and forgets a caught signal,
+    // for a program that goes on after a stoppable part (the lab's run, called in tests).
+    void release() const;
+
     // The signal that asked the program to stop, or 0.
     static int caught();
 
@@ -26,5 +32,6 @@ public:
 
 private:
     static constexpr int kCount = 3;
-    bool ignored_[kCount] = {};
+    bool ignored_[kCount] = {};         // per signal: the process was started with it ignored
+    struct sigaction found_[kCount] = {};  // per signal: its handling when this was made
 };

@@ -16,9 +16,6 @@
 
 namespace {
 
-volatile std::sig_atomic_t neverStop = 0;
-volatile std::sig_atomic_t stopSoon = 0;
-
 BattlePlan smallPlan(int jobs)
 {
     BattlePlan plan;
@@ -34,7 +31,7 @@ BattlePlan smallPlan(int jobs)
 std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone)
 {
     std::map<int, FinishedBattle> battles;
-    BattleJobs jobs(plan, neverStop);
+    BattleJobs jobs(plan, nullptr);
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
             EXPECT_EQ(battles.count(battle.index), 0u) << "battle " << battle.index << " reported twice";
@@ -45,29 +42,40 @@ std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result ex
     return battles;
 }
 
+// The living riflemen, snipers and tanks of each side as a JSON object, counted here with the
+// world's own fields.
+std::string armyText(const Battlefield& field)
+{
+    int units[2][3] = {};  // riflemen, snipers, tanks
+    for (const Entity* unit : field.units) {
+        if (unit->health <= 0) continue;
+        if (const auto* soldier = dynamic_cast<const Soldier*>(unit))
+            ++units[unit->team][soldier->soldierKind == kSniper];
+        if (dynamic_cast<const Tank*>(unit) != nullptr) ++units[unit->team][2];
+    }
+    const auto n = [](int value) { return std::to_string(value); };
+    return "{\"red\": {\"riflemen\": " + n(units[0][0]) + ", \"snipers\": " + n(units[0][1]) +
+           ", \"tanks\": " + n(units[0][2]) + "}, \"blue\": {\"riflemen\": " + n(units[1][0]) +
+           ", \"snipers\": " + n(units[1][1]) + ", \"tanks\": " + n(units[1][2]) + "}}";
+}
+
 // The line a battle of this seed must give, worked out here from the battle itself, frame by
 // frame with the world's own fields.
 std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames)
 {
     Battle battle(counts, seed);
     Battlefield& field = battle.field();
+    const std::string placed = armyText(field);
     int frames = 0;
     while (frames < maxFrames && field.gameOver == 0) {
         battle.frame();
         ++frames;
     }
-    int left[2][3] = {};  // riflemen, snipers, tanks
-    for (const Entity* unit : field.units) {
-        if (unit->health <= 0) continue;
-        if (const auto* soldier = dynamic_cast<const Soldier*>(unit))
-            ++left[unit->team][soldier->soldierKind == kSniper];
-        if (dynamic_cast<const Tank*>(unit) != nullptr) ++left[unit->team][2];
-    }
     const auto n = [](int value) { return std::to_string(value); };
     std::string line = "{\"seed\": " + std::to_string(seed) + ", \"blue_riflemen\": " + n(counts.blueSoldiers) +
                        ", \"blue_tanks\": " + n(counts.blueTanks) + ", \"blue_snipers\": " + n(counts.blueSnipers) +
                        ", \"red_riflemen\": " + n(counts.redSoldiers) + ", \"red_tanks\": " + n(counts.redTanks) +
-                       ", \"red_snipers\": " + n(counts.redSnipers);
+                       ", \"red_snipers\": " + n(counts.redSnipers) + ", \"placed\": " + placed;
     if (field.gameOver != 0) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.3f", frames / 60.0);
@@ -76,10 +84,7 @@ std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames
     } else {
         line += ", \"winner\": \"none\", \"end_frame\": null, \"seconds\": null";
     }
-    line += ", \"left\": {\"red\": {\"riflemen\": " + n(left[0][0]) + ", \"snipers\": " + n(left[0][1]) +
-            ", \"tanks\": " + n(left[0][2]) + "}, \"blue\": {\"riflemen\": " + n(left[1][0]) +
-            ", \"snipers\": " + n(left[1][1]) + ", \"tanks\": " + n(left[1][2]) + "}}}";
-    return line;
+    return line + ", \"left\": " + armyText(field) + "}";
 }
 
 bool noChildLeft()
@@ -144,13 +149,13 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
     BattlePlan plan = smallPlan(2);
     plan.battles = 200;
     plan.maxFrames = 36000;
-    stopSoon = 0;
+    bool stopSoon = false;
     std::vector<FinishedBattle> reported;
-    BattleJobs jobs(plan, stopSoon);
+    BattleJobs jobs(plan, [&] { return stopSoon; });
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
             reported.push_back(std::move(battle));
-            stopSoon = 1;
+            stopSoon = true;
         },
         [] {});
     EXPECT_EQ(result, BattleJobs::Result::kInterrupted);

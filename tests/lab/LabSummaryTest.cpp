@@ -108,7 +108,7 @@ TEST(LabSummaryTest, TableOfASmallRun)
 
 TEST(LabSummaryTest, NoBattlesAndNoFallenBase)
 {
-    EXPECT_EQ(formatSummary(LabSummary({})),
+    EXPECT_EQ(formatSummary(LabSummary()),
               "battles               0\n"
               "red wins              0\n"
               "blue wins             0\n"
