@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <map>
@@ -166,4 +168,72 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
                   referenceLine(plan.counts, plan.firstSeed + static_cast<unsigned>(battle.index), plan.maxFrames));
     }
     EXPECT_TRUE(noChildLeft());
+}
+
+// Battles finish out of order and their lines wait for the earlier ones; no battle starts
+// maxAhead or more past the earliest one not yet reported, and the lines are the same.
+TEST(BattleJobsTest, NoBattleRunsFarAheadOfTheEarliestUnfinishedOne)
+{
+    BattlePlan plan = smallPlan(3);
+    plan.battles = 12;
+    plan.maxAhead = 2;
+    std::vector<bool> reported(12, false);
+    std::map<int, FinishedBattle> battles;
+    BattleJobs jobs(plan, nullptr);
+    const BattleJobs::Result result = jobs.run(
+        [&](FinishedBattle&& battle) {
+            const int earliest = static_cast<int>(std::find(reported.begin(), reported.end(), false) - reported.begin());
+            EXPECT_LT(battle.index - earliest, plan.maxAhead) << "battle " << battle.index;
+            reported[battle.index] = true;
+            battles[battle.index] = std::move(battle);
+        },
+        [] {});
+    ASSERT_EQ(result, BattleJobs::Result::kDone) << jobs.failure();
+    BattlePlan unlimited = plan;
+    unlimited.maxAhead = 4096;
+    const std::map<int, FinishedBattle> free = play(unlimited);
+    ASSERT_EQ(battles.size(), 12u);
+    for (int index = 0; index < 12; ++index) EXPECT_EQ(battles.at(index).line, free.at(index).line);
+    EXPECT_TRUE(noChildLeft());
+}
+
+// A line that cannot be written halts the run: the workers go at once, nothing more comes.
+TEST(BattleJobsTest, AHaltEndsTheRunAtOnce)
+{
+    BattlePlan plan = smallPlan(2);
+    plan.battles = 200;
+    int reports = 0;
+    BattleJobs jobs(plan, nullptr);
+    const BattleJobs::Result result = jobs.run(
+        [&](FinishedBattle&&) {
+            ++reports;
+            jobs.halt();
+        },
+        [] {});
+    EXPECT_EQ(result, BattleJobs::Result::kFailed);
+    EXPECT_EQ(reports, 1);
+    EXPECT_TRUE(noChildLeft());
+}
+
+// Under a low limit of open files, as many jobs as fit, and a run with them all.
+TEST(BattleJobsTest, AsManyJobsAsTheDescriptorLimitAllows)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(
+        {
+            rlimit limit{};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = 40;
+            if (setrlimit(RLIMIT_NOFILE, &limit) != 0) std::_Exit(2);
+            const int fit = BattleJobs::jobsThatFit(1024);
+            if (fit < 1 || fit >= 40 || BattleJobs::jobsThatFit(3) != std::min(3, fit)) std::_Exit(3);
+            BattlePlan plan = smallPlan(fit);
+            plan.battles = fit;
+            plan.maxFrames = 60;
+            int reports = 0;
+            BattleJobs jobs(plan, nullptr);
+            const BattleJobs::Result result = jobs.run([&](FinishedBattle&&) { ++reports; }, [] {});
+            std::_Exit(result == BattleJobs::Result::kDone && reports == fit ? 0 : 4);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

@@ -168,3 +168,71 @@ TEST(BattleOutcomeTest, TheEndFrameIsTheBattlesOwnCountOfItsPasses)
     }
     EXPECT_EQ(o.left.units[0][kRiflemenKind], 298);
 }
+
+// A count larger than the start zone holds places fewer units than asked: the line keeps the
+// asked count and says what was placed, as the field had it before the first frame.
+TEST(BattleOutcomeTest, TheLineSaysWhatWasAskedAndWhatWasPlaced)
+{
+    const UnitCounts crowded{5000, 40, 10, 10, 20, 20};  // red riflemen 5000
+    Battle battle(crowded, 3);
+    const ArmyCount onField = countArmies(battle.field());
+    const BattleOutcome o = playBattle(battle, 1, nullptr);
+    ASSERT_TRUE(o.placedKnown);
+    for (int team = 0; team < kSides; ++team) {
+        for (int kind = 0; kind < kFightingKinds; ++kind) EXPECT_EQ(o.placed.units[team][kind], onField.units[team][kind]);
+    }
+    EXPECT_GT(o.placed.units[0][kRiflemenKind], 0);
+    EXPECT_LT(o.placed.units[0][kRiflemenKind], 5000) << "all 5000 placed";
+    EXPECT_EQ(o.placed.units[1][kRiflemenKind], 40) << "a side with room places what it was asked";
+    EXPECT_EQ(o.placed.units[1][kSnipersKind], 20);
+
+    const std::string line = outcomeLine(o);
+    EXPECT_NE(line.find("\"red_riflemen\": 5000, "), std::string::npos) << line;
+    EXPECT_NE(line.find("\"placed\": {\"red\": {\"riflemen\": " + std::to_string(o.placed.units[0][kRiflemenKind])),
+              std::string::npos)
+        << line;
+    BattleOutcome back;
+    std::string error;
+    ASSERT_TRUE(parseOutcomeLine(line, back, error)) << error;
+    EXPECT_TRUE(back.placedKnown);
+    EXPECT_EQ(outcomeLine(back), line);
+}
+
+// Lines of older runs have no "placed": they are read, and written again without one; a
+// "placed" that is there must be whole.
+TEST(BattleOutcomeTest, PlacedIsOptionalButNeverHalf)
+{
+    const std::string old = outcomeLine(sample(1, 90));
+    ASSERT_EQ(old.find("placed"), std::string::npos);
+    BattleOutcome o;
+    std::string error;
+    ASSERT_TRUE(parseOutcomeLine(old, o, error)) << error;
+    EXPECT_FALSE(o.placedKnown);
+    EXPECT_EQ(outcomeLine(o), old);
+
+    BattleOutcome placed = sample(1, 90);
+    placed.placedKnown = true;
+    placed.placed.units[1][kTanksKind] = 3;
+    const std::string good = outcomeLine(placed);
+    const auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string line = good;
+        line.replace(line.find(from), from.size(), to);
+        return line;
+    };
+    const std::string placedObject = good.substr(good.find("\"placed\""), good.find(", \"winner\"") - good.find("\"placed\""));
+    struct Case {
+        std::string line;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {replaced(placedObject, "\"placed\": 12"), "no 'placed' object"},
+        {replaced(placedObject, "\"placed\": {\"red\": {\"riflemen\": 0, \"snipers\": 0, \"tanks\": 0}}"),
+         "no 'placed' of blue"},
+        {replaced("\"tanks\": 3", "\"tanks\": -3"), "'tanks' is out of range"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_FALSE(parseOutcomeLine(c.line, o, error));
+        EXPECT_EQ(error, c.reason);
+    }
+}
