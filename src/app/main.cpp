@@ -80,8 +80,9 @@ int recordTheClip(const Options& options, unsigned seed, const StopSignals& stop
 // stop instead of running blind.
 int failToOpenDisplay(const std::string& reason)
 {
-    std::fprintf(stderr, "battle: cannot open the %dx%d %d-bit display: %s (%s)\n", kScreenWidth, kScreenHeight,
-                 kColourDepth, reason.c_str(), allegro_error[0] != '\0' ? allegro_error : "no further detail");
+    const std::string detail = allegro_error[0] != '\0' ? std::string(" (") + allegro_error + ")" : "";
+    std::fprintf(stderr, "battle: cannot open the %dx%d %d-bit display: %s%s\n", kScreenWidth, kScreenHeight,
+                 kColourDepth, reason.c_str(), detail.c_str());
     return 1;
 }
 
