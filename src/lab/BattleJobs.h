@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <functional>
 #include <string>
 #include <vector>
@@ -77,8 +75,8 @@ private:
     void endWorkers(std::vector<Worker>& workers, const OnFinished& finished, Result result);
 
     BattlePlan plan_;
-    StopCheck stopRequested_;
-    bool halted_ = false;
-    int nextIndex_ = 0;
-    std::string failure_;
+    StopCheck stopRequested_;  // asked while waiting for the workers
+    bool halted_ = false;      // halt() was called: no more reports
+    int nextIndex_ = 0;        // the next battle to give a worker
+    std::string failure_;      // why the run failed; empty while it has not
 };
