@@ -49,7 +49,7 @@ bool print(std::FILE* stream, const std::string& text, std::string& error)
 }
 
 // Whole lines in one write, so that nothing stopped between two writes leaves half a line.
-bool writeLines(std::FILE* stream, const std::string& lines, std::string& error)
+bool writeWhole(std::FILE* stream, const std::string& lines, std::string& error)
 {
     if (lines.empty()) return true;
     if (std::fflush(stream) != 0) {
@@ -213,21 +213,125 @@ int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
     return 0;
 }
 
+// One run of battles: its output files, what it has summed up, how it ends.
+class LabRun {
+public:
+    LabRun(const LabOptions& options, std::FILE* out, std::FILE* err)
+        : options_(options), out_(out), err_(err), linesToOut_(options.outPath == "-")
+    {
+    }
+
+    // Opens the output files: 0, or the exit status of a file that cannot be written.
+    int open()
+    {
+        std::string error;
+        if (!options_.outPath.empty() && !linesToOut_ && !linesFile_.open(options_.outPath, error)) {
+            return complain(err_, "cannot write " + options_.outPath + ": " + error, kStatusUsage);
+        }
+        if (!options_.plotPath.empty() && !chartFile_.open(options_.plotPath, error)) {
+            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusUsage);
+        }
+        return 0;
+    }
+
+    // Plays the battles, writing each line as soon as the ones before it are in.
+    BattleJobs::Result play(const BattlePlan& plan, BattleJobs& jobs)
+    {
+        // Lines piped on to another program would be printed in the middle of the bar.
+        ProgressBar progress(err_, plan.battles, "battles", !(linesToOut_ && isPipe(out_)));
+        const BattleJobs::Result result = jobs.run(
+            [&](FinishedBattle&& battle) {
+                BattleOutcome outcome;
+                std::string problem;
+                if (!parseOutcomeLine(battle.line, outcome, problem)) {
+                    if (failure_.empty()) failure_ = "a job sent a broken line: " + problem;
+                    return;
+                }
+                summary_.add(outcome);
+                if (plan.sampleAlive) chart_.add(outcome, battle.alive);
+                if (linesToOut_) progress.clear();
+                if (!options_.outPath.empty()) writeLines(ordered_.add(battle.index, std::move(battle.line)));
+                if (!writeError_.empty()) jobs.halt();
+                progress.update(static_cast<int>(summary_.battles));
+            },
+            [&] { progress.update(static_cast<int>(summary_.battles)); });
+        progress.clear();
+        return result;
+    }
+
+    // Writes what is left and the summary, says how the run ended and draws the chart of a
+    // whole run. Gives the exit status.
+    int finish(BattleJobs::Result result, const BattleJobs& jobs)
+    {
+        std::string error;
+        if (!options_.outPath.empty()) writeLines(ordered_.rest());
+        if (writeError_.empty() && linesFile_.isOpen() && !linesFile_.commit(error)) {
+            writeError_ = "cannot write " + options_.outPath + ": " + error;
+        }
+        if (!writeError_.empty()) return complain(err_, writeError_, kStatusFailed);
+        if (!print(linesToOut_ ? err_ : out_, formatSummary(summary_), error)) {
+            return complain(err_, "cannot write the summary: " + error, kStatusFailed);
+        }
+        if (result == BattleJobs::Result::kInterrupted) {
+            return complain(err_,
+                            "interrupted: " + std::to_string(summary_.battles) + " of " +
+                                std::to_string(options_.battles) + " battles finished",
+                            StopSignals::exitStatus());
+        }
+        if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
+        if (!failure_.empty()) return complain(err_, failure_, kStatusFailed);
+        return chartFile_.isOpen() ? drawChart() : 0;
+    }
+
+    // Removes the part files of what was not committed, while the stop signals are still caught.
+    void discardUnfinished()
+    {
+        linesFile_.discard();
+        chartFile_.discard();
+    }
+
+private:
+    void writeLines(const std::string& lines)
+    {
+        if (lines.empty() || !writeError_.empty()) return;
+        std::string reason;
+        const bool written = linesToOut_ ? writeWhole(out_, lines, reason) : linesFile_.write(lines, reason);
+        if (!written) writeError_ = "cannot write " + (linesToOut_ ? "standard output" : options_.outPath) + ": " + reason;
+    }
+
+    int drawChart()
+    {
+        std::string error;
+        const bool drawn = chart_.draw(chartFile_, error);
+        // Stopped while gnuplot drew: no chart, as for a stop during the battles.
+        if (StopSignals::caught() != 0) {
+            return complain(err_, "interrupted: the chart was not drawn", StopSignals::exitStatus());
+        }
+        if (!drawn) return complain(err_, error, kStatusFailed);
+        if (!chartFile_.commit(error)) {
+            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusFailed);
+        }
+        return 0;
+    }
+
+    const LabOptions& options_;
+    std::FILE* out_;
+    std::FILE* err_;
+    bool linesToOut_;         // --out -: the lines go to out, the summary to err
+    OutputFile linesFile_;    // --out FILE
+    OutputFile chartFile_;    // --plot FILE.png
+    OrderedLines ordered_;    // lines waiting for the ones before them
+    LabSummary summary_;      // of the battles finished
+    LabChart chart_;          // of the battles finished, with --plot
+    std::string failure_;     // a job sent something that is not a battle
+    std::string writeError_;  // the lines could not be written: the run ends at once
+};
+
 int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
     if (const int status = refuseUpFront(options, out, err)) return status;
-    const bool linesToOut = options.outPath == "-";
-    OutputFile linesFile;
-    OutputFile chartFile;
-    std::string error;
-    if (!options.outPath.empty() && !linesToOut && !linesFile.open(options.outPath, error)) {
-        return complain(err, "cannot write " + options.outPath + ": " + error, kStatusUsage);
-    }
-    if (!options.plotPath.empty() && !chartFile.open(options.plotPath, error)) {
-        return complain(err, "cannot write " + options.plotPath + ": " + error, kStatusUsage);
-    }
-    std::FILE* summaryStream = linesToOut ? err : out;
-    const std::string linesName = linesToOut ? "standard output" : options.outPath;
+    LabRun run(options, out, err);
+    if (const int status = run.open()) return status;
 
     BattlePlan plan;
     plan.counts = options.counts;
@@ -251,79 +355,12 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
     struct sigaction previousPipe {};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &previousPipe);
-    const auto restoreSignals = [&] {
-        stopSignals.release();
-        sigaction(SIGPIPE, &previousPipe, nullptr);
-    };
 
-    // Lines piped on to another program would be printed in the middle of the bar.
-    ProgressBar progress(err, options.battles, "battles", !(linesToOut && isPipe(out)));
-    OrderedLines ordered;
-    LabSummary summary;
-    LabChart chart;
-    std::string failure;    // a job sent something that is not a battle
-    std::string writeError;  // the lines could not be written: the run ends at once
-    const auto writeOut = [&](const std::string& lines) {
-        if (lines.empty() || !writeError.empty()) return;
-        std::string reason;
-        const bool written = linesToOut ? writeLines(out, lines, reason) : linesFile.write(lines, reason);
-        if (!written) writeError = "cannot write " + linesName + ": " + reason;
-    };
     BattleJobs jobs(plan, [] { return StopSignals::caught() != 0; });
-    const BattleJobs::Result result = jobs.run(
-        [&](FinishedBattle&& battle) {
-            BattleOutcome outcome;
-            std::string problem;
-            if (!parseOutcomeLine(battle.line, outcome, problem)) {
-                if (failure.empty()) failure = "a job sent a broken line: " + problem;
-                return;
-            }
-            summary.add(outcome);
-            if (plan.sampleAlive) chart.add(outcome, battle.alive);
-            if (linesToOut) progress.clear();
-            if (!options.outPath.empty()) writeOut(ordered.add(battle.index, std::move(battle.line)));
-            if (!writeError.empty()) jobs.halt();
-            progress.update(static_cast<int>(summary.battles));
-        },
-        [&] { progress.update(static_cast<int>(summary.battles)); });
-    progress.clear();
-
-    if (!options.outPath.empty()) writeOut(ordered.rest());
-    if (writeError.empty() && linesFile.isOpen() && !linesFile.commit(error)) {
-        writeError = "cannot write " + options.outPath + ": " + error;
-    }
-    if (!writeError.empty()) {
-        linesFile.discard();
-        restoreSignals();
-        return complain(err, writeError, kStatusFailed);
-    }
-    if (!print(summaryStream, formatSummary(summary), error)) {
-        restoreSignals();
-        return complain(err, "cannot write the summary: " + error, kStatusFailed);
-    }
-
-    int status = 0;
-    if (result == BattleJobs::Result::kInterrupted) {
-        status = complain(err,
-                          "interrupted: " + std::to_string(summary.battles) + " of " + std::to_string(options.battles) +
-                              " battles finished",
-                          StopSignals::exitStatus());
-    } else if (result == BattleJobs::Result::kFailed) {
-        status = complain(err, jobs.failure(), kStatusFailed);
-    } else if (!failure.empty()) {
-        status = complain(err, failure, kStatusFailed);
-    } else if (chartFile.isOpen()) {
-        const bool drawn = chart.draw(chartFile, error);
-        if (StopSignals::caught() != 0) {
-            // Stopped while gnuplot drew: no chart, as for a stop during the battles.
-            status = complain(err, "interrupted: the chart was not drawn", StopSignals::exitStatus());
-        } else if (!drawn) {
-            status = complain(err, error, kStatusFailed);
-        } else if (!chartFile.commit(error)) {
-            status = complain(err, "cannot write " + options.plotPath + ": " + error, kStatusFailed);
-        }
-    }
-    restoreSignals();
+    const int status = run.finish(run.play(plan, jobs), jobs);
+    run.discardUnfinished();
+    stopSignals.release();
+    sigaction(SIGPIPE, &previousPipe, nullptr);
     return status;
 }
 
