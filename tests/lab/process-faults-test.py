@@ -144,10 +144,11 @@ def stop_signal(program, folder, name, status_expected):
 
 
 def killed(program, folder):
-    print("== SIGKILL to battle-lab: its jobs end with it")
-    lab = start(program, ["--battles", "100000", "--jobs", "2", "--out", "-"] + SMALL, folder)
+    print("== SIGKILL to battle-lab in the middle of long battles: its jobs end with it")
+    endless = ["--max-frames", "2000000000", "0", "0", "0", "0", "0", "0"]  # no army: no base ever falls
+    lab = start(program, ["--battles", "4", "--jobs", "2", "--out", "-"] + endless, folder)
     check(wait_for(lambda: len(jobs_of(lab.pid)) == 2), "two jobs running")
-    lab.stdout.readline()
+    time.sleep(0.3)
     os.kill(lab.pid, signal.SIGKILL)
     status, _, _ = finish(lab, 5)  # the jobs hold no copy of its standard output
     check(status == -signal.SIGKILL, f"ended by SIGKILL ({status}), and its output reached its end")
