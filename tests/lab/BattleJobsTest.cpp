@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -195,45 +194,4 @@ TEST(BattleJobsTest, NoBattleRunsFarAheadOfTheEarliestUnfinishedOne)
     ASSERT_EQ(battles.size(), 12u);
     for (int index = 0; index < 12; ++index) EXPECT_EQ(battles.at(index).line, free.at(index).line);
     EXPECT_TRUE(noChildLeft());
-}
-
-// A line that cannot be written halts the run: the workers go at once, nothing more comes.
-TEST(BattleJobsTest, AHaltEndsTheRunAtOnce)
-{
-    BattlePlan plan = smallPlan(2);
-    plan.battles = 200;
-    int reports = 0;
-    BattleJobs jobs(plan, nullptr);
-    const BattleJobs::Result result = jobs.run(
-        [&](FinishedBattle&&) {
-            ++reports;
-            jobs.halt();
-        },
-        [] {});
-    EXPECT_EQ(result, BattleJobs::Result::kFailed);
-    EXPECT_EQ(reports, 1);
-    EXPECT_TRUE(noChildLeft());
-}
-
-// Under a low limit of open files, as many jobs as fit, and a run with them all.
-TEST(BattleJobsTest, AsManyJobsAsTheDescriptorLimitAllows)
-{
-    GTEST_FLAG_SET(death_test_style, "fast");
-    EXPECT_EXIT(
-        {
-            rlimit limit{};
-            getrlimit(RLIMIT_NOFILE, &limit);
-            limit.rlim_cur = 40;
-            if (setrlimit(RLIMIT_NOFILE, &limit) != 0) std::_Exit(2);
-            const int fit = BattleJobs::jobsThatFit(1024);
-            if (fit < 1 || fit >= 40 || BattleJobs::jobsThatFit(3) != std::min(3, fit)) std::_Exit(3);
-            BattlePlan plan = smallPlan(fit);
-            plan.battles = fit;
-            plan.maxFrames = 60;
-            int reports = 0;
-            BattleJobs jobs(plan, nullptr);
-            const BattleJobs::Result result = jobs.run([&](FinishedBattle&&) { ++reports; }, [] {});
-            std::_Exit(result == BattleJobs::Result::kDone && reports == fit ? 0 : 4);
-        },
-        ::testing::ExitedWithCode(0), "");
 }
