@@ -1,9 +1,6 @@
 #include "app/GifClipWriter.h"
 
-#include <fcntl.h>
 #include <gif_lib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,8 +8,8 @@
 #include <stdexcept>
 
 namespace {
-constexpr int kColourResolution = 8;     // bits per channel of the palette
-constexpr int kTemporaryAttempts = 100;  // names tried before giving up
+constexpr int kColourResolution = 8;  // bits per channel of the palette
+constexpr size_t kWriteSize = 65536;  // bytes gathered before each write
 
 // "NETSCAPE2.0" with a loop count of 0: browsers and viewers loop the pictures forever.
 constexpr char kLoopApplication[] = "NETSCAPE2.0";
@@ -24,40 +21,13 @@ std::string gifReason(int gifError)
     return text != nullptr ? text : "GIF encoder error " + std::to_string(gifError);
 }
 
-void splitPath(const std::string& path, std::string& folder, std::string& name)
-{
-    const size_t slash = path.rfind('/');
-    folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    name = slash == std::string::npos ? path : path.substr(slash + 1);
-}
 }  // namespace
 
 GifClipWriter::GifClipWriter(const std::string& path, int width, int height, const ClipPalette& palette)
     : path_(path), width_(width), height_(height)
 {
-    std::string folder, name;
-    splitPath(path, folder, name);
-    struct stat status {};
-    if (name.empty() || (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))) fail(strerror(EISDIR));
-
-    // A dot name in the same folder: the rename at the end stays on one file system.
-    int descriptor = -1;
-    for (int attempt = 0; descriptor < 0 && attempt < kTemporaryAttempts; ++attempt) {
-        temporary_ = folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(attempt) + ".part";
-        descriptor = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor < 0 && errno != EEXIST) break;
-    }
-    if (descriptor < 0) {
-        const int reason = errno;
-        temporary_.clear();  // nothing of ours to remove
-        fail(strerror(reason));
-    }
-    file_ = fdopen(descriptor, "wb");
-    if (file_ == nullptr) {
-        const int reason = errno;
-        ::close(descriptor);
-        fail(strerror(reason));
-    }
+    std::string reason;
+    if (!file_.open(path, reason)) fail(reason);
 
     int error = 0;
     gif_ = EGifOpen(this, writeBytes, &error);
@@ -160,18 +130,10 @@ void GifClipWriter::finish()
     GifFileType* gif = gif_;
     gif_ = nullptr;
     if (EGifCloseFile(gif, &error) != GIF_OK) fail(gifReason(error));
-    if (writeErrno_ != 0) fail(strerror(writeErrno_));  // the closing byte is written unchecked
-    std::FILE* file = file_;
-    file_ = nullptr;
-    bool written = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    int reason = written ? 0 : errno;
-    if (std::fclose(file) != 0 && written) {
-        written = false;
-        reason = errno;
-    }
-    if (!written) fail(strerror(reason));
-    if (std::rename(temporary_.c_str(), path_.c_str()) != 0) fail(strerror(errno));
-    temporary_.clear();
+    // The encoder does not check the write of its closing byte; the last bytes are written here.
+    if (!writeError_.empty() || !flushBytes()) fail(writeError_);
+    std::string reason;
+    if (!file_.commit(reason)) fail(reason);
 }
 
 void GifClipWriter::fail(const std::string& reason)
@@ -184,7 +146,7 @@ void GifClipWriter::check(int gifResult, int gifError)
 {
     if (gifResult == GIF_OK) return;
     // A failed write says more than the encoder's own code for it.
-    fail(writeErrno_ != 0 ? strerror(writeErrno_) : gifReason(gifError));
+    fail(!writeError_.empty() ? writeError_ : gifReason(gifError));
 }
 
 void GifClipWriter::discard()
@@ -194,21 +156,22 @@ void GifClipWriter::discard()
         EGifCloseFile(gif_, &ignored);
         gif_ = nullptr;
     }
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
-    if (!temporary_.empty()) {
-        ::unlink(temporary_.c_str());
-        temporary_.clear();
-    }
+    file_.discard();
+    bytes_.clear();
+}
+
+bool GifClipWriter::flushBytes()
+{
+    if (!file_.write(bytes_, writeError_)) return false;
+    bytes_.clear();
+    return true;
 }
 
 int GifClipWriter::writeBytes(GifFileType* gif, const std::uint8_t* bytes, int count)
 {
     auto* writer = static_cast<GifClipWriter*>(gif->UserData);
-    if (writer->writeErrno_ != 0) return 0;
-    const size_t written = std::fwrite(bytes, 1, static_cast<size_t>(count), writer->file_);
-    if (written != static_cast<size_t>(count)) writer->writeErrno_ = errno != 0 ? errno : EIO;
-    return static_cast<int>(written);
+    if (!writer->writeError_.empty()) return 0;
+    writer->bytes_.append(reinterpret_cast<const char*>(bytes), static_cast<size_t>(count));
+    if (writer->bytes_.size() >= kWriteSize && !writer->flushBytes()) return 0;
+    return count;
 }

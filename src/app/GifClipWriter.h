@@ -1,20 +1,21 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/ClipPalette.h"
+#include "cli/OutputFile.h"
 
 struct GifFileType;
 
 // Writes an animated GIF that loops forever, picture by picture, in one global palette.
 //
-// The file is written under a temporary name in the folder of its path and takes its own name
-// only when finish() succeeds, so no half-written file is ever found under that name: a writer
-// destroyed unfinished, or one whose writing failed, removes its temporary file. Every failure
-// throws std::runtime_error with one line that names the path and the reason.
+// The file is an OutputFile: a regular file (or a new one) is written under a temporary name in
+// its folder and takes its own name only when finish() succeeds, so no half-written file is
+// ever found under that name: a writer destroyed unfinished, or one whose writing failed,
+// removes its temporary file. A device, a pipe or /dev/stdout is written straight into. Every
+// failure throws std::runtime_error with one line that names the path and the reason.
 //
 // The first picture is stored whole; each later one only as the rectangle around the pixels that
 // changed, the unchanged pixels in it transparent, drawn over the previous picture.
@@ -38,14 +39,15 @@ private:
     void check(int gifResult, int gifError);
     void putImage(int left, int top, int width, int height, const std::uint8_t* pixels, int delay, int transparent);
     void discard();
+    bool flushBytes();
     static int writeBytes(GifFileType* gif, const std::uint8_t* bytes, int count);
 
-    std::string path_;       // the name the file takes when finished
-    std::string temporary_;  // the name it is written under
+    std::string path_;  // the name the file takes when finished
     int width_, height_;
-    std::FILE* file_ = nullptr;
+    OutputFile file_;
+    std::string bytes_;  // encoded and not yet written: the encoder hands over a few bytes at a time
     GifFileType* gif_ = nullptr;
-    int writeErrno_ = 0;                 // the reason of the first failed write, 0 while none failed
+    std::string writeError_;             // the reason of the first failed write, empty while none failed
     std::vector<std::uint8_t> shown_;    // what the GIF shows after the pictures so far
     std::vector<std::uint8_t> scratch_;  // the rectangle being written
     bool started_ = false;               // the first picture is written

@@ -1,5 +1,6 @@
 #include "app/Options.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -21,6 +22,13 @@ constexpr std::size_t kShownLength = 40;
 bool startsWithDashes(const char* text)
 {
     return std::strncmp(text, "--", 2) == 0;
+}
+
+// "-h", or any other dash and letter: an option as other programs write one. A dash and a
+// digit stays a (negative) count.
+bool isShortOption(const char* text)
+{
+    return text[0] == '-' && std::isalpha(static_cast<unsigned char>(text[1])) != 0;
 }
 
 // An argument as it may be shown in a one-line message: control characters would break the
@@ -48,6 +56,14 @@ Options parseOptions(int argc, const char* const* argv)
     bool framesGiven = false;
     for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
         const std::string arg = argv[i];
+        if (!optionsEnded && isShortOption(argv[i])) {
+            if (arg == "-h") {
+                options.help = true;
+            } else {
+                fail("unknown option " + quoted(arg));
+            }
+            continue;
+        }
         if (optionsEnded || !startsWithDashes(argv[i])) {
             counts.push_back(argv[i]);
             continue;
@@ -124,7 +140,7 @@ std::string usageText()
     text << "  (default " << d.blueSoldiers << ' ' << d.blueTanks << ' ' << d.blueSnipers << ' ' << d.redSoldiers << ' '
          << d.redTanks << ' ' << d.redSnipers << "; numbers after the sixth are ignored)\n\n";
     text << "Options (anywhere among the counts; after a lone -- everything is a count):\n";
-    text << "  --help           show this help and exit\n";
+    text << "  -h, --help       show this help and exit\n";
     text << "  --version        show the version and exit\n";
     text << "  --seed N         play the battle of seed N again (0 to " << kMaxSeed << ");\n";
     text << "                   the window's title shows the seed of every battle\n";

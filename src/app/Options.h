@@ -14,12 +14,13 @@ constexpr int kMaxRecordFrames = 216000;
 // Exit status of a bad command line, as other command-line programs use it.
 constexpr int kBadCommandLineStatus = 2;
 
-// What the command line asks for. Arguments that start with "--" are options and are taken
-// out first (a lone "--" ends the options); the rest are read by parseUnitCounts exactly as
-// they would be on their own, so a line of counts alone means what it always meant.
+// What the command line asks for. Arguments that start with "--", or with a dash and a letter
+// ("-h" for --help), are options and are taken out first (a lone "--" ends the options); the
+// rest are read by parseUnitCounts exactly as they would be on their own, so a line of counts
+// alone means what it always meant, "-5" included.
 struct Options {
     UnitCounts counts;                // the six counts, or all defaults
-    bool help = false;                // --help: usage on standard output, nothing else
+    bool help = false;                // --help or -h: usage on standard output, nothing else
     bool version = false;             // --version: the version on standard output, nothing else
     std::optional<unsigned> seed;     // --seed N: the battle of this seed; none means a seed from the clock
     bool loop = false;                // --loop: the next battle starts after one has ended

@@ -17,7 +17,8 @@
 #include "app/LostDisplay.h"
 #include "app/Options.h"
 #include "game/Playback.h"
-#include "app/StopSignals.h"
+#include "cli/StandardStreams.h"
+#include "cli/StopSignals.h"
 #include "game/UnitCounts.h"
 #include "gfx/Canvas.h"
 #include "world/Battlefield.h"
@@ -77,16 +78,26 @@ int recordTheClip(const Options& options, unsigned seed, const StopSignals& stop
 
 // With no display there is nothing to draw on and no window to read Esc from: say why and
 // stop instead of running blind.
-int failToOpenDisplay(const char* reason)
+int failToOpenDisplay(const std::string& reason)
 {
-    std::fprintf(stderr, "battle: cannot open the %dx%d %d-bit display: %s (%s)\n", kScreenWidth, kScreenHeight,
-                 kColourDepth, reason, allegro_error[0] != '\0' ? allegro_error : "no further detail");
+    const std::string detail = allegro_error[0] != '\0' ? std::string(" (") + allegro_error + ")" : "";
+    std::fprintf(stderr, "battle: cannot open the %dx%d %d-bit display: %s%s\n", kScreenWidth, kScreenHeight,
+                 kColourDepth, reason.c_str(), detail.c_str());
     return 1;
+}
+
+// The library starts only when it reaches an X display; the one it tried is the user's DISPLAY.
+std::string noDisplayReason()
+{
+    const char* name = std::getenv("DISPLAY");
+    if (name == nullptr || name[0] == '\0') return "DISPLAY is not set, so there is no X display to open";
+    return std::string("the X display ") + name + " could not be opened";
 }
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (!StandardStreams::openMissing().complete()) return 1;
     // Help, the version and a bad command line are answered before any window opens.
     const Options options = parseOptions(argc, argv);
     if (const std::optional<int> status = answerBeforeStart(options, stdout, stderr)) return *status;
@@ -95,7 +106,7 @@ int main(int argc, char** argv)
     const unsigned seed = options.seed.value_or(static_cast<unsigned>(time(nullptr)));
     const StopSignals stopSignals;  // before the library replaces the inherited dispositions
     if (options.recording()) return recordTheClip(options, seed, stopSignals);
-    if (allegro_init() != 0) return failToOpenDisplay("the graphics library found no system to run on");
+    if (allegro_init() != 0) return failToOpenDisplay(noDisplayReason());
     stopSignals.catchThem();
     exitWhenTheDisplayIsLost();
     install_keyboard();

@@ -1,7 +1,11 @@
 #include "lab/BattleJobs.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,10 +17,15 @@
 #include <memory>
 
 #include "game/Battle.h"
+#include "cli/SignalCleanup.h"
 
 namespace {
 
 constexpr int kIdleMilliseconds = 200;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// Descriptors kept free beside the jobs' sockets: the second end of the socket pair being made,
+// the output files, gnuplot's files and pipes at the end.
+constexpr long kSpareDescriptors = 16;
 constexpr char kAliveTag = 'A';  // a line of alive samples, sent before its battle's outcome line
 
 bool readFull(int fd, void* data, size_t size)
@@ -63,6 +72,31 @@ std::vector<AliveSample> parseAlive(const std::string& line)
     return samples;
 }
 
+// The descriptors this process has open now.
+long openDescriptors()
+{
+    DIR* folder = opendir("/proc/self/fd");
+    if (folder == nullptr) return 3;  // no /proc: the standard ones at least
+    long count = 0;
+    while (readdir(folder) != nullptr) ++count;
+    closedir(folder);
+    return count - 3;  // ".", ".." and the folder's own descriptor
+}
+
+// Waits for a child that has been told to end. It stays held by SignalCleanup until it is
+// reaped, so that a second signal kills it if it hangs, and never a process that later got its id.
+int reap(pid_t pid)
+{
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+    }
+    SignalCleanup::forgetProcess(pid);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
 std::string describeStatus(int status)
 {
     if (WIFSIGNALED(status)) return std::string("killed by signal ") + std::to_string(WTERMSIG(status));
@@ -79,7 +113,18 @@ struct BattleJobs::Worker {
     std::vector<AliveSample> alive;
 };
 
-BattleJobs::BattleJobs(const BattlePlan& plan, const volatile std::sig_atomic_t& stop) : plan_(plan), stop_(stop) {}
+int BattleJobs::jobsThatFit(int wanted)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return wanted;
+    const long room = static_cast<long>(limit.rlim_cur) - openDescriptors() - kSpareDescriptors;
+    return static_cast<int>(std::clamp<long>(room, 1, wanted));
+}
+
+BattleJobs::BattleJobs(const BattlePlan& plan, StopCheck stopRequested)
+    : plan_(plan), stopRequested_(stopRequested ? std::move(stopRequested) : [] { return false; })
+{
+}
 
 void BattleJobs::workerMain(int socket) const
 {
@@ -111,6 +156,7 @@ void BattleJobs::workerMain(int socket) const
 void BattleJobs::startWorkers(std::vector<Worker>& workers)
 {
     const int count = std::max(1, std::min(plan_.jobs, plan_.battles));
+    const pid_t parent = getpid();
     for (int j = 0; j < count; ++j) {
         int sockets[2];
         if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
@@ -125,16 +171,28 @@ void BattleJobs::startWorkers(std::vector<Worker>& workers)
             return;
         }
         if (pid == 0) {
+            // Dies with the run, even when it is killed; a run already gone by now is missed
+            // by the signal, hence the look at the parent.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent) _exit(1);
             // Only this worker's end stays open, so every worker sees the parent go.
             for (const Worker& other : workers) close(other.socket);
             close(sockets[0]);
-            signal(SIGINT, SIG_DFL);
+            // Nothing of the run's standard input and output: a pipe around the run ends with it.
+            const int nothing = open("/dev/null", O_RDWR);
+            if (nothing >= 0) {
+                dup2(nothing, STDIN_FILENO);
+                dup2(nothing, STDOUT_FILENO);
+                if (nothing > STDERR_FILENO) close(nothing);
+            }
+            for (int stop : kStopSignals) signal(stop, SIG_IGN);  // the run stops its workers itself
             signal(SIGPIPE, SIG_DFL);
-            sigset_t all;
-            sigemptyset(&all);
-            sigprocmask(SIG_SETMASK, &all, nullptr);
+            sigset_t none;
+            sigemptyset(&none);
+            sigprocmask(SIG_SETMASK, &none, nullptr);
             workerMain(sockets[1]);
         }
+        SignalCleanup::addProcess(pid);
         close(sockets[1]);
         Worker worker;
         worker.pid = pid;
@@ -143,9 +201,14 @@ void BattleJobs::startWorkers(std::vector<Worker>& workers)
     }
 }
 
-bool BattleJobs::assignNext(Worker& worker)
+bool BattleJobs::assignNext(Worker& worker, const std::vector<Worker>& workers)
 {
     if (nextIndex_ >= plan_.battles) return true;
+    int earliest = nextIndex_;
+    for (const Worker& other : workers) {
+        if (other.index >= 0) earliest = std::min(earliest, other.index);
+    }
+    if (nextIndex_ - earliest >= std::max(1, plan_.maxAhead)) return true;  // after the earliest reports
     const std::int32_t index = nextIndex_;
     // A worker that died makes the send fail; its end of file tells the rest.
     if (send(worker.socket, &index, sizeof index, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof index)) return false;
@@ -162,7 +225,7 @@ bool BattleJobs::readReports(Worker& worker, const OnFinished& finished, bool& c
     closed = n == 0;
     worker.pending.append(buffer, static_cast<size_t>(n));
     size_t start = 0;
-    for (size_t end; (end = worker.pending.find('\n', start)) != std::string::npos; start = end + 1) {
+    for (size_t end; !halted_ && (end = worker.pending.find('\n', start)) != std::string::npos; start = end + 1) {
         std::string line = worker.pending.substr(start, end - start);
         if (!line.empty() && line[0] == kAliveTag) {
             worker.alive = parseAlive(line);
@@ -180,25 +243,26 @@ bool BattleJobs::readReports(Worker& worker, const OnFinished& finished, bool& c
     return true;
 }
 
-void BattleJobs::endWorkers(std::vector<Worker>& workers, const OnFinished& finished, bool drain)
+void BattleJobs::endWorkers(std::vector<Worker>& workers, const OnFinished& finished, Result result)
 {
     for (Worker& worker : workers) {
-        if (drain) {
-            kill(worker.pid, SIGTERM);
+        if (result == Result::kDone) {
+            // End of file: an idle worker leaves its loop, also one that was stopped and goes on.
+            shutdown(worker.socket, SHUT_WR);
+            kill(worker.pid, SIGCONT);
         } else {
-            shutdown(worker.socket, SHUT_WR);  // end of file: the worker leaves its loop
+            kill(worker.pid, SIGKILL);  // ends a stopped worker too
         }
     }
+    const bool drain = result != Result::kDone && !halted_;
     for (Worker& worker : workers) {
-        int status = 0;
-        while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        if (!drain && !(WIFEXITED(status) && WEXITSTATUS(status) == 0) && failure_.empty()) {
+        const int status = reap(worker.pid);
+        if (result == Result::kDone && !(WIFEXITED(status) && WEXITSTATUS(status) == 0) && failure_.empty()) {
             failure_ = "a job ended with " + describeStatus(status);
         }
-        // Whatever a stopped worker had sent completely is still a finished battle.
+        // Whatever a killed worker had sent completely is still a finished battle.
         bool closed = false;
-        while (drain && !closed && worker.index >= 0 && readReports(worker, finished, closed)) {
+        while (drain && !halted_ && !closed && worker.index >= 0 && readReports(worker, finished, closed)) {
         }
         close(worker.socket);
     }
@@ -207,26 +271,38 @@ void BattleJobs::endWorkers(std::vector<Worker>& workers, const OnFinished& fini
 
 BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idle)
 {
-    // Ctrl-C is let in only while waiting, so it always finds the loop at a clean point.
-    sigset_t interrupt, original, waitMask;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    sigprocmask(SIG_BLOCK, &interrupt, &original);
+    // A stop signal is let in while waiting, so that the look at the stop request and the wait
+    // cannot miss one in between; everywhere else it is let in at once (a second one must be
+    // able to end the process while a line is being written).
+    sigset_t stops, original, waitMask;
+    sigemptyset(&stops);
+    for (int stop : kStopSignals) sigaddset(&stops, stop);
+    sigprocmask(SIG_SETMASK, nullptr, &original);
     waitMask = original;
-    sigdelset(&waitMask, SIGINT);
+    for (int stop : kStopSignals) sigdelset(&waitMask, stop);
 
     int reported = 0;
     const OnFinished count = [&](FinishedBattle&& battle) {
         ++reported;
         finished(std::move(battle));
     };
+    const auto assignIdle = [&](std::vector<Worker>& workers) {
+        for (Worker& worker : workers) {
+            if (worker.index < 0) assignNext(worker, workers);
+        }
+    };
 
     std::vector<Worker> workers;
     startWorkers(workers);
-    for (Worker& worker : workers) assignNext(worker);
+    assignIdle(workers);
 
     Result result = failure_.empty() ? Result::kDone : Result::kFailed;
-    while (result == Result::kDone && !stop_) {
+    while (result == Result::kDone) {
+        sigprocmask(SIG_BLOCK, &stops, nullptr);
+        if (stopRequested_()) {
+            result = Result::kInterrupted;
+            break;
+        }
         std::vector<pollfd> polls;
         std::vector<Worker*> busy;
         for (Worker& worker : workers) {
@@ -237,35 +313,32 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
         if (busy.empty()) break;
         const timespec timeout = {0, kIdleMilliseconds * 1000000L};
         const int ready = ppoll(polls.data(), polls.size(), &timeout, &waitMask);
-        if (stop_) {
+        sigprocmask(SIG_SETMASK, &original, nullptr);
+        if (stopRequested_()) {
             result = Result::kInterrupted;
             break;
         }
-        for (size_t i = 0; ready > 0 && i < polls.size(); ++i) {
+        for (size_t i = 0; ready > 0 && i < polls.size() && !halted_; ++i) {
             if (polls[i].revents == 0) continue;
             Worker& worker = *busy[i];
             bool closed = false;
             readReports(worker, count, closed);
-            if (closed && worker.index >= 0) {
-                // A worker died under a battle: by Ctrl-C sent to the whole terminal, or a fault.
-                int status = 0;
-                while (waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
-                }
+            if (closed && worker.index >= 0 && !halted_) {
+                const int status = reap(worker.pid);
                 worker.pid = -1;
-                if (WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) {
-                    result = Result::kInterrupted;
-                } else {
-                    failure_ = "the job playing seed " + std::to_string(plan_.firstSeed + worker.index) +
-                               " ended with " + describeStatus(status);
-                    result = Result::kFailed;
-                }
+                failure_ = "the job playing seed " + std::to_string(plan_.firstSeed + worker.index) + " ended with " +
+                           describeStatus(status);
+                result = Result::kFailed;
                 break;
             }
-            if (worker.index < 0) assignNext(worker);
         }
+        if (halted_) break;
+        assignIdle(workers);
         idle();
+        if (halted_) break;
     }
-    if (result == Result::kDone && stop_) result = Result::kInterrupted;
+    sigprocmask(SIG_SETMASK, &original, nullptr);
+    if (halted_) result = Result::kFailed;
     if (result == Result::kDone && reported < plan_.battles) {
         failure_ =
             "the jobs stopped after " + std::to_string(reported) + " of " + std::to_string(plan_.battles) + " battles";
@@ -280,8 +353,7 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
             close(worker.socket);
         }
     }
-    endWorkers(live, count, result != Result::kDone);
-    sigprocmask(SIG_SETMASK, &original, nullptr);
+    endWorkers(live, count, result);
     if (result == Result::kDone && !failure_.empty()) result = Result::kFailed;
     return result;
 }

@@ -54,6 +54,44 @@ bool readInteger(const nlohmann::json& object, const char* key, long long low, l
     return true;
 }
 
+// {"red": {"riflemen": N, "snipers": N, "tanks": N}, "blue": {...}}
+std::string armyObject(const ArmyCount& army)
+{
+    std::string text = "{";
+    for (int team = 0; team < kSides; ++team) {
+        text += std::string(team > 0 ? ", " : "") + "\"" + kTeamNames[team] + "\": {";
+        for (int kind = 0; kind < kFightingKinds; ++kind) {
+            text += std::string(kind > 0 ? ", " : "") + "\"" + kKindNames[kind] +
+                    "\": " + std::to_string(army.units[team][kind]);
+        }
+        text += "}";
+    }
+    return text + "}";
+}
+
+// An object written by armyObject under key.
+bool readArmy(const nlohmann::json& object, const char* key, ArmyCount& army, std::string& error)
+{
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_object()) {
+        error = std::string("no '") + key + "' object";
+        return false;
+    }
+    for (int team = 0; team < kSides; ++team) {
+        const auto side = found->find(kTeamNames[team]);
+        if (side == found->end() || !side->is_object()) {
+            error = std::string("no '") + key + "' of " + kTeamNames[team];
+            return false;
+        }
+        for (int kind = 0; kind < kFightingKinds; ++kind) {
+            long long value = 0;
+            if (!readInteger(*side, kKindNames[kind], 0, INT_MAX, value, error)) return false;
+            army.units[team][kind] = static_cast<int>(value);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 double BattleOutcome::seconds() const
@@ -64,6 +102,7 @@ double BattleOutcome::seconds() const
 BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>* alive)
 {
     Battlefield& field = battle.field();
+    const ArmyCount placed = countArmies(field);
     if (alive != nullptr) alive->push_back(sampleOf(field));
     while (battle.passes() < maxFrames && !battle.over()) {
         battle.frame();
@@ -78,6 +117,8 @@ BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>
         outcome.endFrame = battle.endPass();
     }
     outcome.left = countArmies(field);
+    outcome.placed = placed;
+    outcome.placedKnown = true;
     return outcome;
 }
 
@@ -87,6 +128,7 @@ std::string outcomeLine(const BattleOutcome& o)
     for (const CountField& field : kCountFields) {
         line += ", \"" + std::string(field.name) + "\": " + std::to_string(o.counts.*field.member);
     }
+    if (o.placedKnown) line += ", \"placed\": " + armyObject(o.placed);
     if (o.finished()) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.3f", o.seconds());
@@ -95,16 +137,7 @@ std::string outcomeLine(const BattleOutcome& o)
     } else {
         line += ", \"winner\": \"none\", \"end_frame\": null, \"seconds\": null";
     }
-    line += ", \"left\": {";
-    for (int team = 0; team < kSides; ++team) {
-        line += std::string(team > 0 ? ", " : "") + "\"" + kTeamNames[team] + "\": {";
-        for (int kind = 0; kind < kFightingKinds; ++kind) {
-            line += std::string(kind > 0 ? ", " : "") + "\"" + kKindNames[kind] +
-                    "\": " + std::to_string(o.left.units[team][kind]);
-        }
-        line += "}";
-    }
-    line += "}}";
+    line += ", \"left\": " + armyObject(o.left) + "}";
     return line;
 }
 
@@ -149,22 +182,9 @@ bool parseOutcomeLine(const std::string& line, BattleOutcome& outcome, std::stri
         return false;
     }
 
-    const auto left = json.find("left");
-    if (left == json.end() || !left->is_object()) {
-        error = "no 'left' object";
-        return false;
-    }
-    for (int team = 0; team < kSides; ++team) {
-        const auto side = left->find(kTeamNames[team]);
-        if (side == left->end() || !side->is_object()) {
-            error = std::string("no 'left' of ") + kTeamNames[team];
-            return false;
-        }
-        for (int kind = 0; kind < kFightingKinds; ++kind) {
-            if (!readInteger(*side, kKindNames[kind], 0, INT_MAX, value, error)) return false;
-            o.left.units[team][kind] = static_cast<int>(value);
-        }
-    }
+    if (!readArmy(json, "left", o.left, error)) return false;
+    o.placedKnown = json.find("placed") != json.end();
+    if (o.placedKnown && !readArmy(json, "placed", o.placed, error)) return false;
     outcome = o;
     return true;
 }

@@ -17,6 +17,8 @@ struct BattleOutcome {
     int winner = kNoWinner;  // team whose base still stands when the other's fell
     int endFrame = 0;        // frame, counting from 1, whose update pass saw a base fall; 0 if none did
     ArmyCount left;          // living units of each side and kind at the end
+    ArmyCount placed;        // units of each side and kind deployed: fewer than counts when the start zone is full
+    bool placedKnown = false;  // placed was counted (lines of older runs do not have it)
 
     bool finished() const { return winner != kNoWinner; }
     double seconds() const;  // battle time of endFrame
@@ -28,7 +30,7 @@ struct AliveSample {
 };
 
 // Plays the battle under way frame by frame until a base falls or it has run maxFrames frames
-// since its deployment. The end frame is the battle's own count of the pass in which the base
+// since its deployment. The units placed are counted on the field before the first frame. The end frame is the battle's own count of the pass in which the base
 // fell, the figure the program's results panel shows. alive, when given, receives the units
 // alive per side after 0 frames and after every second of battle time while the battle runs.
 BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>* alive);
@@ -37,5 +39,6 @@ BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>
 std::string outcomeLine(const BattleOutcome& outcome);
 
 // Reads a line written by outcomeLine (or by another tool that kept its fields, in any order and
-// spacing). On failure returns false and says what is wrong in error.
+// spacing; "placed" may be missing, as in the lines of older runs). On failure returns false
+// and says what is wrong in error.
 bool parseOutcomeLine(const std::string& line, BattleOutcome& outcome, std::string& error);

@@ -4,15 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/OutputFile.h"
+#include "cli/StopSignals.h"
 #include "lab/BattleJobs.h"
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"
@@ -23,31 +26,44 @@ namespace {
 
 constexpr int kStatusFailed = 1;
 constexpr int kStatusUsage = 2;
-constexpr int kStatusInterrupted = 130;  // 128 + SIGINT, as a shell reports it
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void onInterrupt(int)
-{
-    interrupted = 1;
-}
 
 int complain(std::FILE* err, const std::string& message, int status)
 {
     std::fprintf(err, "battle-lab: %s\n", message.c_str());
+    std::fflush(err);
     return status;
 }
 
+// Started with standard output closed: what is meant for it would be lost without a word.
+int outputClosed(std::FILE* err)
+{
+    return complain(err, std::string("cannot write to standard output: ") + std::strerror(EBADF), kStatusFailed);
+}
+
+// Text printed in full, or the reason it could not be.
+bool print(std::FILE* stream, const std::string& text, std::string& error)
+{
+    if (std::fputs(text.c_str(), stream) >= 0 && std::fflush(stream) == 0) return true;
+    error = std::strerror(errno);
+    return false;
+}
+
 // Whole lines in one write, so that nothing stopped between two writes leaves half a line.
-bool writeLines(std::FILE* stream, const std::string& lines)
+bool writeWhole(std::FILE* stream, const std::string& lines, std::string& error)
 {
     if (lines.empty()) return true;
-    if (std::fflush(stream) != 0) return false;
+    if (std::fflush(stream) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
     size_t done = 0;
     while (done < lines.size()) {
         const ssize_t n = write(fileno(stream), lines.data() + done, lines.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) {
+            error = std::strerror(n < 0 ? errno : EIO);
+            return false;
+        }
         done += static_cast<size_t>(n);
     }
     return true;
@@ -59,16 +75,44 @@ bool isPipe(std::FILE* stream)
     return fstat(fileno(stream), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
 }
 
-// Whether a file could be written, without creating it before there is something to put in.
-bool canWrite(const std::string& path)
-{
-    if (access(path.c_str(), F_OK) == 0) return access(path.c_str(), W_OK) == 0;
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    return access(folder.c_str(), W_OK | X_OK) == 0;
-}
+// The seeds met so far for each set of counts, as ranges: the lines of a run are consecutive
+// seeds, so this grows with the gaps between runs, not with the lines.
+class SeedRanges {
+public:
+    // False when the battle was met before.
+    bool insert(const BattleOutcome& o)
+    {
+        const UnitCounts& c = o.counts;
+        auto& ranges = ranges_[{c.blueSoldiers, c.blueTanks, c.blueSnipers, c.redSoldiers, c.redTanks, c.redSnipers}];
+        const unsigned seed = o.seed;
+        auto after = ranges.upper_bound(seed);  // the first range that starts after the seed
+        const bool joinsAfter = after != ranges.end() && after->first == seed + 1;
+        if (after != ranges.begin()) {
+            const auto before = std::prev(after);
+            if (before->second >= seed) return false;
+            if (before->second + 1 == seed) {
+                before->second = joinsAfter ? after->second : seed;
+                if (joinsAfter) ranges.erase(after);
+                return true;
+            }
+        }
+        if (joinsAfter) {
+            const unsigned last = after->second;
+            ranges.erase(after);
+            ranges[seed] = last;
+        } else {
+            ranges[seed] = seed;
+        }
+        return true;
+    }
 
-bool readOutcomes(const std::string& path, std::vector<BattleOutcome>& outcomes, std::string& error)
+private:
+    std::map<std::array<int, 6>, std::map<unsigned, unsigned>> ranges_;  // per counts: first seed to last
+};
+
+// Reads the lines of a file ("-" for standard input) one by one.
+bool readOutcomes(const std::string& path, const std::function<void(const BattleOutcome&)>& read,
+                  std::string& error)
 {
     std::ifstream file;
     std::istream* in = &std::cin;
@@ -89,7 +133,7 @@ bool readOutcomes(const std::string& path, std::vector<BattleOutcome>& outcomes,
             error = path + ":" + std::to_string(number) + ": not a battle line: " + problem;
             return false;
         }
-        outcomes.push_back(outcome);
+        read(outcome);
     }
     if (in->bad()) {
         error = "cannot read " + path;
@@ -100,152 +144,224 @@ bool readOutcomes(const std::string& path, std::vector<BattleOutcome>& outcomes,
 
 int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
-    std::vector<BattleOutcome> outcomes;
+    if (out == nullptr) return outputClosed(err);
+    LabSummary summary;
+    // Overlapping seed ranges count some battles twice; say so, but sum up what was given.
+    SeedRanges seen, seenTwice;
+    long long repeated = 0;
     for (const std::string& path : options.files) {
         std::string error;
-        if (!readOutcomes(path, outcomes, error)) return complain(err, error, kStatusUsage);
-    }
-    // Overlapping seed ranges count some battles twice; say so, but sum up what was given.
-    std::map<std::string, int> seen;
-    int repeated = 0;
-    for (const BattleOutcome& o : outcomes) {
-        BattleOutcome key = o;
-        key.winner = kNoWinner;
-        key.endFrame = 0;
-        key.left = ArmyCount();
-        if (++seen[outcomeLine(key)] == 2) ++repeated;
+        const bool read = readOutcomes(
+            path,
+            [&](const BattleOutcome& o) {
+                summary.add(o);
+                if (!seen.insert(o) && seenTwice.insert(o)) ++repeated;
+            },
+            error);
+        if (!read) return complain(err, error, kStatusUsage);
     }
     if (repeated > 0) {
-        std::fprintf(err, "battle-lab: warning: %d battles (same seed and counts) appear more than once\n", repeated);
+        std::fprintf(err, "battle-lab: warning: %lld battles (same seed and counts) appear more than once\n", repeated);
     }
-    std::fputs(formatSummary(LabSummary(outcomes)).c_str(), out);
+    std::string error;
+    if (!print(out, formatSummary(summary), error)) {
+        return complain(err, "cannot write the summary: " + error, kStatusFailed);
+    }
     return 0;
 }
 
-// Lines in seed order: a line waits until every battle before it has reported.
+// Lines in seed order: a line waits until every battle before it has reported. The jobs start
+// no battle far past the earliest one under way, so few lines ever wait.
 class OrderedLines {
 public:
-    OrderedLines(std::FILE* stream, int battles) : stream_(stream), lines_(battles) {}
-
-    bool add(int index, std::string line)
+    // Takes the line of battle index; gives the lines that are now in order.
+    std::string add(int index, std::string line)
     {
-        lines_[index] = std::move(line);
+        waiting_[index] = std::move(line);
         std::string ready;
-        while (next_ < lines_.size() && lines_[next_]) {
-            ready += *lines_[next_] + '\n';
-            lines_[next_++].reset();
+        for (auto first = waiting_.begin(); first != waiting_.end() && first->first == next_;
+             first = waiting_.erase(first)) {
+            ready += first->second + '\n';
+            ++next_;
         }
-        return write(ready);
+        return ready;
     }
 
     // After an interruption: every finished line left, still in seed order.
-    bool flushFinished()
+    std::string rest()
     {
-        std::string rest;
-        for (; next_ < lines_.size(); ++next_) {
-            if (lines_[next_]) rest += *lines_[next_] + '\n';
-        }
-        return write(rest);
+        std::string lines;
+        for (const auto& [index, line] : waiting_) lines += line + '\n';
+        waiting_.clear();
+        return lines;
     }
 
 private:
-    bool write(const std::string& lines) { return stream_ == nullptr || writeLines(stream_, lines); }
+    std::map<int, std::string> waiting_;  // by battle
+    int next_ = 0;                        // the battle whose line comes next
+};
 
-    std::FILE* stream_;
-    std::vector<std::optional<std::string>> lines_;
-    size_t next_ = 0;
+// Everything that can be refused is refused before any battle is played and any file touched.
+int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
+{
+    if (out == nullptr) return outputClosed(err);
+    if (options.plotPath.empty()) return 0;
+    if (!programOnPath("gnuplot")) return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
+    if (!options.outPath.empty() && options.outPath != "-" && OutputFile::samePlace(options.outPath, options.plotPath)) {
+        return complain(err, "--out and --plot name the same file, " + options.plotPath, kStatusUsage);
+    }
+    return 0;
+}
+
+// One run of battles: its output files, what it has summed up, how it ends.
+class LabRun {
+public:
+    LabRun(const LabOptions& options, std::FILE* out, std::FILE* err)
+        : options_(options), out_(out), err_(err), linesToOut_(options.outPath == "-")
+    {
+    }
+
+    // Opens the output files: 0, or the exit status of a file that cannot be written.
+    int open()
+    {
+        std::string error;
+        if (!options_.outPath.empty() && !linesToOut_ && !linesFile_.open(options_.outPath, error)) {
+            return complain(err_, "cannot write " + options_.outPath + ": " + error, kStatusUsage);
+        }
+        if (!options_.plotPath.empty() && !chartFile_.open(options_.plotPath, error)) {
+            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusUsage);
+        }
+        return 0;
+    }
+
+    // Plays the battles, writing each line as soon as the ones before it are in.
+    BattleJobs::Result play(const BattlePlan& plan, BattleJobs& jobs)
+    {
+        // Lines piped on to another program would be printed in the middle of the bar.
+        ProgressBar progress(err_, plan.battles, "battles", !(linesToOut_ && isPipe(out_)));
+        const BattleJobs::Result result = jobs.run(
+            [&](FinishedBattle&& battle) {
+                BattleOutcome outcome;
+                std::string problem;
+                if (!parseOutcomeLine(battle.line, outcome, problem)) {
+                    if (failure_.empty()) failure_ = "a job sent a broken line: " + problem;
+                    return;
+                }
+                summary_.add(outcome);
+                if (plan.sampleAlive) chart_.add(outcome, battle.alive);
+                if (linesToOut_) progress.clear();
+                if (!options_.outPath.empty()) writeLines(ordered_.add(battle.index, std::move(battle.line)));
+                if (!writeError_.empty()) jobs.halt();
+                progress.update(static_cast<int>(summary_.battles));
+            },
+            [&] { progress.update(static_cast<int>(summary_.battles)); });
+        progress.clear();
+        return result;
+    }
+
+    // Writes what is left and the summary, says how the run ended and draws the chart of a
+    // whole run. Gives the exit status.
+    int finish(BattleJobs::Result result, const BattleJobs& jobs)
+    {
+        std::string error;
+        if (!options_.outPath.empty()) writeLines(ordered_.rest());
+        if (writeError_.empty() && linesFile_.isOpen() && !linesFile_.commit(error)) {
+            writeError_ = "cannot write " + options_.outPath + ": " + error;
+        }
+        if (!writeError_.empty()) return complain(err_, writeError_, kStatusFailed);
+        if (!print(linesToOut_ ? err_ : out_, formatSummary(summary_), error)) {
+            return complain(err_, "cannot write the summary: " + error, kStatusFailed);
+        }
+        if (result == BattleJobs::Result::kInterrupted) {
+            return complain(err_,
+                            "interrupted: " + std::to_string(summary_.battles) + " of " +
+                                std::to_string(options_.battles) + " battles finished",
+                            StopSignals::exitStatus());
+        }
+        if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
+        if (!failure_.empty()) return complain(err_, failure_, kStatusFailed);
+        return chartFile_.isOpen() ? drawChart() : 0;
+    }
+
+    // Removes the part files of what was not committed, while the stop signals are still caught.
+    void discardUnfinished()
+    {
+        linesFile_.discard();
+        chartFile_.discard();
+    }
+
+private:
+    void writeLines(const std::string& lines)
+    {
+        if (lines.empty() || !writeError_.empty()) return;
+        std::string reason;
+        const bool written = linesToOut_ ? writeWhole(out_, lines, reason) : linesFile_.write(lines, reason);
+        if (!written) writeError_ = "cannot write " + (linesToOut_ ? "standard output" : options_.outPath) + ": " + reason;
+    }
+
+    int drawChart()
+    {
+        std::string error;
+        const bool drawn = chart_.draw(chartFile_, error);
+        // Stopped while gnuplot drew: no chart, as for a stop during the battles.
+        if (StopSignals::caught() != 0) {
+            return complain(err_, "interrupted: the chart was not drawn", StopSignals::exitStatus());
+        }
+        if (!drawn) return complain(err_, error, kStatusFailed);
+        if (!chartFile_.commit(error)) {
+            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusFailed);
+        }
+        return 0;
+    }
+
+    const LabOptions& options_;
+    std::FILE* out_;
+    std::FILE* err_;
+    bool linesToOut_;         // --out -: the lines go to out, the summary to err
+    OutputFile linesFile_;    // --out FILE
+    OutputFile chartFile_;    // --plot FILE.png
+    OrderedLines ordered_;    // lines waiting for the ones before them
+    LabSummary summary_;      // of the battles finished
+    LabChart chart_;          // of the battles finished, with --plot
+    std::string failure_;     // a job sent something that is not a battle
+    std::string writeError_;  // the lines could not be written: the run ends at once
 };
 
 int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
-    // Everything that can be refused is refused before any file is touched.
-    if (!options.plotPath.empty()) {
-        if (!programOnPath("gnuplot"))
-            return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
-        if (!canWrite(options.plotPath)) {
-            return complain(err, "cannot write " + options.plotPath + ": " + std::strerror(errno), kStatusUsage);
-        }
-    }
-    std::FILE* lines = nullptr;
-    std::FILE* linesFile = nullptr;
-    if (options.outPath == "-") {
-        lines = out;
-    } else if (!options.outPath.empty()) {
-        linesFile = std::fopen(options.outPath.c_str(), "w");
-        if (linesFile == nullptr) {
-            return complain(err, "cannot write " + options.outPath + ": " + std::strerror(errno), kStatusUsage);
-        }
-        lines = linesFile;
-    }
-    std::FILE* summaryStream = options.outPath == "-" ? err : out;
-    const auto closeLines = [&] {
-        if (linesFile != nullptr && std::fclose(linesFile) != 0) return false;
-        linesFile = nullptr;
-        return true;
-    };
+    if (const int status = refuseUpFront(options, out, err)) return status;
+    LabRun run(options, out, err);
+    if (const int status = run.open()) return status;
 
     BattlePlan plan;
     plan.counts = options.counts;
     plan.firstSeed = options.firstSeed;
     plan.battles = options.battles;
-    plan.jobs = options.jobs;
+    plan.jobs = BattleJobs::jobsThatFit(options.jobs);
     plan.maxFrames = options.maxFrames;
     plan.sampleAlive = !options.plotPath.empty();
+    if (plan.jobs < options.jobs && plan.jobs < plan.battles) {
+        std::fprintf(err, "battle-lab: %d jobs need more descriptors than this process may open; playing %d at once\n",
+                     options.jobs, plan.jobs);
+    }
 
     std::fflush(out);
     std::fflush(err);
-    interrupted = 0;
-    struct sigaction handler {};
-    struct sigaction previous {};
-    handler.sa_handler = onInterrupt;
-    sigemptyset(&handler.sa_mask);
-    sigaction(SIGINT, &handler, &previous);
+    // Ctrl-C, SIGTERM and SIGHUP stop the run the same way; a second one ends it at once. A
+    // reader that went away is a write error like any other.
+    const StopSignals stopSignals;
+    stopSignals.catchThem();
+    struct sigaction ignore {};
+    struct sigaction previousPipe {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previousPipe);
 
-    // Lines piped on to another program would be printed in the middle of the bar.
-    ProgressBar progress(err, options.battles, "battles", !(lines == out && isPipe(out)));
-    OrderedLines ordered(lines, options.battles);
-    std::vector<BattleOutcome> outcomes;
-    LabChart chart;
-    std::string failure;
-    bool writeFailed = false;
-    BattleJobs jobs(plan, interrupted);
-    const BattleJobs::Result result = jobs.run(
-        [&](FinishedBattle&& battle) {
-            BattleOutcome outcome;
-            std::string problem;
-            if (!parseOutcomeLine(battle.line, outcome, problem)) {
-                if (failure.empty()) failure = "a job sent a broken line: " + problem;
-                return;
-            }
-            outcomes.push_back(outcome);
-            if (plan.sampleAlive) chart.add(outcome, battle.alive);
-            if (lines == out) progress.clear();
-            writeFailed = !ordered.add(battle.index, std::move(battle.line)) || writeFailed;
-            progress.update(static_cast<int>(outcomes.size()));
-        },
-        [&] { progress.update(static_cast<int>(outcomes.size())); });
-    sigaction(SIGINT, &previous, nullptr);
-    progress.clear();
-
-    writeFailed = !ordered.flushFinished() || writeFailed;
-    writeFailed = !closeLines() || writeFailed;
-    std::fputs(formatSummary(LabSummary(outcomes)).c_str(), summaryStream);
-    std::fflush(summaryStream);
-
-    if (writeFailed) return complain(err, "cannot write the lines to " + options.outPath, kStatusFailed);
-    if (result == BattleJobs::Result::kInterrupted) {
-        return complain(err,
-                        "interrupted: " + std::to_string(outcomes.size()) + " of " + std::to_string(options.battles) +
-                            " battles finished",
-                        kStatusInterrupted);
-    }
-    if (result == BattleJobs::Result::kFailed) return complain(err, jobs.failure(), kStatusFailed);
-    if (!failure.empty()) return complain(err, failure, kStatusFailed);
-    if (!options.plotPath.empty()) {
-        std::string problem;
-        if (!chart.draw(options.plotPath, problem)) return complain(err, problem, kStatusFailed);
-    }
-    return 0;
+    BattleJobs jobs(plan, [] { return StopSignals::caught() != 0; });
+    const int status = run.finish(run.play(plan, jobs), jobs);
+    run.discardUnfinished();
+    stopSignals.release();
+    sigaction(SIGPIPE, &previousPipe, nullptr);
+    return status;
 }
 
 }  // namespace
@@ -256,7 +372,8 @@ int runLab(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     std::string error;
     if (!parseLabOptions(argc, argv, options, error)) return complain(err, error, kStatusUsage);
     if (options.help) {
-        std::fputs(labUsage().c_str(), out);
+        if (out == nullptr) return outputClosed(err);
+        if (!print(out, labUsage(), error)) return complain(err, "cannot write the usage: " + error, kStatusFailed);
         return 0;
     }
     return options.summarize ? summarizeFiles(options, out, err) : playBattles(options, out, err);

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/OutputFile.h"
 #include "lab/LabSummary.h"
 #include "units/Entity.h"
 
@@ -50,17 +51,17 @@ bool writeFile(const std::string& path, const std::string& text)
     return static_cast<bool>(file.flush());
 }
 
-bool copyFile(const std::string& from, const std::string& to, std::string& error)
+bool copyInto(const std::string& from, OutputFile& to, std::string& error)
 {
     std::ifstream in(from, std::ios::binary);
-    std::ofstream out(to, std::ios::binary | std::ios::trunc);
-    if (!in || !out) {
-        error = "cannot write " + to + ": " + std::strerror(errno);
+    std::ostringstream bytes;
+    if (in.is_open()) bytes << in.rdbuf();
+    if (bytes.str().empty()) {
+        error = "gnuplot wrote no chart";
         return false;
     }
-    out << in.rdbuf();
-    if (!out.flush()) {
-        error = "cannot write " + to;
+    if (!to.write(bytes.str(), error)) {
+        error = "cannot write " + to.target() + ": " + error;
         return false;
     }
     return true;
@@ -125,13 +126,17 @@ bool programOnPath(const std::string& name)
 
 void LabChart::add(const BattleOutcome& outcome, const std::vector<AliveSample>& alive)
 {
-    std::vector<AliveSample> samples = alive;
-    AliveSample end;
-    for (int team = 0; team < kSides; ++team) end.units[team] = outcome.left.side(team);
-    samples.push_back(end);
-    alive_.push_back(std::move(samples));
+    // The samples while the battle ran, then what it had left from the second of its end on.
+    const size_t end = alive.size();
+    if (running_.size() < end) running_.resize(end);
+    if (endedAt_.size() < end + 1) endedAt_.resize(end + 1);
+    for (size_t t = 0; t < end; ++t) {
+        for (int team = 0; team < kSides; ++team) ++running_[t].units[team][alive[t].units[team]];
+    }
+    for (int team = 0; team < kSides; ++team) ++endedAt_[end].units[team][outcome.left.side(team)];
+    ++battles_;
     if (outcome.finished()) {
-        lengths_.push_back(outcome.seconds());
+        ++endFrames_[outcome.endFrame];
     } else {
         ++unfinished_;
     }
@@ -139,48 +144,52 @@ void LabChart::add(const BattleOutcome& outcome, const std::vector<AliveSample>&
 
 std::vector<LabChart::Point> LabChart::aliveSeries() const
 {
-    size_t seconds = 0;
-    for (const auto& samples : alive_) seconds = std::max(seconds, samples.size());
     std::vector<Point> points;
-    std::vector<double> values(alive_.size());
-    for (size_t t = 0; t < seconds; ++t) {
+    SideTallies ended;  // every battle over by this second, with what it had left
+    for (size_t t = 0; t < endedAt_.size(); ++t) {
         Point point;
         point.seconds = static_cast<double>(t);
         for (int team = 0; team < kSides; ++team) {
-            double total = 0;
-            for (size_t b = 0; b < alive_.size(); ++b) {
-                const auto& samples = alive_[b];
-                values[b] = samples[std::min(t, samples.size() - 1)].units[team];
-                total += values[b];
+            for (const auto& [units, battles] : endedAt_[t].units[team]) ended.units[team][units] += battles;
+            Tally all = ended.units[team];
+            if (t < running_.size()) {
+                for (const auto& [units, battles] : running_[t].units[team]) all[units] += battles;
             }
-            std::sort(values.begin(), values.end());
-            point.mean[team] = total / static_cast<double>(values.size());
-            point.low[team] = percentile(values, kLowQuantile);
-            point.high[team] = percentile(values, kHighQuantile);
+            long long total = 0;
+            for (const auto& [units, battles] : all) total += static_cast<long long>(units) * battles;
+            point.mean[team] = static_cast<double>(total) / static_cast<double>(battles_);
+            point.low[team] = percentile(all, kLowQuantile);
+            point.high[team] = percentile(all, kHighQuantile);
         }
         points.push_back(point);
     }
     return points;
 }
 
+double LabChart::lengthSeconds(int endFrame) const
+{
+    BattleOutcome outcome;
+    outcome.endFrame = endFrame;
+    return outcome.seconds();
+}
+
 double LabChart::binWidth() const
 {
-    if (lengths_.empty()) return 1;
-    const auto [shortest, longest] = std::minmax_element(lengths_.begin(), lengths_.end());
-    return roundUp((*longest - *shortest) / kWantedBins);
+    if (endFrames_.empty()) return 1;
+    return roundUp((lengthSeconds(endFrames_.rbegin()->first) - lengthSeconds(endFrames_.begin()->first)) /
+                   kWantedBins);
 }
 
 std::vector<LabChart::Bin> LabChart::lengthBins() const
 {
     std::vector<Bin> bins;
-    if (lengths_.empty()) return bins;
+    if (endFrames_.empty()) return bins;
     const double width = binWidth();
-    const auto [shortest, longest] = std::minmax_element(lengths_.begin(), lengths_.end());
-    const long first = static_cast<long>(std::floor(*shortest / width));
-    const long last = static_cast<long>(std::floor(*longest / width));
+    const auto binOf = [&](int endFrame) { return static_cast<long>(std::floor(lengthSeconds(endFrame) / width)); };
+    const long first = binOf(endFrames_.begin()->first);
+    const long last = binOf(endFrames_.rbegin()->first);
     for (long b = first; b <= last; ++b) bins.push_back({static_cast<double>(b) * width, 0});
-    for (double length : lengths_)
-        ++bins[static_cast<size_t>(static_cast<long>(std::floor(length / width)) - first)].count;
+    for (const auto& [endFrame, battles] : endFrames_) bins[static_cast<size_t>(binOf(endFrame) - first)].count += battles;
     return bins;
 }
 
@@ -188,7 +197,7 @@ std::string LabChart::script() const
 {
     const std::vector<Point> points = aliveSeries();
     double end = points.empty() ? 1 : points.back().seconds;
-    if (!lengths_.empty()) end = std::max(end, *std::max_element(lengths_.begin(), lengths_.end()) + binWidth());
+    if (!endFrames_.empty()) end = std::max(end, lengthSeconds(endFrames_.rbegin()->first) + binWidth());
     const std::string red = hexColour(0), blue = hexColour(1);
 
     std::ostringstream s;
@@ -199,7 +208,7 @@ std::string LabChart::script() const
          "set lmargin 10\nset rmargin 4\n"
       << "set xrange [0:" << end << "]\n"
       << "set origin 0,0.34\nset size 1,0.66\n"
-      << "set title \"Units alive per side in " << alive_.size()
+      << "set title \"Units alive per side in " << battles_
       << " battles: the mean, with a band from the 10th to the 90th percentile\\n"
          "(a battle that has ended counts with what it had left)\"\n"
          "set xlabel 'battle time (s)'\nset ylabel 'units alive'\n"
@@ -214,12 +223,12 @@ std::string LabChart::script() const
       << "set origin 0,0\nset size 1,0.34\n"
          "unset key\n"
          "set xlabel 'battle length (s)'\nset ylabel 'battles'\n";
-    if (lengths_.empty()) {
-        s << "set title 'Battle length: no base fell in any of the " << alive_.size() << " battles'\n"
+    if (endFrames_.empty()) {
+        s << "set title 'Battle length: no base fell in any of the " << battles_ << " battles'\n"
           << "set yrange [0:1]\n"
              "plot 1/0\n";
     } else {
-        s << "set title 'Battle length: " << lengths_.size() << " battles in which a base fell, " << unfinished_
+        s << "set title 'Battle length: " << battles_ - unfinished_ << " battles in which a base fell, " << unfinished_
           << " unfinished'\n"
           << "set yrange [0:*]\n"
              "set style fill solid 0.6 border lc rgb '#303030'\n"
@@ -232,7 +241,7 @@ std::string LabChart::script() const
     return s.str();
 }
 
-bool LabChart::draw(const std::string& pngPath, std::string& error) const
+bool LabChart::draw(OutputFile& png, std::string& error) const
 {
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/battle-lab.XXXXXX";
@@ -259,7 +268,7 @@ bool LabChart::draw(const std::string& pngPath, std::string& error) const
     bool ok = writeFile(folder + "/alive.dat", alive.str()) && writeFile(folder + "/lengths.dat", lengths.str()) &&
               writeFile(folder + "/chart.gp", script());
     if (!ok) error = "cannot write the chart's data in " + folder;
-    ok = ok && runGnuplot(folder, error) && copyFile(folder + "/chart.png", pngPath, error);
+    ok = ok && runGnuplot(folder, error) && copyInto(folder + "/chart.png", png, error);
     removeFolder(folder);
     return ok;
 }

@@ -8,10 +8,12 @@
 #include <cstring>
 
 #include "cli/OptionNumber.h"
+#include "cli/SignalCleanup.h"
 
 namespace {
 
 constexpr int kMaxJobs = 1024;  // each job holds one socket in the parent
+static_assert(kMaxJobs <= SignalCleanup::kProcesses, "a second signal kills every job");
 
 // A whole number in [low, high], written in digits only.
 bool readWhole(const std::string& name, const std::string& text, long long low, long long high, long long& value,
@@ -98,7 +100,9 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
             return false;
         }
         if (!hasValue) {
-            if (i + 1 >= argc) {
+            // The next argument, unless it is an option: --plot --battles 3 is a slip, not a
+            // chart named --battles (--plot=--battles or --plot ./--battles names one).
+            if (i + 1 >= argc || std::strncmp(argv[i + 1], "--", 2) == 0) {
                 error = name + " needs a value";
                 return false;
             }

@@ -57,33 +57,58 @@ double percentile(const std::vector<double>& sorted, double q)
     return sorted[below] + (rank - static_cast<double>(below)) * (sorted[above] - sorted[below]);
 }
 
+double percentile(const Tally& tally, double q)
+{
+    long long count = 0;
+    for (const auto& [value, times] : tally) count += times;
+    if (count == 0) return 0.0;
+    // The values at the two closest ranks, walking the tally once.
+    const double rank = q * static_cast<double>(count - 1);
+    const long long below = static_cast<long long>(std::floor(rank));
+    const long long above = std::min(below + 1, count - 1);
+    double low = 0;
+    double high = 0;
+    long long seen = 0;
+    for (const auto& [value, times] : tally) {
+        if (seen <= below && below < seen + times) low = value;
+        if (seen <= above && above < seen + times) {
+            high = value;
+            break;
+        }
+        seen += times;
+    }
+    return low + (rank - static_cast<double>(below)) * (high - low);
+}
+
 LabSummary::LabSummary(const std::vector<BattleOutcome>& outcomes)
 {
-    for (const BattleOutcome& o : outcomes) {
-        ++battles;
-        if (o.finished()) {
-            ++wins[o.winner];
-            endFrames.push_back(o.endFrame);
-            endFrameTotal += o.endFrame;
-        } else {
-            ++unfinished;
-        }
-        for (int team = 0; team < kSides; ++team) {
-            for (int kind = 0; kind < kFightingKinds; ++kind) leftTotals[team][kind] += o.left.units[team][kind];
-        }
+    for (const BattleOutcome& o : outcomes) add(o);
+}
+
+void LabSummary::add(const BattleOutcome& o)
+{
+    ++battles;
+    if (o.finished()) {
+        ++wins[o.winner];
+        ++endFrames[o.endFrame];
+        endFrameTotal += o.endFrame;
+    } else {
+        ++unfinished;
     }
-    std::sort(endFrames.begin(), endFrames.end());
+    for (int team = 0; team < kSides; ++team) {
+        for (int kind = 0; kind < kFightingKinds; ++kind) leftTotals[team][kind] += o.left.units[team][kind];
+    }
 }
 
 double LabSummary::meanSeconds() const
 {
-    if (endFrames.empty()) return 0.0;
-    return static_cast<double>(endFrameTotal) / static_cast<double>(endFrames.size()) / kTicksPerSecond;
+    if (finished() == 0) return 0.0;
+    return static_cast<double>(endFrameTotal) / static_cast<double>(finished()) / kTicksPerSecond;
 }
 
 double LabSummary::percentileSeconds(double q) const
 {
-    return endFrames.empty() ? 0.0 : percentile(endFrames, q) / kTicksPerSecond;
+    return percentile(endFrames, q) / kTicksPerSecond;
 }
 
 double LabSummary::meanLeft(int team, int kind) const
@@ -104,12 +129,12 @@ std::string formatSummary(const LabSummary& s)
     text += shareLine("red wins", s.wins[0], s.battles);
     text += shareLine("blue wins", s.wins[1], s.battles);
     text += shareLine("unfinished", s.unfinished, s.battles);
-    if (s.endFrames.empty()) {
+    if (s.finished() == 0) {
         text += format("%-16s no base fell\n", "battle length");
     } else {
-        text += format("%-16s mean %.1f s   median %.1f s   90th percentile %.1f s   (%zu with a fallen base)\n",
+        text += format("%-16s mean %.1f s   median %.1f s   90th percentile %.1f s   (%lld with a fallen base)\n",
                        "battle length", s.meanSeconds(), s.percentileSeconds(0.5), s.percentileSeconds(0.9),
-                       s.endFrames.size());
+                       s.finished());
     }
     if (s.battles > 0) {
         for (int team = 0; team < kSides; ++team) {

@@ -90,10 +90,15 @@ TEST(OptionsTest, CommandLineTable)
         {{"--seed", "4294967295"}, seed(4294967295u), nullptr},
         {{"--seed=007"}, seed(7), nullptr},
         {{"--seed", "1", "--seed", "2"}, seed(2), nullptr},
-        // Counts keep their atoi reading: one dash is a negative count, and so not an option.
-        {{"-5", "abc", "+7", " 12x", "-h", "99999999999"}, counts({-5, 0, 7, 12, 0, INT_MAX}), nullptr},
+        // Counts keep their atoi reading: a dash and a digit is a negative count, and so not an
+        // option; a lone dash or a dash and a dot are counts too.
+        {{"-5", "abc", "+7", " 12x", "-", "99999999999"}, counts({-5, 0, 7, 12, 0, INT_MAX}), nullptr},
+        {{"-0", "-.5", "1", "2", "3", "4"}, counts({0, 0, 1, 2, 3, 4}), nullptr},
         {{"--", "--seed", "2", "3", "20", "4", "5"}, counts({0, 2, 3, 20, 4, 5}), nullptr},
+        {{"--", "-h", "2", "3", "20", "4", "5"}, counts({0, 2, 3, 20, 4, 5}), nullptr},
         {{"--help"}, help, nullptr},
+        {{"-h"}, help, nullptr},
+        {{"10", "2", "3", "-h", "20", "4", "5"}, counts(example, help), nullptr},
         {{"--version"}, version, nullptr},
         {{"--record", "clip.gif"}, record("clip.gif"), nullptr},
         {{"--frames=1", "--record", "a.gif"}, record("a.gif", 1), nullptr},
@@ -110,6 +115,9 @@ TEST(OptionsTest, CommandLineTable)
         {{"--an-option-name-far-too-long-to-show-whole-in-a-message"},
          {},
          "unknown option '--an-option-name-far-too-long-to-show-wh...'"},
+        {{"-x"}, {}, "unknown option '-x'"},
+        {{"-help"}, {}, "unknown option '-help'"},
+        {{"10", "2", "3", "20", "4", "5", "-v"}, {}, "unknown option '-v'"},
         {{"--seed"}, {}, "--seed needs a number"},
         {{"--seed="}, {}, "--seed needs a number"},
         {{"--seed", "--loop"}, {}, "--seed needs a number"},
@@ -174,6 +182,8 @@ TEST(OptionsTest, AnswersBeforeStart)
         {{"--bogus", "--help"}, 0, usageText(), ""},
         {{"--seed", "x", "--version"}, 0, versionText(), ""},
         {{"--bogus"}, 2, "", "battle: unknown option '--bogus'\n" + usageText()},
+        {{"-h", "--bogus"}, 0, usageText(), ""},
+        {{"-x"}, 2, "", "battle: unknown option '-x'\n" + usageText()},
         {{"--seed", "7", "--loop", "1", "2", "3", "4", "5", "6"}, std::nullopt, "", ""},
     };
     auto contents = [](std::FILE* file) {

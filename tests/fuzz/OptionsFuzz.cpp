@@ -3,6 +3,7 @@
 // behaviour; a bad line's message must stay one printable line; a good line must hold only
 // what a good line can; and a line with no option must read exactly as the counts alone.
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -40,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool anyOption = false;
     for (const std::string& arg : args) {
         argv.push_back(arg.c_str());
-        anyOption = anyOption || arg.rfind("--", 0) == 0;
+        // "--..." or a dash and a letter ("-h"); a dash and a digit is a count.
+        anyOption = anyOption || arg.rfind("--", 0) == 0 ||
+                    (arg.size() >= 2 && arg[0] == '-' && std::isalpha(static_cast<unsigned char>(arg[1])));
     }
     const Options options = parseOptions(static_cast<int>(argv.size()), argv.data());
 

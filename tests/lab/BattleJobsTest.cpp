@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <map>
@@ -15,9 +16,6 @@
 #include "world/Battlefield.h"
 
 namespace {
-
-volatile std::sig_atomic_t neverStop = 0;
-volatile std::sig_atomic_t stopSoon = 0;
 
 BattlePlan smallPlan(int jobs)
 {
@@ -34,7 +32,7 @@ BattlePlan smallPlan(int jobs)
 std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone)
 {
     std::map<int, FinishedBattle> battles;
-    BattleJobs jobs(plan, neverStop);
+    BattleJobs jobs(plan, nullptr);
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
             EXPECT_EQ(battles.count(battle.index), 0u) << "battle " << battle.index << " reported twice";
@@ -45,29 +43,40 @@ std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result ex
     return battles;
 }
 
+// The living riflemen, snipers and tanks of each side as a JSON object, counted here with the
+// world's own fields.
+std::string armyText(const Battlefield& field)
+{
+    int units[2][3] = {};  // riflemen, snipers, tanks
+    for (const Entity* unit : field.units) {
+        if (unit->health <= 0) continue;
+        if (const auto* soldier = dynamic_cast<const Soldier*>(unit))
+            ++units[unit->team][soldier->soldierKind == kSniper];
+        if (dynamic_cast<const Tank*>(unit) != nullptr) ++units[unit->team][2];
+    }
+    const auto n = [](int value) { return std::to_string(value); };
+    return "{\"red\": {\"riflemen\": " + n(units[0][0]) + ", \"snipers\": " + n(units[0][1]) +
+           ", \"tanks\": " + n(units[0][2]) + "}, \"blue\": {\"riflemen\": " + n(units[1][0]) +
+           ", \"snipers\": " + n(units[1][1]) + ", \"tanks\": " + n(units[1][2]) + "}}";
+}
+
 // The line a battle of this seed must give, worked out here from the battle itself, frame by
 // frame with the world's own fields.
 std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames)
 {
     Battle battle(counts, seed);
     Battlefield& field = battle.field();
+    const std::string placed = armyText(field);
     int frames = 0;
     while (frames < maxFrames && field.gameOver == 0) {
         battle.frame();
         ++frames;
     }
-    int left[2][3] = {};  // riflemen, snipers, tanks
-    for (const Entity* unit : field.units) {
-        if (unit->health <= 0) continue;
-        if (const auto* soldier = dynamic_cast<const Soldier*>(unit))
-            ++left[unit->team][soldier->soldierKind == kSniper];
-        if (dynamic_cast<const Tank*>(unit) != nullptr) ++left[unit->team][2];
-    }
     const auto n = [](int value) { return std::to_string(value); };
     std::string line = "{\"seed\": " + std::to_string(seed) + ", \"blue_riflemen\": " + n(counts.blueSoldiers) +
                        ", \"blue_tanks\": " + n(counts.blueTanks) + ", \"blue_snipers\": " + n(counts.blueSnipers) +
                        ", \"red_riflemen\": " + n(counts.redSoldiers) + ", \"red_tanks\": " + n(counts.redTanks) +
-                       ", \"red_snipers\": " + n(counts.redSnipers);
+                       ", \"red_snipers\": " + n(counts.redSnipers) + ", \"placed\": " + placed;
     if (field.gameOver != 0) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.3f", frames / 60.0);
@@ -76,10 +85,7 @@ std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames
     } else {
         line += ", \"winner\": \"none\", \"end_frame\": null, \"seconds\": null";
     }
-    line += ", \"left\": {\"red\": {\"riflemen\": " + n(left[0][0]) + ", \"snipers\": " + n(left[0][1]) +
-            ", \"tanks\": " + n(left[0][2]) + "}, \"blue\": {\"riflemen\": " + n(left[1][0]) +
-            ", \"snipers\": " + n(left[1][1]) + ", \"tanks\": " + n(left[1][2]) + "}}}";
-    return line;
+    return line + ", \"left\": " + armyText(field) + "}";
 }
 
 bool noChildLeft()
@@ -144,13 +150,13 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
     BattlePlan plan = smallPlan(2);
     plan.battles = 200;
     plan.maxFrames = 36000;
-    stopSoon = 0;
+    bool stopSoon = false;
     std::vector<FinishedBattle> reported;
-    BattleJobs jobs(plan, stopSoon);
+    BattleJobs jobs(plan, [&] { return stopSoon; });
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
             reported.push_back(std::move(battle));
-            stopSoon = 1;
+            stopSoon = true;
         },
         [] {});
     EXPECT_EQ(result, BattleJobs::Result::kInterrupted);
@@ -160,5 +166,32 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
         EXPECT_EQ(battle.line,
                   referenceLine(plan.counts, plan.firstSeed + static_cast<unsigned>(battle.index), plan.maxFrames));
     }
+    EXPECT_TRUE(noChildLeft());
+}
+
+// Battles finish out of order and their lines wait for the earlier ones; no battle starts
+// maxAhead or more past the earliest one not yet reported, and the lines are the same.
+TEST(BattleJobsTest, NoBattleRunsFarAheadOfTheEarliestUnfinishedOne)
+{
+    BattlePlan plan = smallPlan(3);
+    plan.battles = 12;
+    plan.maxAhead = 2;
+    std::vector<bool> reported(12, false);
+    std::map<int, FinishedBattle> battles;
+    BattleJobs jobs(plan, nullptr);
+    const BattleJobs::Result result = jobs.run(
+        [&](FinishedBattle&& battle) {
+            const int earliest = static_cast<int>(std::find(reported.begin(), reported.end(), false) - reported.begin());
+            EXPECT_LT(battle.index - earliest, plan.maxAhead) << "battle " << battle.index;
+            reported[battle.index] = true;
+            battles[battle.index] = std::move(battle);
+        },
+        [] {});
+    ASSERT_EQ(result, BattleJobs::Result::kDone) << jobs.failure();
+    BattlePlan unlimited = plan;
+    unlimited.maxAhead = 4096;
+    const std::map<int, FinishedBattle> free = play(unlimited);
+    ASSERT_EQ(battles.size(), 12u);
+    for (int index = 0; index < 12; ++index) EXPECT_EQ(battles.at(index).line, free.at(index).line);
     EXPECT_TRUE(noChildLeft());
 }

@@ -168,3 +168,32 @@ TEST(BattleOutcomeTest, TheEndFrameIsTheBattlesOwnCountOfItsPasses)
     }
     EXPECT_EQ(o.left.units[0][kRiflemenKind], 298);
 }
+
+// A count larger than the start zone holds places fewer units than asked: the line keeps the
+// asked count and says what was placed, as the field had it before the first frame.
+TEST(BattleOutcomeTest, TheLineSaysWhatWasAskedAndWhatWasPlaced)
+{
+    const UnitCounts crowded{5000, 40, 10, 10, 20, 20};  // red riflemen 5000
+    Battle battle(crowded, 3);
+    const ArmyCount onField = countArmies(battle.field());
+    const BattleOutcome o = playBattle(battle, 1, nullptr);
+    ASSERT_TRUE(o.placedKnown);
+    for (int team = 0; team < kSides; ++team) {
+        for (int kind = 0; kind < kFightingKinds; ++kind) EXPECT_EQ(o.placed.units[team][kind], onField.units[team][kind]);
+    }
+    EXPECT_GT(o.placed.units[0][kRiflemenKind], 0);
+    EXPECT_LT(o.placed.units[0][kRiflemenKind], 5000) << "all 5000 placed";
+    EXPECT_EQ(o.placed.units[1][kRiflemenKind], 40) << "a side with room places what it was asked";
+    EXPECT_EQ(o.placed.units[1][kSnipersKind], 20);
+
+    const std::string line = outcomeLine(o);
+    EXPECT_NE(line.find("\"red_riflemen\": 5000, "), std::string::npos) << line;
+    EXPECT_NE(line.find("\"placed\": {\"red\": {\"riflemen\": " + std::to_string(o.placed.units[0][kRiflemenKind])),
+              std::string::npos)
+        << line;
+    BattleOutcome back;
+    std::string error;
+    ASSERT_TRUE(parseOutcomeLine(line, back, error)) << error;
+    EXPECT_TRUE(back.placedKnown);
+    EXPECT_EQ(outcomeLine(back), line);
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "lab/LabChart.h"
@@ -92,6 +94,52 @@ TEST(LabChartTest, LengthBinsAreRoundAndCoverEveryFinishedBattle)
         EXPECT_EQ(counts, c.counts);
         if (!bins.empty()) {
             EXPECT_DOUBLE_EQ(bins.front().start, c.firstStart);
+        }
+    }
+}
+
+// The chart keeps tallies per second, not the battles. The series must be the one worked out
+// from every battle's samples kept whole: the battle's own sample while it runs, its end's
+// numbers from then on, sorted for the percentiles.
+TEST(LabChartTest, TheSeriesFromTalliesIsTheSeriesFromEveryBattleKept)
+{
+    std::mt19937 random(11);
+    for (int round = 0; round < 20; ++round) {
+        LabChart chart;
+        std::vector<std::vector<AliveSample>> kept;  // per battle, its end last
+        const int battles = 1 + static_cast<int>(random() % 30);
+        for (int b = 0; b < battles; ++b) {
+            std::vector<std::pair<int, int>> values;
+            const int seconds = static_cast<int>(random() % 12);
+            for (int t = 0; t < seconds; ++t) values.push_back({static_cast<int>(random() % 9), static_cast<int>(random() % 9)});
+            const BattleOutcome outcome =
+                ended(random() % 4 == 0 ? 0 : 60 * seconds + 1, static_cast<int>(random() % 5), static_cast<int>(random() % 5));
+            chart.add(outcome, samples(values));
+            std::vector<AliveSample> whole = samples(values);
+            AliveSample end;
+            for (int team = 0; team < kSides; ++team) end.units[team] = outcome.left.side(team);
+            whole.push_back(end);
+            kept.push_back(whole);
+        }
+        size_t longest = 0;
+        for (const auto& battle : kept) longest = std::max(longest, battle.size());
+        const std::vector<LabChart::Point> points = chart.aliveSeries();
+        ASSERT_EQ(points.size(), longest);
+        for (size_t t = 0; t < longest; ++t) {
+            for (int team = 0; team < kSides; ++team) {
+                SCOPED_TRACE("round " + std::to_string(round) + ", second " + std::to_string(t) + ", team " +
+                             std::to_string(team));
+                std::vector<double> values;
+                double total = 0;
+                for (const auto& battle : kept) {
+                    values.push_back(battle[std::min(t, battle.size() - 1)].units[team]);
+                    total += values.back();
+                }
+                std::sort(values.begin(), values.end());
+                EXPECT_NEAR(points[t].mean[team], total / battles, 1e-9);
+                EXPECT_DOUBLE_EQ(points[t].low[team], percentile(values, 0.1));
+                EXPECT_DOUBLE_EQ(points[t].high[team], percentile(values, 0.9));
+            }
         }
     }
 }

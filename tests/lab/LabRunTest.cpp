@@ -1,13 +1,20 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "lab/BattleOutcome.h"
 #include "lab/Lab.h"
 #include "lab/LabChart.h"
 
@@ -33,7 +40,8 @@ std::string readAll(std::FILE* file)
     return text;
 }
 
-LabResult lab(std::vector<std::string> args, bool smallArmies = false)
+// outOpen false: as if the lab was started with standard output closed.
+LabResult lab(std::vector<std::string> args, bool smallArmies = false, bool outOpen = true)
 {
     if (smallArmies) args.insert(args.end(), kSmallArmies.begin(), kSmallArmies.end());
     std::vector<const char*> argv = {"battle-lab"};
@@ -41,7 +49,7 @@ LabResult lab(std::vector<std::string> args, bool smallArmies = false)
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     LabResult run;
-    run.status = runLab(static_cast<int>(argv.size()), argv.data(), out, err);
+    run.status = runLab(static_cast<int>(argv.size()), argv.data(), outOpen ? out : nullptr, err);
     std::fflush(out);
     std::fflush(err);
     run.out = readAll(out);
@@ -68,6 +76,19 @@ protected:
     void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
     std::string path(const std::string& name) const { return folder_ + "/" + name; }
 
+    // The names in the folder, sorted.
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> found;
+        DIR* folder = opendir(folder_.c_str());
+        while (const dirent* entry = readdir(folder)) {
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) found.push_back(entry->d_name);
+        }
+        closedir(folder);
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
 private:
     std::string folder_;
 };
@@ -77,6 +98,7 @@ private:
 TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
 {
     std::ofstream(path("broken.jsonl")) << "{\"seed\": 1}\n";
+    mkdir(path("folder").c_str(), 0700);
     struct Case {
         std::vector<std::string> args;
         std::string message;
@@ -94,6 +116,15 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
         {{"--first-seed", "4294967296"}, "--first-seed must be from 0 to 4294967295, got 4294967296"},
         {{"--first-seed", "4294967295", "--battles", "2"}, "the seeds 4294967295 to 4294967296 go past 4294967295"},
         {{"--battles"}, "--battles needs a value"},
+        // A value never starts with --: that is the next option, not a file named after it.
+        {{"--plot", "--battles", "3"}, "--plot needs a value"},
+        {{"--out", "--jobs", "2"}, "--out needs a value"},
+        {{"--battles", "--jobs", "2"}, "--battles needs a value"},
+        {{"--plot", path("folder")}, "cannot write " + path("folder") + ": Is a directory"},
+        {{"--out", path("folder")}, "cannot write " + path("folder") + ": Is a directory"},
+        {{"--out", path("same"), "--plot", path("same")}, "--out and --plot name the same file, " + path("same")},
+        {{"--out", path("same"), "--plot", path("folder/../same")},
+         "--out and --plot name the same file, " + path("folder/../same")},
         {{"--frobnicate"}, "unknown option '--frobnicate' (battle-lab --help lists them)"},
         {{"-x", "1"}, "unknown option '-x' (battle-lab --help lists them)"},
         {{"--out", path("no/such/folder/lines.jsonl")},
@@ -116,6 +147,7 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_NE(access(path("no").c_str(), F_OK), 0) << "nothing is created on the way out";
+    EXPECT_EQ(names(), (std::vector<std::string>{"broken.jsonl", "folder"}));
 }
 
 TEST_F(LabRunTest, TheSummaryOfTwoHalvesIsTheSummaryOfTheWhole)
@@ -173,4 +205,104 @@ TEST_F(LabRunTest, HelpListsTheOptions)
          {"--battles", "--first-seed", "--jobs", "--max-frames", "--out", "--plot", "--summarize"}) {
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
     }
+}
+
+// Started with standard output closed, the summary (or the lines, or the usage) would be lost
+// without a word: refused before anything is played or written.
+TEST_F(LabRunTest, AClosedStandardOutputIsRefusedUpFront)
+{
+    const std::vector<std::vector<std::string>> commands = {
+        {"--battles", "3", "--out", "-"},
+        {"--battles", "3", "--out", path("lines.jsonl")},
+        {"--help"},
+        {"--summarize", path("lines.jsonl")},
+    };
+    for (const auto& args : commands) {
+        SCOPED_TRACE(args.front() + " " + args.back());
+        const LabResult run = lab(args, false, false);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "battle-lab: cannot write to standard output: Bad file descriptor\n");
+    }
+    EXPECT_TRUE(names().empty());
+}
+
+// The lines of a run replace an old file only when the run ends, whole and with the old
+// file's permission bits; a start that is refused leaves the old file as it was.
+TEST_F(LabRunTest, TheLinesReplaceAnOldFileOnlyAtTheEnd)
+{
+    mkdir(path("folder").c_str(), 0700);
+    std::ofstream(path("lines.jsonl")) << "old lines\n";
+    chmod(path("lines.jsonl").c_str(), 0640);
+    const LabResult refused = lab({"--battles", "3", "--out", path("lines.jsonl"), "--plot", path("folder")}, true);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(fileText(path("lines.jsonl")), "old lines\n");
+
+    const LabResult run = lab({"--battles", "3", "--out", path("lines.jsonl")}, true);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(fileText(path("lines.jsonl")), lab({"--battles", "3", "--out", "-"}, true).out);
+    struct stat info {};
+    ASSERT_EQ(stat(path("lines.jsonl").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"folder", "lines.jsonl"})) << "no part file left";
+}
+
+// A line that cannot be written ends the run at once with the reason: no summary of battles
+// whose lines are lost, status 1.
+TEST_F(LabRunTest, AWriteErrorEndsTheRunAtOnceWithTheReason)
+{
+    // A full device of the test's own: a lab that got devices wrong must not replace /dev/full.
+    const std::string full = path("full");
+    if (mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) GTEST_SKIP() << "cannot make a device here";
+    const LabResult run = lab({"--battles", "40", "--jobs", "2", "--out", full}, true);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "battle-lab: cannot write " + full + ": No space left on device\n");
+    EXPECT_EQ(run.out, "");
+    struct stat info {};
+    EXPECT_TRUE(stat(full.c_str(), &info) == 0 && S_ISCHR(info.st_mode)) << "still a device";
+}
+
+// --summarize reads lines with and without "placed", and counts a battle given more than
+// once (same seed and counts) once in its warning, however the seeds are spread.
+TEST_F(LabRunTest, SummarizeCountsRepeatedBattlesOnce)
+{
+    BattleOutcome o;
+    o.winner = 0;
+    o.endFrame = 600;
+    std::ofstream lines(path("mixed.jsonl"));
+    for (unsigned seed : {5u, 3u, 9u, 4u, 1u, 2u, 4u, 3u, 3u, 8u, 7u, 6u, 10u, 1u}) {
+        o.seed = seed;
+        o.placedKnown = seed % 2 == 0;  // older runs wrote no "placed"
+        lines << outcomeLine(o) << "\n";
+    }
+    o.counts.redTanks = 1;  // another army: seed 5 again, but another battle
+    o.seed = 5;
+    lines << outcomeLine(o) << "\n";
+    lines.close();
+    const LabResult run = lab({"--summarize", path("mixed.jsonl")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("battles              15\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "battle-lab: warning: 3 battles (same seed and counts) appear more than once\n");
+}
+
+namespace {
+
+// A run of 1024 jobs under a limit of 48 open files; gives its exit status.
+int runUnderALowDescriptorLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = 48;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return 100;
+    const char* const argv[] = {"battle-lab", "--battles", "40", "--jobs", "1024", "--max-frames", "60"};
+    return runLab(7, argv, std::tmpfile(), stderr);
+}
+
+}  // namespace
+
+// A --jobs beyond the limit of open files plays with as many as fit, and says so in one line.
+TEST_F(LabRunTest, TooManyJobsForTheDescriptorLimitPlayWithFewer)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(std::_Exit(runUnderALowDescriptorLimit()), ::testing::ExitedWithCode(0),
+                "^battle-lab: 1024 jobs need more descriptors than this process may open; playing [0-9]+ at once\n$");
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 #include "lab/LabSummary.h"
@@ -108,7 +110,7 @@ TEST(LabSummaryTest, TableOfASmallRun)
 
 TEST(LabSummaryTest, NoBattlesAndNoFallenBase)
 {
-    EXPECT_EQ(formatSummary(LabSummary({})),
+    EXPECT_EQ(formatSummary(LabSummary()),
               "battles               0\n"
               "red wins              0\n"
               "blue wins             0\n"
@@ -117,4 +119,28 @@ TEST(LabSummaryTest, NoBattlesAndNoFallenBase)
     const std::string unfinished = formatSummary(LabSummary({outcome(kNoWinner, 0, 1, 1)}));
     EXPECT_NE(unfinished.find("unfinished            1  100.0%"), std::string::npos) << unfinished;
     EXPECT_NE(unfinished.find("battle length    no base fell\n"), std::string::npos) << unfinished;
+}
+
+// The summary keeps tallies, not the battles: a percentile read off a tally must be the one
+// read off the same values sorted.
+TEST(LabSummaryTest, APercentileOfATallyIsThePercentileOfTheValuesSorted)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        const int count = 1 + static_cast<int>(random() % 40);
+        const int spread = 1 + static_cast<int>(random() % 15);  // few values: many repeats
+        std::vector<double> values;
+        Tally tally;
+        for (int n = 0; n < count; ++n) {
+            const int value = static_cast<int>(random() % spread) * 37;
+            values.push_back(value);
+            ++tally[value];
+        }
+        std::sort(values.begin(), values.end());
+        for (double q : {0.0, 0.1, 0.25, 0.5, 0.73, 0.9, 0.99, 1.0}) {
+            SCOPED_TRACE("round " + std::to_string(round) + ", q " + std::to_string(q));
+            EXPECT_DOUBLE_EQ(percentile(tally, q), percentile(values, q));
+        }
+    }
+    EXPECT_EQ(percentile(Tally(), 0.5), 0.0);
 }

@@ -47,9 +47,13 @@ def run(program, folder, whole_group):
         lab = subprocess.Popen(
             [program, "--battles", "100000", "--jobs", "2", "--out", out_path],
             stdout=stdout, stderr=stderr, stdin=subprocess.DEVNULL, start_new_session=True)
-        # Let some battles finish first; wait for the first line rather than a fixed time.
+        # Let some battles finish first; wait for the first line rather than a fixed time. The
+        # lines go to a part file beside the target until the run ends.
+        def lines_written():
+            return any(name.startswith(".lines.jsonl.") and name.endswith(".part") and
+                       os.path.getsize(os.path.join(folder, name)) > 0 for name in os.listdir(folder))
         deadline = time.monotonic() + 60
-        while time.monotonic() < deadline and (not os.path.exists(out_path) or os.path.getsize(out_path) == 0):
+        while time.monotonic() < deadline and not lines_written():
             time.sleep(0.05)
         time.sleep(0.7)
         if whole_group:
@@ -68,6 +72,7 @@ def run(program, folder, whole_group):
         messages = stderr.read()
 
     check(status == 130, f"exit status {status}, expected 130")
+    check(sorted(os.listdir(folder)) == ["lines.jsonl", "stderr", "stdout"], f"no part file left: {os.listdir(folder)}")
     time.sleep(0.2)
     check(group_members(lab.pid) == [], "no job left running")
 

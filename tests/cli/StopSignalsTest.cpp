@@ -3,7 +3,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "app/StopSignals.h"
+#include "cli/StopSignals.h"
 
 // Signal dispositions belong to the whole process, so every case runs in a child of its own
 // (a death test) and reports through its exit status.

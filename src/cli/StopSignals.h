@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 // SIGINT, SIGTERM and SIGHUP end the program the way Esc does. The graphics library installs
 // handlers of its own for some of them that shut it down from inside the signal and then
 // crash the process; these handlers only note the signal, so the frame loop ends, the display
@@ -7,7 +9,8 @@
 //
 // A signal the process was started with ignored (SIGHUP under nohup, SIGINT for a job a
 // script started in the background) stays ignored. A second signal while the program is
-// already stopping ends the process at once, for the case that stopping hangs.
+// already stopping ends the process at once, for the case that stopping hangs: the part files
+// and child processes held by SignalCleanup are removed and killed first.
 class StopSignals {
 public:
     // Notes which of the signals the process was started with ignored. Construct this before
@@ -17,6 +20,10 @@ public:
     // Takes the signals over (after the graphics library has started).
     void catchThem() const;
 
+    // Puts back the handling the signals had when this was made and forgets a caught signal,
+    // for a program that goes on after a stoppable part (the lab's run, called in tests).
+    void release() const;
+
     // The signal that asked the program to stop, or 0.
     static int caught();
 
@@ -25,5 +32,6 @@ public:
 
 private:
     static constexpr int kCount = 3;
-    bool ignored_[kCount] = {};
+    bool ignored_[kCount] = {};         // per signal: the process was started with it ignored
+    struct sigaction found_[kCount] = {};  // per signal: its handling when this was made
 };

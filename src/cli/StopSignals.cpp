@@ -1,6 +1,8 @@
-#include "app/StopSignals.h"
+#include "cli/StopSignals.h"
 
 #include <csignal>
+
+#include "cli/SignalCleanup.h"
 
 namespace {
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -15,21 +17,20 @@ void onStopSignal(int signal)
         caughtSignal = signal;
         return;
     }
+    // Ending at once must still leave no part file and no orphaned child behind.
+    SignalCleanup::run();
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-bool isIgnored(int signal)
-{
-    struct sigaction current {};
-    return sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
-}
 }  // namespace
 
 StopSignals::StopSignals()
 {
     static_assert(sizeof(kStopSignals) / sizeof(kStopSignals[0]) == kCount, "one flag per signal");
-    for (int n = 0; n < kCount; ++n) ignored_[n] = isIgnored(kStopSignals[n]);
+    for (int n = 0; n < kCount; ++n) {
+        ignored_[n] = sigaction(kStopSignals[n], nullptr, &found_[n]) == 0 && found_[n].sa_handler == SIG_IGN;
+    }
 }
 
 void StopSignals::catchThem() const
@@ -41,6 +42,12 @@ void StopSignals::catchThem() const
         action.sa_handler = ignored_[n] ? SIG_IGN : onStopSignal;
         sigaction(kStopSignals[n], &action, nullptr);
     }
+}
+
+void StopSignals::release() const
+{
+    for (int n = 0; n < kCount; ++n) sigaction(kStopSignals[n], &found_[n], nullptr);
+    caughtSignal = 0;
 }
 
 int StopSignals::caught()
