@@ -83,43 +83,35 @@ void PixelSurface::fillRows(const ShapeRows& shape, int left, int top, std::uint
     }
 }
 
-void PixelSurface::fillUntabledTriangle(int left, int top, int s, bool steep, std::uint16_t value)
+void PixelSurface::fillTriangle(int px, int py, int s, bool steep, Colour colour)
 {
-    // The rows the library draws for every size kept in the tables: from the apex a soldier's
-    // triangle widens by one pixel on each side every second row, a roof every row.
+    const std::uint16_t value = pixelValue(colour);
+    if (s < 1) {
+        plot(px, py, value);
+        return;
+    }
+    const ShapeRows tabled = steep ? soldierTriangleRows(s) : roofRows(s);
+    if (tabled.count > 0) {
+        fillRows(tabled, px - s, py - s, value);
+        return;
+    }
+    // Beyond the tables, the rows the library draws for every size kept in them: from the apex
+    // a soldier's triangle widens by one pixel on each side every second row, a roof every row.
     const int rows = steep ? 2 * s + 1 : s + 1;
     for (int row = 0; row < rows; ++row) {
         const int half = steep ? (row + 1) / 2 : row;
-        fillRow(top + row, left + s - half, left + s + half, value);
+        fillRow(py - s + row, px - half, px + half, value);
     }
 }
 
 void PixelSurface::fillSoldierTriangle(int px, int py, int s, Colour colour)
 {
-    if (s < 1) {
-        plot(px, py, pixelValue(colour));
-        return;
-    }
-    const ShapeRows rows = soldierTriangleRows(s);
-    if (rows.count > 0) {
-        fillRows(rows, px - s, py - s, pixelValue(colour));
-    } else {
-        fillUntabledTriangle(px - s, py - s, s, true, pixelValue(colour));
-    }
+    fillTriangle(px, py, s, true, colour);
 }
 
 void PixelSurface::fillRoof(int px, int py, int s, Colour colour)
 {
-    if (s < 1) {
-        plot(px, py, pixelValue(colour));
-        return;
-    }
-    const ShapeRows rows = roofRows(s);
-    if (rows.count > 0) {
-        fillRows(rows, px - s, py - s, pixelValue(colour));
-    } else {
-        fillUntabledTriangle(px - s, py - s, s, false, pixelValue(colour));
-    }
+    fillTriangle(px, py, s, false, colour);
 }
 
 void PixelSurface::drawText(const std::string& text, int x, int y, Colour textColour, Colour background)

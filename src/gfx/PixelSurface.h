@@ -39,7 +39,8 @@ private:
         if (x >= 0 && y >= 0 && x < width_ && y < height_) pixels_[static_cast<size_t>(y) * width_ + x] = value;
     }
     void fillRows(const ShapeRows& shape, int left, int top, std::uint16_t value);
-    void fillUntabledTriangle(int left, int top, int s, bool steep, std::uint16_t value);  // beyond the tables
+    // The soldier's triangle (steep) or the roof of size s with its apex at (px, py - s).
+    void fillTriangle(int px, int py, int s, bool steep, Colour colour);
 
     int width_;
     int height_;
