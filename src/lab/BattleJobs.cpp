@@ -131,11 +131,13 @@ void BattleJobs::workerMain(int socket) const
     std::unique_ptr<Battle> battle;
     std::int32_t index = 0;
     while (readFull(socket, &index, sizeof index)) {
-        const unsigned seed = plan_.firstSeed + static_cast<unsigned>(index);
-        if (battle == nullptr) {
-            battle = std::make_unique<Battle>(plan_.counts, seed);
-        } else {
+        const UnitCounts counts = plan_.countsOf(index);
+        const unsigned seed = plan_.seedOf(index);
+        if (battle != nullptr && battle->counts() == counts) {
             battle->restart(seed);
+        } else {
+            battle.reset();  // the world it installed goes back first
+            battle = std::make_unique<Battle>(counts, seed);
         }
         std::vector<AliveSample> alive;
         const BattleOutcome outcome = playBattle(*battle, plan_.maxFrames, plan_.sampleAlive ? &alive : nullptr);
@@ -326,7 +328,7 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
             if (closed && worker.index >= 0 && !halted_) {
                 const int status = reap(worker.pid);
                 worker.pid = -1;
-                failure_ = "the job playing seed " + std::to_string(plan_.firstSeed + worker.index) + " ended with " +
+                failure_ = "the job playing seed " + std::to_string(plan_.seedOf(worker.index)) + " ended with " +
                            describeStatus(status);
                 result = Result::kFailed;
                 break;

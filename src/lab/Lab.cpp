@@ -17,9 +17,12 @@
 #include "cli/OutputFile.h"
 #include "cli/StopSignals.h"
 #include "lab/BattleJobs.h"
+#include "lab/Gnuplot.h"
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"
 #include "lab/LabSummary.h"
+#include "lab/Study.h"
+#include "lab/SweepSummary.h"
 #include "cli/ProgressBar.h"
 
 namespace {
@@ -142,10 +145,22 @@ bool readOutcomes(const std::string& path, const std::function<void(const Battle
     return true;
 }
 
-int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
+// Everything that can be refused is refused before any battle is played and any file touched.
+int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
     if (out == nullptr) return outputClosed(err);
-    LabSummary summary;
+    if (options.plotPath.empty()) return 0;
+    if (!programOnPath("gnuplot")) return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
+    if (!options.outPath.empty() && options.outPath != "-" && OutputFile::samePlace(options.outPath, options.plotPath)) {
+        return complain(err, "--out and --plot name the same file, " + options.plotPath, kStatusUsage);
+    }
+    return 0;
+}
+
+int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
+{
+    if (const int status = refuseUpFront(options, out, err)) return status;
+    SweepSummary summary;
     // Overlapping seed ranges count some battles twice; say so, but sum up what was given.
     SeedRanges seen, seenTwice;
     long long repeated = 0;
@@ -164,9 +179,21 @@ int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "battle-lab: warning: %lld battles (same seed and counts) appear more than once\n", repeated);
     }
     std::string error;
-    if (!print(out, formatSummary(summary), error)) {
+    const bool sweep = summary.compositions() > 1 && summary.variedCounts().size() <= 2;
+    if (!options.plotPath.empty() && !sweep) {
+        return complain(err, "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one",
+                        kStatusUsage);
+    }
+    OutputFile chart;
+    if (!options.plotPath.empty() && !chart.open(options.plotPath, error)) {
+        return complain(err, "cannot write " + options.plotPath + ": " + error, kStatusUsage);
+    }
+    if (!print(out, formatSweepSummary(summary), error)) {
         return complain(err, "cannot write the summary: " + error, kStatusFailed);
     }
+    if (!chart.isOpen()) return 0;
+    if (!drawSweepChart(summary, chart, error)) return complain(err, error, kStatusFailed);
+    if (!chart.commit(error)) return complain(err, "cannot write " + options.plotPath + ": " + error, kStatusFailed);
     return 0;
 }
 
@@ -201,18 +228,6 @@ private:
     int next_ = 0;                        // the battle whose line comes next
 };
 
-// Everything that can be refused is refused before any battle is played and any file touched.
-int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
-{
-    if (out == nullptr) return outputClosed(err);
-    if (options.plotPath.empty()) return 0;
-    if (!programOnPath("gnuplot")) return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
-    if (!options.outPath.empty() && options.outPath != "-" && OutputFile::samePlace(options.outPath, options.plotPath)) {
-        return complain(err, "--out and --plot name the same file, " + options.plotPath, kStatusUsage);
-    }
-    return 0;
-}
-
 // One run of battles: its output files, what it has summed up, how it ends.
 class LabRun {
 public:
@@ -237,6 +252,8 @@ public:
     // Plays the battles, writing each line as soon as the ones before it are in.
     BattleJobs::Result play(const BattlePlan& plan, BattleJobs& jobs)
     {
+        planned_ = plan.battles;
+        sweep_ = plan.study && plan.study->compositions() > 1;
         // Lines piped on to another program would be printed in the middle of the bar.
         ProgressBar progress(err_, plan.battles, "battles", !(linesToOut_ && isPipe(out_)));
         const BattleJobs::Result result = jobs.run(
@@ -252,9 +269,9 @@ public:
                 if (linesToOut_) progress.clear();
                 if (!options_.outPath.empty()) writeLines(ordered_.add(battle.index, std::move(battle.line)));
                 if (!writeError_.empty()) jobs.halt();
-                progress.update(static_cast<int>(summary_.battles));
+                progress.update(static_cast<int>(summary_.battles()));
             },
-            [&] { progress.update(static_cast<int>(summary_.battles)); });
+            [&] { progress.update(static_cast<int>(summary_.battles())); });
         progress.clear();
         return result;
     }
@@ -269,13 +286,13 @@ public:
             writeError_ = "cannot write " + options_.outPath + ": " + error;
         }
         if (!writeError_.empty()) return complain(err_, writeError_, kStatusFailed);
-        if (!print(linesToOut_ ? err_ : out_, formatSummary(summary_), error)) {
+        if (!print(linesToOut_ ? err_ : out_, formatSweepSummary(summary_), error)) {
             return complain(err_, "cannot write the summary: " + error, kStatusFailed);
         }
         if (result == BattleJobs::Result::kInterrupted) {
             return complain(err_,
-                            "interrupted: " + std::to_string(summary_.battles) + " of " +
-                                std::to_string(options_.battles) + " battles finished",
+                            "interrupted: " + std::to_string(summary_.battles()) + " of " +
+                                std::to_string(planned_) + " battles finished",
                             StopSignals::exitStatus());
         }
         if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
@@ -302,7 +319,7 @@ private:
     int drawChart()
     {
         std::string error;
-        const bool drawn = chart_.draw(chartFile_, error);
+        const bool drawn = sweep_ ? drawSweepChart(summary_, chartFile_, error) : chart_.draw(chartFile_, error);
         // Stopped while gnuplot drew: no chart, as for a stop during the battles.
         if (StopSignals::caught() != 0) {
             return complain(err_, "interrupted: the chart was not drawn", StopSignals::exitStatus());
@@ -321,8 +338,10 @@ private:
     OutputFile linesFile_;    // --out FILE
     OutputFile chartFile_;    // --plot FILE.png
     OrderedLines ordered_;    // lines waiting for the ones before them
-    LabSummary summary_;      // of the battles finished
-    LabChart chart_;          // of the battles finished, with --plot
+    SweepSummary summary_;    // of the battles finished, army by army
+    LabChart chart_;          // of the battles finished, with --plot, when one army is studied
+    bool sweep_ = false;      // several armies: the chart of a sweep
+    int planned_ = 0;         // battles this run plays
     std::string failure_;     // a job sent something that is not a battle
     std::string writeError_;  // the lines could not be written: the run ends at once
 };
@@ -334,12 +353,13 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
     if (const int status = run.open()) return status;
 
     BattlePlan plan;
-    plan.counts = options.counts;
-    plan.firstSeed = options.firstSeed;
-    plan.battles = options.battles;
+    std::string error;
+    plan.study.emplace(options.counts, options.varies, options.firstSeed, options.battles, options.shard, error);
+    plan.battles = plan.study->battles();
     plan.jobs = BattleJobs::jobsThatFit(options.jobs);
     plan.maxFrames = options.maxFrames;
-    plan.sampleAlive = !options.plotPath.empty();
+    // One army's chart follows the units alive; a sweep's needs only the outcomes.
+    plan.sampleAlive = !options.plotPath.empty() && plan.study->compositions() == 1;
     if (plan.jobs < options.jobs && plan.jobs < plan.battles) {
         std::fprintf(err, "battle-lab: %d jobs need more descriptors than this process may open; playing %d at once\n",
                      options.jobs, plan.jobs);

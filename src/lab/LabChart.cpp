@@ -1,21 +1,12 @@
 #include "lab/LabChart.h"
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "cli/OutputFile.h"
+#include "lab/Gnuplot.h"
 #include "lab/LabSummary.h"
-#include "units/Entity.h"
 
 namespace {
 
@@ -23,14 +14,6 @@ constexpr double kWantedBins = 20;
 constexpr double kLowQuantile = 0.1;
 constexpr double kHighQuantile = 0.9;
 const char* const kTeamNames[kSides] = {"red", "blue"};
-
-std::string hexColour(int team)
-{
-    const Colour c = teamColour(team);
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
-    return text;
-}
 
 // The smallest of 1, 2, 5, 10, 20, 50... that is at least value.
 double roundUp(double value)
@@ -44,85 +27,7 @@ double roundUp(double value)
     }
 }
 
-bool writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-    return static_cast<bool>(file.flush());
-}
-
-bool copyInto(const std::string& from, OutputFile& to, std::string& error)
-{
-    std::ifstream in(from, std::ios::binary);
-    std::ostringstream bytes;
-    if (in.is_open()) bytes << in.rdbuf();
-    if (bytes.str().empty()) {
-        error = "gnuplot wrote no chart";
-        return false;
-    }
-    if (!to.write(bytes.str(), error)) {
-        error = "cannot write " + to.target() + ": " + error;
-        return false;
-    }
-    return true;
-}
-
-// Runs gnuplot on the script in folder; its messages go to gnuplot.log there.
-bool runGnuplot(const std::string& folder, std::string& error)
-{
-    const pid_t pid = fork();
-    if (pid < 0) {
-        error = std::string("cannot start gnuplot: ") + std::strerror(errno);
-        return false;
-    }
-    if (pid == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(126);
-        std::FILE* log = std::freopen("gnuplot.log", "w", stderr);
-        if (log == nullptr) _exit(126);
-        execlp("gnuplot", "gnuplot", "chart.gp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
-        error = "gnuplot is not installed (scripts/install-deps installs it)";
-        return false;
-    }
-    std::ifstream log(folder + "/gnuplot.log");
-    std::string first, line;
-    while (std::getline(log, line)) {
-        if (line.find_first_not_of(" \t^") != std::string::npos) first = line;  // gnuplot's message is last
-    }
-    error = "gnuplot failed" + (first.empty() ? std::string() : ": " + first);
-    return false;
-}
-
-void removeFolder(const std::string& folder)
-{
-    for (const char* name : {"alive.dat", "lengths.dat", "chart.gp", "chart.png", "gnuplot.log"}) {
-        std::remove((folder + "/" + name).c_str());
-    }
-    rmdir(folder.c_str());
-}
-
 }  // namespace
-
-bool programOnPath(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
-        struct stat info {};
-        if (stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(candidate.c_str(), X_OK) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 void LabChart::add(const BattleOutcome& outcome, const std::vector<AliveSample>& alive)
 {
@@ -198,7 +103,7 @@ std::string LabChart::script() const
     const std::vector<Point> points = aliveSeries();
     double end = points.empty() ? 1 : points.back().seconds;
     if (!endFrames_.empty()) end = std::max(end, lengthSeconds(endFrames_.rbegin()->first) + binWidth());
-    const std::string red = hexColour(0), blue = hexColour(1);
+    const std::string red = teamHexColour(0), blue = teamHexColour(1);
 
     std::ostringstream s;
     s << "set terminal pngcairo size 1000,800 font 'sans,10'\n"
@@ -243,14 +148,6 @@ std::string LabChart::script() const
 
 bool LabChart::draw(OutputFile& png, std::string& error) const
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/battle-lab.XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        error = std::string("cannot make a temporary folder: ") + std::strerror(errno);
-        return false;
-    }
-    const std::string folder = pattern;
-
     std::ostringstream alive;
     alive << "# seconds";
     for (const char* team : kTeamNames) alive << "  " << team << "-mean " << team << "-p10 " << team << "-p90";
@@ -264,11 +161,5 @@ bool LabChart::draw(OutputFile& png, std::string& error) const
     std::ostringstream lengths;
     lengths << "# bin-centre-seconds battles\n";
     for (const Bin& bin : lengthBins()) lengths << bin.start + binWidth() / 2 << ' ' << bin.count << '\n';
-
-    bool ok = writeFile(folder + "/alive.dat", alive.str()) && writeFile(folder + "/lengths.dat", lengths.str()) &&
-              writeFile(folder + "/chart.gp", script());
-    if (!ok) error = "cannot write the chart's data in " + folder;
-    ok = ok && runGnuplot(folder, error) && copyInto(folder + "/chart.png", png, error);
-    removeFolder(folder);
-    return ok;
+    return drawWithGnuplot(script(), {{"alive.dat", alive.str()}, {"lengths.dat", lengths.str()}}, png, error);
 }

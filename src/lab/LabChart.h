@@ -55,6 +55,3 @@ private:
     Tally endFrames_;  // of the battles in which a base fell
     long long unfinished_ = 0;
 };
-
-// Whether a program can be found on the PATH.
-bool programOnPath(const std::string& name);

@@ -50,17 +50,22 @@ int availableCores()
 std::string labUsage()
 {
     return "usage: battle-lab [--battles N] [--first-seed S] [--jobs J] [--max-frames F] [--out FILE]\n"
-           "                  [--plot FILE.png] [blue-riflemen blue-tanks blue-snipers red-riflemen red-tanks "
-           "red-snipers]\n"
-           "       battle-lab --summarize FILE...\n"
+           "                  [--plot FILE.png] [--vary NAME=FROM:TO:STEP]... [--shard K/N]\n"
+           "                  [blue-riflemen blue-tanks blue-snipers red-riflemen red-tanks red-snipers]\n"
+           "       battle-lab --summarize [--plot FILE.png] FILE...\n"
            "\n"
            "Plays N seeded battles without a screen (battle k plays seed S + k) and prints a summary.\n"
-           "  --battles N      battles to play (100)\n"
+           "  --battles N      battles to play, of every composition (100)\n"
            "  --first-seed S   seed of the first battle (1)\n"
            "  --jobs J         battles played at once, in separate processes (the number of cores)\n"
            "  --max-frames F   frames after which a battle with both bases standing is unfinished (36000)\n"
-           "  --out FILE       one JSON line per battle, in seed order; - for standard output\n"
-           "  --plot FILE.png  chart of the units alive per side over time and of the battle lengths\n"
+           "  --out FILE       one JSON line per battle, in the study's order; - for standard output\n"
+           "  --plot FILE.png  chart of the units alive per side over time and of the battle lengths;\n"
+           "                   of a sweep, blue's win share against the varied count or a heat map of two\n"
+           "  --vary NAME=FROM:TO:STEP\n"
+           "                   a sweep: the same N seeds for every value of the count NAME (blue-riflemen,\n"
+           "                   blue-tanks, blue-snipers, red-riflemen, red-tanks, red-snipers); once or twice\n"
+           "  --shard K/N      play only the K-th of N equal shares of the study (for N machines)\n"
            "  --summarize      the summary of the lines in the files (- for standard input)\n";
 }
 
@@ -94,7 +99,8 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
             continue;
         }
         const bool takesValue = name == "--battles" || name == "--first-seed" || name == "--jobs" ||
-                                name == "--max-frames" || name == "--out" || name == "--plot";
+                                name == "--max-frames" || name == "--out" || name == "--plot" || name == "--vary" ||
+                                name == "--shard";
         if (!takesValue) {
             error = "unknown option '" + name + "' (battle-lab --help lists them)";
             return false;
@@ -108,9 +114,27 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
             }
             value = argv[++i];
         }
-        runOptions.push_back(name);
+        if (name != "--plot") runOptions.push_back(name);  // a sweep's chart can be drawn from its lines
         long long number = 0;
-        if (name == "--battles") {
+        if (name == "--vary") {
+            const std::optional<Vary> vary = readVary(value, error);
+            if (!vary) return false;
+            for (const Vary& before : o.varies) {
+                if (before.count == vary->count) {
+                    error = std::string("--vary ") + countName(vary->count) + " is given twice";
+                    return false;
+                }
+            }
+            if (o.varies.size() == 2) {
+                error = "--vary may be given at most twice";
+                return false;
+            }
+            o.varies.push_back(*vary);
+        } else if (name == "--shard") {
+            const std::optional<Shard> shard = readShard(value, error);
+            if (!shard) return false;
+            o.shard = *shard;
+        } else if (name == "--battles") {
             if (!readWhole(name, value, 1, INT_MAX, number, error)) return false;
             o.battles = static_cast<int>(number);
         } else if (name == "--first-seed") {
@@ -159,6 +183,8 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
     }
     if (!jobsGiven) o.jobs = availableCores();
     o.counts = parseUnitCounts(static_cast<int>(positional.size()), positional.data());
+    const Study study(o.counts, o.varies, o.firstSeed, o.battles, o.shard, error);
+    if (!error.empty()) return false;
     options = o;
     return true;
 }

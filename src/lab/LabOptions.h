@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/UnitCounts.h"
+#include "lab/Study.h"
 
 // What battle-lab was asked to do.
 struct LabOptions {
@@ -14,6 +15,8 @@ struct LabOptions {
     std::string outPath;             // --out FILE, "-" for standard output; empty: no lines
     std::string plotPath;            // --plot FILE.png; empty: no chart
     UnitCounts counts;               // six counts as the battle reads them, or the defaults
+    std::vector<Vary> varies;        // --vary NAME=FROM:TO:STEP, once or twice: a sweep
+    Shard shard;                     // --shard K/N: this run's share of the study
     bool summarize = false;          // --summarize: read lines instead of playing battles
     std::vector<std::string> files;  // the files to summarize, "-" for standard input
     bool help = false;               // --help

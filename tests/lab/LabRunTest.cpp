@@ -16,6 +16,7 @@
 
 #include "lab/BattleOutcome.h"
 #include "lab/Lab.h"
+#include "lab/Gnuplot.h"
 #include "lab/LabChart.h"
 
 namespace {
@@ -98,6 +99,7 @@ private:
 TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
 {
     std::ofstream(path("broken.jsonl")) << "{\"seed\": 1}\n";
+    ASSERT_EQ(lab({"--battles", "2", "--out", path("one-army.jsonl")}, true).status, 0);
     mkdir(path("folder").c_str(), 0700);
     struct Case {
         std::vector<std::string> args;
@@ -136,6 +138,30 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
          "cannot read " + path("missing.jsonl") + ": No such file or directory"},
         {{"--summarize", path("broken.jsonl")}, path("broken.jsonl") + ":1: not a battle line: no 'blue_riflemen'"},
         {{"--summarize", path("broken.jsonl"), "--jobs", "2"}, "--summarize takes only file names, not --jobs"},
+        // Sweeps and shards.
+        {{"--vary", "blue-cavalry=0:10:1"},
+         "--vary: unknown count 'blue-cavalry' (blue-riflemen, blue-tanks, blue-snipers, red-riflemen, red-tanks or "
+         "red-snipers)"},
+        {{"--vary", "blue-tanks"}, "--vary takes NAME=FROM:TO:STEP, got 'blue-tanks'"},
+        {{"--vary", "blue-tanks=0:10"}, "--vary takes NAME=FROM:TO:STEP, got 'blue-tanks=0:10'"},
+        {{"--vary", "blue-tanks=0:x:1"},
+         "--vary takes NAME=FROM:TO:STEP, got 'blue-tanks=0:x:1': FROM, TO and STEP are whole numbers from 0 to "
+         "2147483647"},
+        {{"--vary", "red-tanks=0:10:0"}, "--vary red-tanks: the step must not be 0"},
+        {{"--vary", "red-tanks=10:0:1"}, "--vary red-tanks: the range 10 to 0 runs backwards"},
+        {{"--vary", "red-tanks=0:10:1", "--vary", "red-tanks=0:5:1"}, "--vary red-tanks is given twice"},
+        {{"--vary", "red-tanks=0:1:1", "--vary", "red-snipers=0:1:1", "--vary", "blue-tanks=0:1:1"},
+         "--vary may be given at most twice"},
+        {{"--vary", "red-tanks=0:100:1", "--vary", "blue-tanks=0:99:1"},
+         "the grid has 10100 compositions, more than 10000"},
+        {{"--battles", "300000", "--vary", "red-tanks=0:99:1", "--vary", "blue-tanks=0:99:1"},
+         "the study has 3000000000 battles, more than 2147483647"},
+        {{"--shard", "0/3"}, "--shard takes K/N with 1 <= K <= N, got '0/3'"},
+        {{"--shard", "4/3"}, "--shard takes K/N with 1 <= K <= N, got '4/3'"},
+        {{"--shard", "1-3"}, "--shard takes K/N with 1 <= K <= N, got '1-3'"},
+        {{"--battles", "2", "--shard", "2/3"}, "--shard 2/3: the study has only 2 battles to share"},
+        {{"--summarize", path("one-army.jsonl"), "--plot", path("chart.png")},
+         "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one"},
     };
     for (const Case& c : cases) {
         std::string command;
@@ -147,7 +173,7 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_NE(access(path("no").c_str(), F_OK), 0) << "nothing is created on the way out";
-    EXPECT_EQ(names(), (std::vector<std::string>{"broken.jsonl", "folder"}));
+    EXPECT_EQ(names(), (std::vector<std::string>{"broken.jsonl", "folder", "one-army.jsonl"}));
 }
 
 TEST_F(LabRunTest, TheSummaryOfTwoHalvesIsTheSummaryOfTheWhole)
@@ -280,7 +306,8 @@ TEST_F(LabRunTest, SummarizeCountsRepeatedBattlesOnce)
     lines.close();
     const LabResult run = lab({"--summarize", path("mixed.jsonl")});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("battles              15\n"), std::string::npos) << run.out;
+    // Two armies: a row for each.
+    EXPECT_EQ(run.out.find("compositions 2, battles 15\n"), 0u) << run.out;
     EXPECT_EQ(run.err, "battle-lab: warning: 3 battles (same seed and counts) appear more than once\n");
 }
 
@@ -305,4 +332,62 @@ TEST_F(LabRunTest, TooManyJobsForTheDescriptorLimitPlayWithFewer)
     GTEST_FLAG_SET(death_test_style, "fast");
     EXPECT_EXIT(std::_Exit(runUnderALowDescriptorLimit()), ::testing::ExitedWithCode(0),
                 "^battle-lab: 1024 jobs need more descriptors than this process may open; playing [0-9]+ at once\n$");
+}
+
+TEST_F(LabRunTest, AStudyShardedThreeWaysSumsUpAsTheWholeStudy)
+{
+    const std::vector<std::string> study = {"--battles", "5", "--vary", "blue-tanks=2:8:3", "--vary",
+                                            "red-riflemen=20:40:20", "--max-frames", "2500"};
+    auto with = [&study](std::vector<std::string> more) {
+        more.insert(more.begin(), study.begin(), study.end());
+        return more;
+    };
+    const LabResult whole = lab(with({"--jobs", "2", "--out", path("whole.jsonl"), "--plot", path("whole.png")}));
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    std::vector<std::string> shards = {"--summarize"};
+    std::string lines;
+    for (const char* shard : {"1/3", "2/3", "3/3"}) {
+        const std::string file = path(std::string("shard-") + shard[0] + ".jsonl");
+        const LabResult run = lab(with({"--shard", shard, "--jobs", "1", "--out", file}));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out.find("compositions 6, battles 10\n"), 0u) << shard << ": a third of 30\n" << run.out;
+        shards.push_back(file);
+        lines += fileText(file);
+    }
+    // Every battle of the study once, in one of the shards.
+    auto sorted = [](const std::string& text) {
+        std::vector<std::string> all;
+        std::stringstream in(text);
+        for (std::string line; std::getline(in, line);) all.push_back(line);
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    EXPECT_EQ(sorted(lines), sorted(fileText(path("whole.jsonl"))));
+
+    shards.insert(shards.end(), {"--plot", path("merged.png")});
+    const LabResult merged = lab(shards);
+    EXPECT_EQ(merged.status, 0) << merged.err;
+    EXPECT_EQ(merged.out, whole.out);
+    EXPECT_EQ(whole.out.find("compositions 6, battles 30\nblue-tanks  red-riflemen  battles"), 0u) << whole.out;
+    EXPECT_EQ(fileText(path("merged.png")), fileText(path("whole.png"))) << "the same chart, byte for byte";
+    EXPECT_GT(fileText(path("whole.png")).size(), 1000u);
+}
+
+TEST_F(LabRunTest, EveryCellOfASweepIsTheBattlesOfItsArmyPlayedAlone)
+{
+    // Counts in the command line's order; the sweep varies red snipers from 0 to 8 by 4.
+    const LabResult sweep = lab({"--battles", "4", "--first-seed", "30", "--vary", "red-snipers=0:8:4", "--out",
+                                 path("sweep.jsonl"), "--max-frames", "3000", "25", "6", "3", "25", "6", "99"});
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    const std::string sweepLines = fileText(path("sweep.jsonl"));
+    for (const char* snipers : {"0", "8"}) {
+        const std::string alone = path(std::string("alone-") + snipers + ".jsonl");
+        const LabResult run = lab({"--battles", "4", "--first-seed", "30", "--out", alone, "--max-frames", "3000",
+                                   "25", "6", "3", "25", "6", snipers});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string lines = fileText(alone);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 4);
+        EXPECT_NE(sweepLines.find(lines), std::string::npos) << "red snipers " << snipers << ":\n" << lines;
+    }
+    EXPECT_EQ(std::count(sweepLines.begin(), sweepLines.end(), '\n'), 12);
 }

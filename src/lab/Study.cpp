@@ -1,0 +1,141 @@
+#include "lab/Study.h"
+
+#include <climits>
+
+#include "cli/OptionNumber.h"
+
+namespace {
+
+const char* const kNames[kCountNames] = {"blue-riflemen", "blue-tanks", "blue-snipers",
+                                         "red-riflemen",  "red-tanks",  "red-snipers"};
+
+// A whole number from 0 to INT_MAX, in digits only.
+std::optional<int> readCountValue(const std::string& text)
+{
+    const auto number = readOptionNumber(text, INT_MAX);
+    if (!number) return std::nullopt;
+    return static_cast<int>(*number);
+}
+
+}  // namespace
+
+const char* countName(int count)
+{
+    return count >= 0 && count < kCountNames ? kNames[count] : "";
+}
+
+std::optional<int> countByName(const std::string& name)
+{
+    for (int count = 0; count < kCountNames; ++count) {
+        if (name == kNames[count]) return count;
+    }
+    return std::nullopt;
+}
+
+int countOf(const UnitCounts& c, int count)
+{
+    const int values[kCountNames] = {c.blueSoldiers, c.blueTanks, c.blueSnipers,
+                                     c.redSoldiers,  c.redTanks,  c.redSnipers};
+    return values[count];
+}
+
+void setCount(UnitCounts& c, int count, int value)
+{
+    int* const places[kCountNames] = {&c.blueSoldiers, &c.blueTanks, &c.blueSnipers,
+                                      &c.redSoldiers,  &c.redTanks,  &c.redSnipers};
+    *places[count] = value;
+}
+
+std::optional<Vary> readVary(const std::string& text, std::string& error)
+{
+    const std::string shape = "--vary takes NAME=FROM:TO:STEP, got '" + text + "'";
+    const size_t equals = text.find('=');
+    const size_t first = text.find(':', equals == std::string::npos ? 0 : equals);
+    const size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (equals == std::string::npos || first == std::string::npos || second == std::string::npos) {
+        error = shape;
+        return std::nullopt;
+    }
+    const std::string name = text.substr(0, equals);
+    const std::optional<int> count = countByName(name);
+    if (!count) {
+        error = "--vary: unknown count '" + name + "' (blue-riflemen, blue-tanks, blue-snipers, red-riflemen, " +
+                "red-tanks or red-snipers)";
+        return std::nullopt;
+    }
+    const auto from = readCountValue(text.substr(equals + 1, first - equals - 1));
+    const auto to = readCountValue(text.substr(first + 1, second - first - 1));
+    const auto step = readCountValue(text.substr(second + 1));
+    if (!from || !to || !step) {
+        error = shape + ": FROM, TO and STEP are whole numbers from 0 to " + std::to_string(INT_MAX);
+        return std::nullopt;
+    }
+    if (*step == 0) {
+        error = "--vary " + name + ": the step must not be 0";
+        return std::nullopt;
+    }
+    if (*from > *to) {
+        error = "--vary " + name + ": the range " + std::to_string(*from) + " to " + std::to_string(*to) +
+                " runs backwards";
+        return std::nullopt;
+    }
+    return Vary{*count, *from, *to, *step};
+}
+
+std::optional<Shard> readShard(const std::string& text, std::string& error)
+{
+    const size_t slash = text.find('/');
+    const auto k = slash == std::string::npos ? std::nullopt : readCountValue(text.substr(0, slash));
+    const auto n = slash == std::string::npos ? std::nullopt : readCountValue(text.substr(slash + 1));
+    if (!k || !n || *k < 1 || *k > *n) {
+        error = "--shard takes K/N with 1 <= K <= N, got '" + text + "'";
+        return std::nullopt;
+    }
+    return Shard{*k, *n};
+}
+
+Study::Study(const UnitCounts& base, const std::vector<Vary>& varies, unsigned firstSeed, int seeds, Shard shard,
+             std::string& error)
+    : base_(base), varies_(varies), firstSeed_(firstSeed), seeds_(seeds), shard_(shard)
+{
+    long long compositions = 1;
+    for (const Vary& vary : varies_) compositions *= vary.values();  // at most 2^31 each: no overflow of two
+    if (compositions > kMostCompositions) {
+        error = "the grid has " + std::to_string(compositions) + " compositions, more than " +
+                std::to_string(kMostCompositions);
+        return;
+    }
+    compositions_ = static_cast<int>(compositions);
+    if (studyBattles() > INT_MAX) {
+        error = "the study has " + std::to_string(studyBattles()) + " battles, more than " + std::to_string(INT_MAX);
+        return;
+    }
+    if (shard_.n > studyBattles()) {
+        error = "--shard " + std::to_string(shard_.k) + "/" + std::to_string(shard_.n) + ": the study has only " +
+                std::to_string(studyBattles()) + " battles to share";
+        return;
+    }
+    // The battles i < studyBattles() with i % n = k - 1.
+    battles_ = static_cast<int>((studyBattles() - shard_.k) / shard_.n + 1);
+}
+
+UnitCounts Study::composition(int c) const
+{
+    UnitCounts counts = base_;
+    // The last varied count steps fastest.
+    for (auto vary = varies_.rbegin(); vary != varies_.rend(); ++vary) {
+        setCount(counts, vary->count, vary->from + (c % vary->values()) * vary->step);
+        c /= vary->values();
+    }
+    return counts;
+}
+
+UnitCounts Study::counts(int k) const
+{
+    return composition(static_cast<int>(studyIndex(k) / seeds_));
+}
+
+unsigned Study::seed(int k) const
+{
+    return firstSeed_ + static_cast<unsigned>(studyIndex(k) % seeds_);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "lab/BattleOutcome.h"
+#include "lab/LabSummary.h"
+
+class OutputFile;
+
+// What the battles of several armies come to, army by army: a LabSummary for every
+// composition (the six counts) the battles were played with. The compositions are kept in the
+// order of their counts, the command line's order first, so the table and the chart are the
+// same whatever order the battles came in and however they were split between runs or files.
+class SweepSummary {
+public:
+    void add(const BattleOutcome& outcome);
+
+    long long battles() const { return battles_; }
+    int compositions() const { return static_cast<int>(byCounts_.size()); }
+    // The places, in the command line's order, of the counts that are not the same in every
+    // composition: the counts a sweep varied.
+    std::vector<int> variedCounts() const;
+
+    struct Row {
+        UnitCounts counts;
+        const LabSummary* summary;
+    };
+    std::vector<Row> rows() const;  // in the order of the counts
+
+private:
+    std::map<std::array<int, 6>, LabSummary> byCounts_;  // the counts in the command line's order
+    long long battles_ = 0;
+};
+
+// The summary as printed: for battles of one composition exactly formatSummary's; for several,
+// one row per composition with its varied counts, its battles, the red, blue and unfinished
+// shares with their 95% Wilson intervals and the mean length of the battles in which a base
+// fell. Ends with a line end.
+std::string formatSweepSummary(const SweepSummary& sweep);
+
+// Draws the chart of a sweep of one or two varied counts with gnuplot: blue's win share against
+// the varied count with its 95% band, or a heat map of blue's win share with the values written
+// in the cells. On failure (also for other sweeps) returns false and says why in error.
+bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& error);
