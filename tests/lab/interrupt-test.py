@@ -16,29 +16,8 @@ import sys
 import tempfile
 import time
 
-failed = False
-
-
-def check(condition, message):
-    global failed
-    print(("  ok     " if condition else "  FAILED ") + message)
-    if not condition:
-        failed = True
-
-
-def group_members(group):
-    members = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
-        except OSError:
-            continue
-        if int(fields[2]) == group and fields[0] != "Z":  # fields: state, ppid, pgrp
-            members.append(int(entry))
-    return members
+import processes
+from processes import check, group_members
 
 
 def run(program, folder, whole_group):
@@ -101,8 +80,8 @@ def main():
         print("== Ctrl-C to " + ("the whole process group" if whole_group else "battle-lab alone"))
         with tempfile.TemporaryDirectory(prefix="battle-lab-interrupt.") as folder:
             run(program, folder, whole_group)
-    print("interrupt test " + ("FAILED" if failed else "passed"))
-    return 1 if failed else 0
+    print("interrupt test " + ("FAILED" if processes.failures else "passed"))
+    return 1 if processes.failures else 0
 
 
 if __name__ == "__main__":

@@ -17,36 +17,12 @@ import sys
 import tempfile
 import time
 
+import processes
+from processes import check, session_members
+
 SMALL = ["--max-frames", "2500", "30", "8", "6", "30", "8", "6"]  # a battle in a few milliseconds
 NOTHING = ["--max-frames", "60", "0", "0", "0", "0", "0", "0"]  # a battle in no time at all
 LIMIT = 15  # seconds any case may take to end
-
-failed = False
-
-
-def check(condition, message):
-    global failed
-    print(("  ok     " if condition else "  FAILED ") + message)
-    if not condition:
-        failed = True
-    return condition
-
-
-def session_members(session):
-    """The living processes of a session (the lab and its jobs run in one of their own)."""
-    members = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as stat:
-                fields = stat.read().rsplit(")", 1)[1].split()
-        except OSError:
-            continue
-        if int(fields[3]) == session and fields[0] != "Z":  # fields: state, ppid, pgrp, session
-            members.append(int(entry))
-    return members
-
 
 def jobs_of(pid):
     return [member for member in session_members(pid) if member != pid]
@@ -267,8 +243,8 @@ def main():
     for case in cases:
         with tempfile.TemporaryDirectory(prefix="battle-lab-faults.") as folder:
             case(program, folder)
-    print(f"process-fault test {'FAILED' if failed else 'passed'} in {time.monotonic() - started:.1f} s")
-    return 1 if failed else 0
+    print(f"process-fault test {'FAILED' if processes.failures else 'passed'} in {time.monotonic() - started:.1f} s")
+    return 1 if processes.failures else 0
 
 
 if __name__ == "__main__":
