@@ -97,20 +97,3 @@ TEST(PixelSurface, DrawsExactlyTheLibrarysPixels)
         }
     }
 }
-
-TEST(PixelSurface, KeepsALayerToCopyAsTheLibrarysBitmapsDo)
-{
-    ensureHeadlessAllegro();
-    BitmapSurface bitmap(create_bitmap_ex(16, kWidth, kHeight), true);
-    PixelSurface pixels(kWidth, kHeight);
-    for (Surface* surface : {static_cast<Surface*>(&bitmap), static_cast<Surface*>(&pixels)}) {
-        const std::unique_ptr<Surface> layer = surface->makeLayer();
-        ASSERT_NE(layer, nullptr);
-        layer->fillBox(10, 10, 50, 40, {0, 255, 0});
-        surface->clear({255, 0, 0});
-        surface->copyFrom(*layer);
-    }
-    EXPECT_EQ(firstDifference(bitmap, pixels), "");
-    EXPECT_EQ(pixels.pixelAt(0, 0), 0) << "the layer starts black and replaces the whole picture";
-    EXPECT_EQ(pixels.pixelAt(10, 10), PixelSurface::pixelValue({0, 255, 0}));
-}

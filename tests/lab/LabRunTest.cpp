@@ -142,7 +142,6 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
         {{"--vary", "blue-cavalry=0:10:1"},
          "--vary: unknown count 'blue-cavalry' (blue-riflemen, blue-tanks, blue-snipers, red-riflemen, red-tanks or "
          "red-snipers)"},
-        {{"--vary", "blue-tanks"}, "--vary takes NAME=FROM:TO:STEP, got 'blue-tanks'"},
         {{"--vary", "blue-tanks=0:10"}, "--vary takes NAME=FROM:TO:STEP, got 'blue-tanks=0:10'"},
         {{"--vary", "blue-tanks=0:x:1"},
          "--vary takes NAME=FROM:TO:STEP, got 'blue-tanks=0:x:1': FROM, TO and STEP are whole numbers from 0 to "
@@ -157,7 +156,6 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
         {{"--battles", "300000", "--vary", "red-tanks=0:99:1", "--vary", "blue-tanks=0:99:1"},
          "the study has 3000000000 battles, more than 2147483647"},
         {{"--shard", "0/3"}, "--shard takes K/N with 1 <= K <= N, got '0/3'"},
-        {{"--shard", "4/3"}, "--shard takes K/N with 1 <= K <= N, got '4/3'"},
         {{"--shard", "1-3"}, "--shard takes K/N with 1 <= K <= N, got '1-3'"},
         {{"--battles", "2", "--shard", "2/3"}, "--shard 2/3: the study has only 2 battles to share"},
         {{"--summarize", path("one-army.jsonl"), "--plot", path("chart.png")},

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "effects/Projectile.h"
 #include "game/Battle.h"
 #include "game/WorldInvariants.h"
-#include "effects/Projectile.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
 #include "units/Soldier.h"
@@ -116,7 +116,8 @@ TEST_F(SearchIndexTest, AFallenUnitHitLaterInThePassStillCallsItsAllies)
 // Scattered armies of every density, with units in every fight state: for every unit, every
 // number of rings up to more than the widest search and the ally fight, the fast searches must
 // give what the long walks give. Units stand on the edges and on both sides of column 64, where
-// the masks change words.
+// the masks change words. Units that do not stand on their cells (never placed, off the grid,
+// or on a cell another unit holds) are answered the long way, with the same results.
 TEST_F(SearchIndexTest, FastSearchesAgreeWithTheLongWalksOnScatteredArmies)
 {
     std::mt19937 random(77);
@@ -126,6 +127,20 @@ TEST_F(SearchIndexTest, FastSearchesAgreeWithTheLongWalksOnScatteredArmies)
     int compared = 0;
     int enemiesFound = 0;
     int fightsFound = 0;
+    auto expectTheSameAnswers = [&](const Entity& unit) {
+        for (int rings = 1; rings <= 30; ++rings) {
+            const Entity* fast = findNearestEnemy(unit, rings);
+            ASSERT_EQ(fast, findNearestEnemyByScan(unit, rings))
+                << "unit at (" << unit.x << ", " << unit.y << "), " << rings << " rings";
+            enemiesFound += fast != nullptr;
+            ++compared;
+        }
+        const Vec2 fast = findAllyFight(field(), unit);
+        const Vec2 walked = findAllyFightByWalk(field(), unit);
+        ASSERT_TRUE(fast.x == walked.x && fast.y == walked.y)
+            << "ally fight of the unit at (" << unit.x << ", " << unit.y << ")";
+        fightsFound += fast.isSet();
+    };
     for (const int units : {2, 12, 60, 400, 2500}) {
         SCOPED_TRACE(::testing::Message() << units << " units");
         for (Renderer* object : field().objects) field().queueRemoval(object, false);  // a fresh field
@@ -151,50 +166,14 @@ TEST_F(SearchIndexTest, FastSearchesAgreeWithTheLongWalksOnScatteredArmies)
                 unit->giveTravelOrder({static_cast<float>(column(random)), 3.0f}, kTravelJoinFight, 5);
             }
         }
-        for (const Entity* unit : field().units) {
-            for (int rings = 1; rings <= 30; ++rings) {
-                const Entity* fast = findNearestEnemy(*unit, rings);
-                ASSERT_EQ(fast, findNearestEnemyByScan(*unit, rings))
-                    << "unit at (" << unit->x << ", " << unit->y << "), " << rings << " rings";
-                enemiesFound += fast != nullptr;
-                ++compared;
-            }
-            const Vec2 fast = findAllyFight(field(), *unit);
-            const Vec2 walked = findAllyFightByWalk(field(), *unit);
-            ASSERT_EQ(fast.x, walked.x) << "ally fight of the unit at (" << unit->x << ", " << unit->y << ")";
-            ASSERT_EQ(fast.y, walked.y) << "ally fight of the unit at (" << unit->x << ", " << unit->y << ")";
-            fightsFound += fast.isSet();
+        for (const Entity* unit : field().units) expectTheSameAnswers(*unit);
+        const int strangerCells[][2] = {{placed[0]->x, placed[0]->y}, {80, 10}, {-1, 5}, {79, 64}, {-20, 90}};
+        for (const auto& cell : strangerCells) {
+            for (const int team : {0, 1}) expectTheSameAnswers(Soldier(team, cell[0], cell[1], kRifleman));
         }
     }
     // Both searches must have had something to find, and often.
     EXPECT_GT(compared, 60000);
     EXPECT_GT(enemiesFound, compared / 2);
     EXPECT_GT(fightsFound, 1000);
-}
-
-// A unit that does not stand on its cell (never placed, off the grid, or on a cell another
-// unit holds) is answered the long way, with the same results as the walks.
-TEST_F(SearchIndexTest, UnitsOffTheirCellsGetTheAnswersOfTheLongWalks)
-{
-    Soldier* ally = placeSoldier(0, 10, 10);
-    ally->setTarget(placeSoldier(1, 12, 10));
-    placeSoldier(1, 0, 5);
-    placeSoldier(1, 79, 60);
-    placeSoldier(0, 78, 62)->giveTravelOrder({70.0f, 50.0f}, kTravelAnswerFire, 3);
-    const struct {
-        int x, y;
-    } cells[] = {{10, 10}, {12, 10}, {80, 10}, {-1, 5}, {79, 64}, {40, -3}, {-20, 90}};
-    for (const auto& cell : cells) {
-        for (const int team : {0, 1}) {
-            const Soldier stranger(team, cell.x, cell.y, kRifleman);  // never registered
-            for (const int rings : {1, 2, 5, 25, 60}) {
-                EXPECT_EQ(findNearestEnemy(stranger, rings), findNearestEnemyByScan(stranger, rings))
-                    << "team " << team << " at (" << cell.x << ", " << cell.y << "), " << rings << " rings";
-            }
-            const Vec2 fast = findAllyFight(field(), stranger);
-            const Vec2 walked = findAllyFightByWalk(field(), stranger);
-            EXPECT_EQ(fast.x, walked.x) << "team " << team << " at (" << cell.x << ", " << cell.y << ")";
-            EXPECT_EQ(fast.y, walked.y) << "team " << team << " at (" << cell.x << ", " << cell.y << ")";
-        }
-    }
 }

@@ -44,13 +44,3 @@ TEST(PageAddress, ReadsTheBattleOrSaysWhatWasWrongAndFallsBackToTheDefault)
         }
     }
 }
-
-TEST(PageAddress, TheQueryOfABattleReadsBackAsThatBattle)
-{
-    EXPECT_EQ(pageQuery(11, UnitCounts(), false), "?seed=11");
-    EXPECT_EQ(pageQuery(3, {300, 0, 50, 0, 0, 0}, true), "?seed=3&counts=0,0,0,300,50,0&loop=1");
-    const UnitCounts odd{1, -2, 3, 4, 2147483647, 0};
-    const PageAddress back = readPageAddress("9", "-2,4,0,1,3,2147483647", "1");
-    EXPECT_EQ(back.counts, odd);
-    EXPECT_EQ(pageQuery(9, odd, true), "?seed=9&counts=-2,4,0,1,3,2147483647&loop=1");
-}

@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
-#include "game/Battle.h"
-#include "game/StateDigest.h"
 #include "web/PageBattle.h"
 
 namespace {
@@ -39,34 +35,4 @@ TEST(PageBattle, RunsThePassesTheClockHasMadeDueWithTheDesktopsCatchUp)
     const int before = page.battle().passes();
     EXPECT_TRUE(page.frame());
     EXPECT_EQ(page.battle().passes(), before + 1);
-}
-
-TEST(PageBattle, HeldItPlaysTheBattleOfItsAddressFrameByFrameAsTheDesktopDoes)
-{
-    std::uint64_t desktopDigest = 0;
-    {
-        Battle desktop({10, 10, 2, 2, 3, 3}, 7);  // red 10, blue 10, tanks 2 and 2, snipers 3 and 3
-        for (int n = 0; n < 200; ++n) desktop.frame();
-        desktopDigest = stateDigest(desktop.field());
-    }
-    PageOnAClock clocked;
-    PageBattle& page = clocked.page;
-    clocked.now += 5000.0;
-    page.frame();  // some real-time play first, which holding starts over
-    page.hold();
-    page.step(200);
-    EXPECT_EQ(page.battle().passes(), 200);
-    EXPECT_EQ(stateDigest(page.battle().field()), desktopDigest);
-    EXPECT_EQ(page.query(), "?seed=7&counts=10,2,3,10,2,3");
-    EXPECT_EQ(page.title(), "Battle - seed 7");
-    page.pressKey(' ');
-    page.step(5);
-    EXPECT_EQ(page.battle().passes(), 200) << "paused";
-    page.pressKey(' ');
-    page.pressKey('+');
-    page.step(5);
-    EXPECT_EQ(page.battle().passes(), 210) << "two frames a tick at 2x";
-    page.nextBattle();
-    EXPECT_EQ(page.seed(), 8u);
-    EXPECT_EQ(page.query(), "?seed=8&counts=10,2,3,10,2,3");
 }

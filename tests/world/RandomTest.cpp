@@ -20,16 +20,3 @@ TEST(Random, GivesTheCLibrarySequenceForEverySeed)
         EXPECT_EQ(firstDifference, -1) << "seed " << seed;
     }
 }
-
-TEST(Random, TheProgramsGeneratorStartsOverWithEachSeed)
-{
-    srand(1);
-    const int first = rand();
-    seedBattleRand(7);
-    const int afterSeven = battleRand();
-    seedBattleRand(1);
-    EXPECT_EQ(battleRand(), first);
-    seedBattleRand(7);
-    EXPECT_EQ(battleRand(), afterSeven);
-    EXPECT_EQ(Random(0).next(), Random(1).next()) << "seed 0 acts as 1";
-}
