@@ -15,13 +15,15 @@ PREFIX ?= /usr/local
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps build run lab web test test-unit test-sanitized bench fuzz fuzz-build clean install
+.PHONY: deps configure build run lab web test test-unit test-sanitized bench fuzz fuzz-build clean install
 
 deps:
 	@scripts/install-deps
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DBATTLE_WEB_PAGE=$(abspath $(WEB_DIR))/battle.html >/dev/null
+
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -31,12 +33,11 @@ lab: build
 	./$(BUILD_DIR)/battle-lab $(ARGS)
 
 # The browser's page, $(WEB_DIR)/battle.html: one file that plays from disk or any static host.
-# Emscripten compiles the game; the graphics library's shapes come from the native build.
-web: deps
-	cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) -DBATTLE_WEB_PAGE=$(abspath $(WEB_DIR))/battle.html >/dev/null
-	cmake --build $(BUILD_DIR) --target battle_drawn_shapes
+# Emscripten compiles the game; the graphics library's font comes from the native build.
+web: configure
+	cmake --build $(BUILD_DIR) --target battle_font_glyphs
 	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_DIR) -DCMAKE_BUILD_TYPE=Release \
-		-DBATTLE_DRAWN_SHAPES=$(abspath $(BUILD_DIR))/generated/DrawnShapes.cpp >/dev/null
+		-DBATTLE_FONT_GLYPHS=$(abspath $(BUILD_DIR))/generated/FontGlyphs.cpp >/dev/null
 	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
 
 # The program, its man page, a desktop entry and the icon, under $(DESTDIR)$(PREFIX).

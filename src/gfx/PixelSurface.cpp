@@ -75,14 +75,6 @@ void PixelSurface::drawLine(int x1, int y1, int x2, int y2, Colour colour)
     }
 }
 
-void PixelSurface::fillRows(const ShapeRows& shape, int left, int top, std::uint16_t value)
-{
-    for (int n = 0; n < shape.count; ++n) {
-        const ShapeRow& row = shape.rows[n];
-        fillRow(top + row.row, left + row.from, left + row.to, value);
-    }
-}
-
 void PixelSurface::fillTriangle(int px, int py, int s, bool steep, Colour colour)
 {
     const std::uint16_t value = pixelValue(colour);
@@ -90,13 +82,8 @@ void PixelSurface::fillTriangle(int px, int py, int s, bool steep, Colour colour
         plot(px, py, value);
         return;
     }
-    const ShapeRows tabled = steep ? soldierTriangleRows(s) : roofRows(s);
-    if (tabled.count > 0) {
-        fillRows(tabled, px - s, py - s, value);
-        return;
-    }
-    // Beyond the tables, the rows the library draws for every size kept in them: from the apex
-    // a soldier's triangle widens by one pixel on each side every second row, a roof every row.
+    // The rows the library draws: from the apex a soldier's triangle widens by one pixel on
+    // each side every second row, a roof every row.
     const int rows = steep ? 2 * s + 1 : s + 1;
     for (int row = 0; row < rows; ++row) {
         const int half = steep ? (row + 1) / 2 : row;

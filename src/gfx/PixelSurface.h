@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx/DrawnShapes.h"
+#include "gfx/FontGlyphs.h"
 #include "gfx/Surface.h"
 
 // A surface over a plain buffer of 16-bit pixels, red in the top 5 bits, green in the middle
 // 6, blue in the low 5, as the graphics library lays out its 16-bit memory bitmaps. It needs
 // no library at all, and draws exactly the pixels the library draws: lines step as the
-// library's do, and triangles and glyphs are the library's own rows (DrawnShapes).
+// library's do, triangles fill the library's rows, and glyphs are the library's own (FontGlyphs).
 class PixelSurface : public Surface {
 public:
     PixelSurface(int width, int height);  // black
@@ -38,7 +38,6 @@ private:
     {
         if (x >= 0 && y >= 0 && x < width_ && y < height_) pixels_[static_cast<size_t>(y) * width_ + x] = value;
     }
-    void fillRows(const ShapeRows& shape, int left, int top, std::uint16_t value);
     // The soldier's triangle (steep) or the roof of size s with its apex at (px, py - s).
     void fillTriangle(int px, int py, int s, bool steep, Colour colour);
 

@@ -1,7 +1,7 @@
-// battle-tables: writes the C++ source of the drawn shapes and glyphs (gfx/DrawnShapes.h) from
-// the graphics library's own drawing, run by the build before the game is compiled. Each shape
-// and each glyph is drawn by the library on a small memory bitmap with no display, and the
-// pixels it set are written out as rows.
+// battle-tables: writes the C++ source of the font's glyphs (gfx/FontGlyphs.h) from the graphics
+// library's own drawing, run by the build before the game is compiled. Each glyph is drawn by
+// the library on a small memory bitmap with no display, and the pixels it set are written out
+// as rows of bits.
 //
 //   battle-tables OUTPUT.cpp
 
@@ -14,49 +14,9 @@
 #include <sstream>
 #include <string>
 
-#include "gfx/DrawnShapes.h"
+#include "gfx/FontGlyphs.h"
 
 namespace {
-
-// The set pixels of the bitmap, row by row, as ShapeRow initialisers; returns how many.
-int writeRows(std::ostream& out, BITMAP* shape)
-{
-    int count = 0;
-    for (int row = 0; row < shape->h; ++row) {
-        int column = 0;
-        while (column < shape->w) {
-            if (getpixel(shape, column, row) == 0) {
-                ++column;
-                continue;
-            }
-            const int from = column;
-            while (column < shape->w && getpixel(shape, column, row) != 0) ++column;
-            out << "{" << row << ", " << from << ", " << column - 1 << "}, ";
-            ++count;
-        }
-    }
-    return count;
-}
-
-// The rows of one shape for every size s, drawn by draw(bitmap, s) in a box 2s + 1 wide and
-// height(s) high, then the tables of the sizes.
-template <class Height, class Draw>
-void writeShape(std::ostream& out, const std::string& name, Height height, Draw draw)
-{
-    std::ostringstream counts;
-    for (int s = 1; s <= kLargestDrawnShape; ++s) {
-        BITMAP* shape = create_bitmap_ex(8, 2 * s + 1, height(s));
-        clear_to_color(shape, 0);
-        draw(shape, s);
-        out << "const ShapeRow " << name << s << "[] = {";
-        counts << writeRows(out, shape) << ", ";
-        out << "};\n";
-        destroy_bitmap(shape);
-    }
-    out << "const ShapeRow* const " << name << "[] = {nullptr";
-    for (int s = 1; s <= kLargestDrawnShape; ++s) out << ", " << name << s;
-    out << "};\nconst int " << name << "Counts[] = {0, " << counts.str() << "};\n\n";
-}
 
 void writeGlyphs(std::ostream& out)
 {
@@ -94,23 +54,9 @@ int main(int argc, char** argv)
     }
     std::ostringstream out;
     out << "// Written by battle-tables from the graphics library's own drawing; not to be edited.\n\n"
-        << "#include \"gfx/DrawnShapes.h\"\n\nnamespace {\n\n";
-    // The soldier's triangle in its box of 2s + 1 square, the apex in the middle of the top row.
-    writeShape(
-        out, "soldier", [](int s) { return 2 * s + 1; },
-        [](BITMAP* shape, int s) { triangle(shape, 0, 2 * s, s, 0, 2 * s, 2 * s, 1); });
-    // The roof in its box of 2s + 1 wide and s + 1 high, its base the bottom row.
-    writeShape(
-        out, "roof", [](int s) { return s + 1; },
-        [](BITMAP* shape, int s) { triangle(shape, 0, s, s, 0, 2 * s, s, 1); });
+        << "#include \"gfx/FontGlyphs.h\"\n\nnamespace {\n\n";
     writeGlyphs(out);
     out << "}  // namespace\n\n"
-        << "ShapeRows soldierTriangleRows(int s)\n{\n"
-        << "    if (s < 1 || s > kLargestDrawnShape) return {nullptr, 0};\n"
-        << "    return {soldier[s], soldierCounts[s]};\n}\n\n"
-        << "ShapeRows roofRows(int s)\n{\n"
-        << "    if (s < 1 || s > kLargestDrawnShape) return {nullptr, 0};\n"
-        << "    return {roof[s], roofCounts[s]};\n}\n\n"
         << "const std::uint8_t* fontGlyph(unsigned char character)\n{\n"
         << "    if (character < kFirstGlyph || character > kLastGlyph) return nullptr;\n"
         << "    return glyphs[character - kFirstGlyph];\n}\n";
