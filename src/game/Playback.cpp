@@ -45,11 +45,28 @@ std::string Playback::speedText() const
 
 void Playback::runFrame(Battle& battle, DueTicks& due, const std::function<void()>& sleep)
 {
-    if (dropDue_) {
-        due.store(0);
-        dropDue_ = false;
-    }
+    dropDueAfterKeys(due);
     waitForTick(due, sleep);
+    runDueFrame(battle, due);
+}
+
+bool Playback::runFrameIfDue(Battle& battle, DueTicks& due)
+{
+    dropDueAfterKeys(due);
+    if (due.load() == 0) return false;
+    runDueFrame(battle, due);
+    return true;
+}
+
+void Playback::dropDueAfterKeys(DueTicks& due)
+{
+    if (!dropDue_) return;
+    due.store(0);
+    dropDue_ = false;
+}
+
+void Playback::runDueFrame(Battle& battle, DueTicks& due)
+{
     if (paused_) {
         due.store(0);
         return;

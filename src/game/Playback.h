@@ -42,8 +42,13 @@ public:
     // In the endless show, once the end of a battle has been shown for kEndShownFrames drawn
     // frames, the battle of the next seed starts, with the same counts, before the frame runs.
     void runFrame(Battle& battle, DueTicks& due, const std::function<void()>& sleep);
+    // The same for a caller that must not wait (a browser's page): when no tick is due, once
+    // the ticks a key asked to drop are dropped, nothing runs and it returns false.
+    bool runFrameIfDue(Battle& battle, DueTicks& due);
 
 private:
+    void dropDueAfterKeys(DueTicks& due);             // the backlog a key asked to drop
+    void runDueFrame(Battle& battle, DueTicks& due);  // the frame, a tick being due
     void setSpeedStep(int step);
     void runTick(Battle& battle);  // the logical frames of one due tick, above 1x or below
 

@@ -46,12 +46,14 @@ PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::fun
 
 bool PageBattle::frame()
 {
-    if (ticks_.load() == 0) return false;
-    // The desktop sleeps while it waits for a tick; here the clock moves on by itself, and a
-    // held clock moves on by one tick.
-    playback_.runFrame(battle_, ticks_, [this] {
-        if (ticks_.held()) ticks_.fetch_add(1);
-    });
+    if (ticks_.held()) {
+        // Held, every step is a frame: where the desktop would wait for the next tick (after a
+        // key dropped the due ones), the clock moves on by one.
+        if (ticks_.load() == 0) return false;
+        playback_.runFrame(battle_, ticks_, [this] { ticks_.fetch_add(1); });
+    } else if (!playback_.runFrameIfDue(battle_, ticks_)) {
+        return false;  // the browser asks again for its next picture; it is never kept waiting
+    }
     draw();
     return true;
 }

@@ -35,4 +35,14 @@ TEST(PageBattle, RunsThePassesTheClockHasMadeDueWithTheDesktopsCatchUp)
     const int before = page.battle().passes();
     EXPECT_TRUE(page.frame());
     EXPECT_EQ(page.battle().passes(), before + 1);
+
+    // A key drops the ticks due, and the frame after it does not wait for the next tick (with
+    // a clock that stands still, waiting would never end): the browser asks again.
+    clocked.perLook = 0.0;
+    clocked.now += 100.0;
+    page.pressKey('+');
+    EXPECT_FALSE(page.frame());
+    clocked.now += 1000.0 / 60;
+    EXPECT_TRUE(page.frame());
+    EXPECT_EQ(page.battle().passes(), before + 3) << "one tick at 2x";
 }
