@@ -33,6 +33,7 @@ public:
     void togglePause();  // Space: pauses, or goes on
 
     bool paused() const { return paused_; }
+    bool loop() const { return loop_; }           // the endless show
     int speedStep() const { return speedStep_; }  // 0 at 1x, 3 at 8x, -2 at 1/4x
     std::string speedText() const;                // "Speed 4x", "Speed 1/2x"; empty at 1x
 
@@ -52,7 +53,7 @@ private:
     void setSpeedStep(int step);
     void runTick(Battle& battle);  // the logical frames of one due tick, above 1x or below
 
-    bool loop_;
+    bool loop_;  // the endless show: the next seed follows the end
     bool paused_ = false;
     int speedStep_ = 0;
     int slowTicks_ = 0;     // ticks taken since the last logical frame, below 1x

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "game/Battle.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
 #include "world/Battlefield.h"
@@ -11,7 +12,7 @@ namespace {
 // FNV-1a over 32-bit words.
 class Fnv {
 public:
-    explicit Fnv(std::uint64_t start = kDigestChainStart) : hash_(start) {}  // FNV-1a's offset basis
+    Fnv() : hash_(14695981039346656037ull) {}  // FNV-1a's offset basis
     void add(std::uint32_t word)
     {
         for (int byte = 0; byte < 4; ++byte) {
@@ -42,14 +43,6 @@ int classCode(const Entity& unit)
 
 }  // namespace
 
-std::uint64_t chainDigest(std::uint64_t chain, std::uint64_t digest)
-{
-    Fnv fnv(chain);
-    fnv.add(static_cast<std::uint32_t>(digest));
-    fnv.add(static_cast<std::uint32_t>(digest >> 32));
-    return fnv.value();
-}
-
 std::uint64_t stateDigest(const Battlefield& field)
 {
     Fnv fnv;
@@ -66,4 +59,16 @@ std::uint64_t stateDigest(const Battlefield& field)
     fnv.add(static_cast<int>(field.objects.size()));
     fnv.add(field.gameOver);
     return fnv.value();
+}
+
+std::uint64_t digestChain(Battle& battle, int maxFrames)
+{
+    Fnv chain;
+    for (int frame = 0; frame < maxFrames && !battle.over(); ++frame) {
+        battle.frame();
+        const std::uint64_t digest = stateDigest(battle.field());
+        chain.add(static_cast<std::uint32_t>(digest));
+        chain.add(static_cast<std::uint32_t>(digest >> 32));
+    }
+    return chain.value();
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+class Battle;
 class Battlefield;
 
 // A fingerprint of the whole simulation state: every unit's class, team, cell, health, mode
@@ -9,7 +10,6 @@ class Battlefield;
 // behave the same give the same digest.
 std::uint64_t stateDigest(const Battlefield& field);
 
-// The digests of a battle frame after frame folded into one: chainDigest(chain, digest) with
-// kDigestChainStart before the first. Two builds that play a battle alike give the same chain.
-constexpr std::uint64_t kDigestChainStart = 14695981039346656037ull;
-std::uint64_t chainDigest(std::uint64_t chain, std::uint64_t digest);
+// Plays the battle on, frame by frame, until a base falls or maxFrames have run, and folds the
+// digest after every frame into one. Two builds that play a battle alike give the same chain.
+std::uint64_t digestChain(Battle& battle, int maxFrames);

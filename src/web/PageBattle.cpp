@@ -37,7 +37,6 @@ PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::fun
     : battle_(address.counts, address.seed.value_or(pickedSeed)),
       playback_(address.loop),
       ticks_(std::move(clock)),
-      loop_(address.loop),
       message_(address.error),
       rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, rgbaOfPixels()[0]),
       shown_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0)
@@ -99,7 +98,7 @@ void PageBattle::nextBattle()
 
 std::string PageBattle::query() const
 {
-    return pageQuery(battle_.seed(), battle_.counts(), loop_);
+    return pageQuery(battle_.seed(), battle_.counts(), playback_.loop());
 }
 
 void PageBattle::hold()
@@ -120,10 +119,5 @@ void PageBattle::step(int frames)
 std::uint64_t PageBattle::digestChain(int maxFrames)
 {
     hold();
-    std::uint64_t chain = kDigestChainStart;
-    for (int frame = 0; frame < maxFrames && !battle_.over(); ++frame) {
-        battle_.frame();
-        chain = chainDigest(chain, stateDigest(battle_.field()));
-    }
-    return chain;
+    return ::digestChain(battle_, maxFrames);
 }

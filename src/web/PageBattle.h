@@ -55,12 +55,11 @@ public:
 private:
     void draw();
 
-    PixelCanvas canvas_;               // installed for the page's life; before the battle
-    Battle battle_;                    // the battle under way
-    Playback playback_;                // speed, pause, the endless show
-    ClockTicks ticks_;                 // due ticks, read off the clock
-    bool loop_;                        // the endless show
-    std::string message_;              // what was wrong with the address, if anything
+    PixelCanvas canvas_;                // installed for the page's life; before the battle
+    Battle battle_;                     // the battle under way
+    Playback playback_;                 // speed, pause, the endless show
+    ClockTicks ticks_;                  // due ticks, read off the clock
+    std::string message_;               // what was wrong with the address, if anything
     std::vector<std::uint32_t> rgba_;   // the last drawn frame, byte order R, G, B, A
     std::vector<std::uint16_t> shown_;  // the same frame's pixels, to see what the next one changes
 };

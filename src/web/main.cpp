@@ -92,9 +92,11 @@ EMSCRIPTEN_KEEPALIVE int pagePaused()
     return page->playback().paused() ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE int pageSpeedStep()
+// The speed as the field shows it above 1x and below; the page's label shows 1x too.
+EMSCRIPTEN_KEEPALIVE const char* pageSpeedText()
 {
-    return page->playback().speedStep();
+    const std::string text = page->playback().speedText();
+    return handOver(text.empty() ? "Speed 1x" : text);
 }
 
 // ---- for tests and measurements ----

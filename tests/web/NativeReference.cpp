@@ -35,12 +35,8 @@ UnitCounts countsFrom(char** argv)
 int chain(unsigned seed, int maxFrames, const UnitCounts& counts)
 {
     Battle battle(counts, seed);
-    std::uint64_t chained = kDigestChainStart;
-    for (int frame = 0; frame < maxFrames && !battle.over(); ++frame) {
-        battle.frame();
-        chained = chainDigest(chained, stateDigest(battle.field()));
-    }
-    std::printf("%016" PRIx64 " %d\n", chained, battle.passes());
+    const std::uint64_t chain = digestChain(battle, maxFrames);
+    std::printf("%016" PRIx64 " %d\n", chain, battle.passes());
     return 0;
 }
 
