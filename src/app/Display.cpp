@@ -7,6 +7,7 @@
 
 #include "bitmap/BitmapSurface.h"
 #include "bitmap/FrameScaler.h"
+#include "game/Battle.h"
 #include "gfx/Canvas.h"
 
 namespace {

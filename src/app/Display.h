@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "game/Battle.h"
-
 class Canvas;
 
 // Names the window after the battle of this seed, before or after the display opens; a call

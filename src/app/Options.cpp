@@ -7,6 +7,8 @@
 #include <sstream>
 #include <vector>
 
+#include "cli/OptionNumber.h"
+
 #ifndef BATTLE_VERSION
 #error "BATTLE_VERSION is set by the build from the project's version"
 #endif

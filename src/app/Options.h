@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/ClipRecorder.h"
-#include "cli/OptionNumber.h"
 #include "game/UnitCounts.h"
 
 // The longest clip: one hour of play, so that a slip of the finger cannot fill a disk.
