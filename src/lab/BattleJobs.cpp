@@ -16,8 +16,8 @@
 #include <cstring>
 #include <memory>
 
-#include "game/Battle.h"
 #include "cli/SignalCleanup.h"
+#include "game/Battle.h"
 
 namespace {
 
@@ -133,11 +133,10 @@ void BattleJobs::workerMain(int socket) const
     while (readFull(socket, &index, sizeof index)) {
         const UnitCounts counts = plan_.countsOf(index);
         const unsigned seed = plan_.seedOf(index);
-        if (battle != nullptr && battle->counts() == counts) {
-            battle->restart(seed);
-        } else {
-            battle.reset();  // the world it installed goes back first
+        if (battle == nullptr) {
             battle = std::make_unique<Battle>(counts, seed);
+        } else {
+            battle->restart(counts, seed);
         }
         std::vector<AliveSample> alive;
         const BattleOutcome outcome = playBattle(*battle, plan_.maxFrames, plan_.sampleAlive ? &alive : nullptr);
