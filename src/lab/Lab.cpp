@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/OutputFile.h"
+#include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
 #include "lab/BattleJobs.h"
 #include "lab/Gnuplot.h"
@@ -23,7 +24,6 @@
 #include "lab/LabSummary.h"
 #include "lab/Study.h"
 #include "lab/SweepSummary.h"
-#include "cli/ProgressBar.h"
 
 namespace {
 
@@ -114,8 +114,7 @@ private:
 };
 
 // Reads the lines of a file ("-" for standard input) one by one.
-bool readOutcomes(const std::string& path, const std::function<void(const BattleOutcome&)>& read,
-                  std::string& error)
+bool readOutcomes(const std::string& path, const std::function<void(const BattleOutcome&)>& read, std::string& error)
 {
     std::ifstream file;
     std::istream* in = &std::cin;
@@ -151,7 +150,8 @@ int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
     if (out == nullptr) return outputClosed(err);
     if (options.plotPath.empty()) return 0;
     if (!programOnPath("gnuplot")) return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
-    if (!options.outPath.empty() && options.outPath != "-" && OutputFile::samePlace(options.outPath, options.plotPath)) {
+    if (!options.outPath.empty() && options.outPath != "-" &&
+        OutputFile::samePlace(options.outPath, options.plotPath)) {
         return complain(err, "--out and --plot name the same file, " + options.plotPath, kStatusUsage);
     }
     return 0;
@@ -181,8 +181,9 @@ int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
     std::string error;
     const bool sweep = summary.compositions() > 1 && summary.variedCounts().size() <= 2;
     if (!options.plotPath.empty() && !sweep) {
-        return complain(err, "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one",
-                        kStatusUsage);
+        return complain(
+            err, "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one",
+            kStatusUsage);
     }
     OutputFile chart;
     if (!options.plotPath.empty() && !chart.open(options.plotPath, error)) {
@@ -252,10 +253,10 @@ public:
     // Plays the battles, writing each line as soon as the ones before it are in.
     BattleJobs::Result play(const BattlePlan& plan, BattleJobs& jobs)
     {
-        planned_ = plan.battles;
-        sweep_ = plan.study && plan.study->compositions() > 1;
+        planned_ = plan.study.battles();
+        sweep_ = plan.study.compositions() > 1;
         // Lines piped on to another program would be printed in the middle of the bar.
-        ProgressBar progress(err_, plan.battles, "battles", !(linesToOut_ && isPipe(out_)));
+        ProgressBar progress(err_, planned_, "battles", !(linesToOut_ && isPipe(out_)));
         const BattleJobs::Result result = jobs.run(
             [&](FinishedBattle&& battle) {
                 BattleOutcome outcome;
@@ -291,8 +292,8 @@ public:
         }
         if (result == BattleJobs::Result::kInterrupted) {
             return complain(err_,
-                            "interrupted: " + std::to_string(summary_.battles()) + " of " +
-                                std::to_string(planned_) + " battles finished",
+                            "interrupted: " + std::to_string(summary_.battles()) + " of " + std::to_string(planned_) +
+                                " battles finished",
                             StopSignals::exitStatus());
         }
         if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
@@ -313,7 +314,8 @@ private:
         if (lines.empty() || !writeError_.empty()) return;
         std::string reason;
         const bool written = linesToOut_ ? writeWhole(out_, lines, reason) : linesFile_.write(lines, reason);
-        if (!written) writeError_ = "cannot write " + (linesToOut_ ? "standard output" : options_.outPath) + ": " + reason;
+        if (!written)
+            writeError_ = "cannot write " + (linesToOut_ ? "standard output" : options_.outPath) + ": " + reason;
     }
 
     int drawChart()
@@ -348,19 +350,18 @@ private:
 
 int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
+    std::string error;
+    BattlePlan plan{Study(options.counts, options.varies, options.firstSeed, options.battles, options.shard, error)};
+    if (!error.empty()) return complain(err, error, kStatusUsage);
     if (const int status = refuseUpFront(options, out, err)) return status;
     LabRun run(options, out, err);
     if (const int status = run.open()) return status;
 
-    BattlePlan plan;
-    std::string error;
-    plan.study.emplace(options.counts, options.varies, options.firstSeed, options.battles, options.shard, error);
-    plan.battles = plan.study->battles();
     plan.jobs = BattleJobs::jobsThatFit(options.jobs);
     plan.maxFrames = options.maxFrames;
     // One army's chart follows the units alive; a sweep's needs only the outcomes.
-    plan.sampleAlive = !options.plotPath.empty() && plan.study->compositions() == 1;
-    if (plan.jobs < options.jobs && plan.jobs < plan.battles) {
+    plan.sampleAlive = !options.plotPath.empty() && plan.study.compositions() == 1;
+    if (plan.jobs < options.jobs && plan.jobs < plan.study.battles()) {
         std::fprintf(err, "battle-lab: %d jobs need more descriptors than this process may open; playing %d at once\n",
                      options.jobs, plan.jobs);
     }
