@@ -179,8 +179,7 @@ int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "battle-lab: warning: %lld battles (same seed and counts) appear more than once\n", repeated);
     }
     std::string error;
-    const bool sweep = summary.compositions() > 1 && summary.variedCounts().size() <= 2;
-    if (!options.plotPath.empty() && !sweep) {
+    if (!options.plotPath.empty() && !summary.chartable()) {
         return complain(
             err, "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one",
             kStatusUsage);
@@ -254,6 +253,8 @@ public:
     BattleJobs::Result play(const BattlePlan& plan, BattleJobs& jobs)
     {
         planned_ = plan.study.battles();
+        // The study, not what came back, says which chart: a shard of a sweep whose battles are
+        // all of one army gets the sweep's chart, which drawSweepChart then refuses.
         sweep_ = plan.study.compositions() > 1;
         // Lines piped on to another program would be printed in the middle of the bar.
         ProgressBar progress(err_, planned_, "battles", !(linesToOut_ && isPipe(out_)));

@@ -95,11 +95,11 @@ std::string formatSweepSummary(const SweepSummary& sweep)
 
 bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& error)
 {
-    const std::vector<int> varied = sweep.variedCounts();
-    if (sweep.compositions() < 2 || varied.empty() || varied.size() > 2) {
+    if (!sweep.chartable()) {
         error = "the chart of a sweep needs battles of several armies that differ in one or two counts";
         return false;
     }
+    const std::vector<int> varied = sweep.variedCounts();
     std::ostringstream data;
     data << "# " << countName(varied[0]) << (varied.size() == 2 ? std::string(" ") + countName(varied[1]) : "")
          << " blue-share blue-low blue-high (percent)\n";

@@ -23,6 +23,8 @@ public:
     // The places, in the command line's order, of the counts that are not the same in every
     // composition: the counts a sweep varied.
     std::vector<int> variedCounts() const;
+    // Several compositions that differ in one or two counts: a sweep drawSweepChart can draw.
+    bool chartable() const { return compositions() > 1 && variedCounts().size() <= 2; }
 
     struct Row {
         UnitCounts counts;
@@ -43,5 +45,6 @@ std::string formatSweepSummary(const SweepSummary& sweep);
 
 // Draws the chart of a sweep of one or two varied counts with gnuplot: blue's win share against
 // the varied count with its 95% band, or a heat map of blue's win share with the values written
-// in the cells. On failure (also for other sweeps) returns false and says why in error.
+// in the cells. On failure (also for a summary that is not chartable) returns false and says why
+// in error.
 bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& error);
