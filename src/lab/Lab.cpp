@@ -157,6 +157,29 @@ int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
     return 0;
 }
 
+// Opens the file of --out or --plot (none for an empty path): 0, or the exit status when it
+// cannot be written.
+int openOutput(OutputFile& file, const std::string& path, std::FILE* err)
+{
+    std::string error;
+    if (path.empty() || file.open(path, error)) return 0;
+    return complain(err, "cannot write " + path + ": " + error, kStatusUsage);
+}
+
+// Gives the chart its name once drawn: 0, or the exit status when it was not drawn (drawError
+// says why) or cannot be written. Stopped while gnuplot drew: no chart, as for a stop during
+// the battles.
+int commitChart(OutputFile& chart, const std::string& path, bool drawn, const std::string& drawError, std::FILE* err)
+{
+    if (StopSignals::caught() != 0) {
+        return complain(err, "interrupted: the chart was not drawn", StopSignals::exitStatus());
+    }
+    if (!drawn) return complain(err, drawError, kStatusFailed);
+    std::string error;
+    if (!chart.commit(error)) return complain(err, "cannot write " + path + ": " + error, kStatusFailed);
+    return 0;
+}
+
 int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
     if (const int status = refuseUpFront(options, out, err)) return status;
@@ -185,16 +208,13 @@ int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
             kStatusUsage);
     }
     OutputFile chart;
-    if (!options.plotPath.empty() && !chart.open(options.plotPath, error)) {
-        return complain(err, "cannot write " + options.plotPath + ": " + error, kStatusUsage);
-    }
+    if (const int status = openOutput(chart, options.plotPath, err)) return status;
     if (!print(out, formatSweepSummary(summary), error)) {
         return complain(err, "cannot write the summary: " + error, kStatusFailed);
     }
     if (!chart.isOpen()) return 0;
-    if (!drawSweepChart(summary, chart, error)) return complain(err, error, kStatusFailed);
-    if (!chart.commit(error)) return complain(err, "cannot write " + options.plotPath + ": " + error, kStatusFailed);
-    return 0;
+    const bool drawn = drawSweepChart(summary, chart, error);
+    return commitChart(chart, options.plotPath, drawn, error, err);
 }
 
 // Lines in seed order: a line waits until every battle before it has reported. The jobs start
@@ -239,14 +259,8 @@ public:
     // Opens the output files: 0, or the exit status of a file that cannot be written.
     int open()
     {
-        std::string error;
-        if (!options_.outPath.empty() && !linesToOut_ && !linesFile_.open(options_.outPath, error)) {
-            return complain(err_, "cannot write " + options_.outPath + ": " + error, kStatusUsage);
-        }
-        if (!options_.plotPath.empty() && !chartFile_.open(options_.plotPath, error)) {
-            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusUsage);
-        }
-        return 0;
+        if (const int status = linesToOut_ ? 0 : openOutput(linesFile_, options_.outPath, err_)) return status;
+        return openOutput(chartFile_, options_.plotPath, err_);
     }
 
     // Plays the battles, writing each line as soon as the ones before it are in.
@@ -323,15 +337,7 @@ private:
     {
         std::string error;
         const bool drawn = sweep_ ? drawSweepChart(summary_, chartFile_, error) : chart_.draw(chartFile_, error);
-        // Stopped while gnuplot drew: no chart, as for a stop during the battles.
-        if (StopSignals::caught() != 0) {
-            return complain(err_, "interrupted: the chart was not drawn", StopSignals::exitStatus());
-        }
-        if (!drawn) return complain(err_, error, kStatusFailed);
-        if (!chartFile_.commit(error)) {
-            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusFailed);
-        }
-        return 0;
+        return commitChart(chartFile_, options_.plotPath, drawn, error, err_);
     }
 
     const LabOptions& options_;
