@@ -1,11 +1,11 @@
 #include "lab/BattleOutcome.h"
 
 #include <climits>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "game/Battle.h"
 #include "game/DueTicks.h"
+#include "lab/Format.h"
 #include "world/Battlefield.h"
 
 namespace {
@@ -130,10 +130,8 @@ std::string outcomeLine(const BattleOutcome& o)
     }
     if (o.placedKnown) line += ", \"placed\": " + armyObject(o.placed);
     if (o.finished()) {
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.3f", o.seconds());
         line += ", \"winner\": \"" + std::string(kTeamNames[o.winner]) +
-                "\", \"end_frame\": " + std::to_string(o.endFrame) + ", \"seconds\": " + seconds;
+                "\", \"end_frame\": " + std::to_string(o.endFrame) + ", \"seconds\": " + format("%.3f", o.seconds());
     } else {
         line += ", \"winner\": \"none\", \"end_frame\": null, \"seconds\": null";
     }
