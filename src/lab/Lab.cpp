@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -18,6 +17,7 @@
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
 #include "lab/BattleJobs.h"
+#include "lab/CountFields.h"
 #include "lab/Gnuplot.h"
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"
@@ -85,8 +85,7 @@ public:
     // False when the battle was met before.
     bool insert(const BattleOutcome& o)
     {
-        const UnitCounts& c = o.counts;
-        auto& ranges = ranges_[{c.blueSoldiers, c.blueTanks, c.blueSnipers, c.redSoldiers, c.redTanks, c.redSnipers}];
+        auto& ranges = ranges_[countsKey(o.counts)];
         const unsigned seed = o.seed;
         auto after = ranges.upper_bound(seed);  // the first range that starts after the seed
         const bool joinsAfter = after != ranges.end() && after->first == seed + 1;
@@ -110,7 +109,7 @@ public:
     }
 
 private:
-    std::map<std::array<int, 6>, std::map<unsigned, unsigned>> ranges_;  // per counts: first seed to last
+    std::map<CountsKey, std::map<unsigned, unsigned>> ranges_;  // per counts: first seed to last
 };
 
 // Reads the lines of a file ("-" for standard input) one by one.

@@ -4,18 +4,11 @@
 #include <set>
 #include <sstream>
 
+#include "lab/CountFields.h"
 #include "lab/Format.h"
 #include "lab/Gnuplot.h"
-#include "lab/Study.h"
 
 namespace {
-
-std::array<int, 6> key(const UnitCounts& counts)
-{
-    std::array<int, 6> values{};
-    for (int count = 0; count < kCountNames; ++count) values[count] = countOf(counts, count);
-    return values;
-}
 
 // "47.5% [40.7, 54.4]": a share and its interval, in percent.
 std::string share(long long count, long long battles)
@@ -28,7 +21,7 @@ std::string share(long long count, long long battles)
 
 void SweepSummary::add(const BattleOutcome& outcome)
 {
-    byCounts_[key(outcome.counts)].add(outcome);
+    byCounts_[countsKey(outcome.counts)].add(outcome);
     ++battles_;
 }
 

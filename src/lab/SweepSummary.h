@@ -1,11 +1,11 @@
 #pragma once
 
-#include <array>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "lab/BattleOutcome.h"
+#include "lab/CountFields.h"
 #include "lab/LabSummary.h"
 
 class OutputFile;
@@ -33,7 +33,7 @@ public:
     std::vector<Row> rows() const;  // in the order of the counts
 
 private:
-    std::map<std::array<int, 6>, LabSummary> byCounts_;  // the counts in the command line's order
+    std::map<CountsKey, LabSummary> byCounts_;
     long long battles_ = 0;
 };
 
