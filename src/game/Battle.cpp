@@ -1,7 +1,7 @@
 #include "game/Battle.h"
 
-#include "game/Deployment.h"
 #include "game/Countdown.h"
+#include "game/Deployment.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
@@ -25,6 +25,13 @@ Battle::~Battle()
 
 void Battle::restart(unsigned seed)
 {
+    restart(counts_, seed);
+}
+
+void Battle::restart(const UnitCounts& counts, unsigned seed)
+{
+    counts_ = counts;
+    unitCounts = counts;
     start(seed);
 }
 

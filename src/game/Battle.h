@@ -26,6 +26,9 @@ public:
     // Ends this battle and starts the one of another seed with the same counts, exactly as a
     // new Battle(counts(), seed) would start it.
     void restart(unsigned seed);
+    // Ends this battle and starts the one of these counts and this seed, exactly as a new
+    // Battle(counts, seed) would start it; the counts are in force from now on.
+    void restart(const UnitCounts& counts, unsigned seed);
 
     // One logical frame: an update pass, then one step of the reinforcement countdown (and a
     // wave when it runs out). The frame loop of the program runs the same two steps through

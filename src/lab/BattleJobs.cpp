@@ -16,8 +16,8 @@
 #include <cstring>
 #include <memory>
 
-#include "game/Battle.h"
 #include "cli/SignalCleanup.h"
+#include "game/Battle.h"
 
 namespace {
 
@@ -131,13 +131,12 @@ void BattleJobs::workerMain(int socket) const
     std::unique_ptr<Battle> battle;
     std::int32_t index = 0;
     while (readFull(socket, &index, sizeof index)) {
-        const UnitCounts counts = plan_.countsOf(index);
-        const unsigned seed = plan_.seedOf(index);
-        if (battle != nullptr && battle->counts() == counts) {
-            battle->restart(seed);
-        } else {
-            battle.reset();  // the world it installed goes back first
+        const UnitCounts counts = plan_.study.counts(index);
+        const unsigned seed = plan_.study.seed(index);
+        if (battle == nullptr) {
             battle = std::make_unique<Battle>(counts, seed);
+        } else {
+            battle->restart(counts, seed);
         }
         std::vector<AliveSample> alive;
         const BattleOutcome outcome = playBattle(*battle, plan_.maxFrames, plan_.sampleAlive ? &alive : nullptr);
@@ -157,7 +156,7 @@ void BattleJobs::workerMain(int socket) const
 
 void BattleJobs::startWorkers(std::vector<Worker>& workers)
 {
-    const int count = std::max(1, std::min(plan_.jobs, plan_.battles));
+    const int count = std::max(1, std::min(plan_.jobs, plan_.study.battles()));
     const pid_t parent = getpid();
     for (int j = 0; j < count; ++j) {
         int sockets[2];
@@ -205,7 +204,7 @@ void BattleJobs::startWorkers(std::vector<Worker>& workers)
 
 bool BattleJobs::assignNext(Worker& worker, const std::vector<Worker>& workers)
 {
-    if (nextIndex_ >= plan_.battles) return true;
+    if (nextIndex_ >= plan_.study.battles()) return true;
     int earliest = nextIndex_;
     for (const Worker& other : workers) {
         if (other.index >= 0) earliest = std::min(earliest, other.index);
@@ -328,7 +327,7 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
             if (closed && worker.index >= 0 && !halted_) {
                 const int status = reap(worker.pid);
                 worker.pid = -1;
-                failure_ = "the job playing seed " + std::to_string(plan_.seedOf(worker.index)) + " ended with " +
+                failure_ = "the job playing seed " + std::to_string(plan_.study.seed(worker.index)) + " ended with " +
                            describeStatus(status);
                 result = Result::kFailed;
                 break;
@@ -341,9 +340,9 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
     }
     sigprocmask(SIG_SETMASK, &original, nullptr);
     if (halted_) result = Result::kFailed;
-    if (result == Result::kDone && reported < plan_.battles) {
-        failure_ =
-            "the jobs stopped after " + std::to_string(reported) + " of " + std::to_string(plan_.battles) + " battles";
+    if (result == Result::kDone && reported < plan_.study.battles()) {
+        failure_ = "the jobs stopped after " + std::to_string(reported) + " of " +
+                   std::to_string(plan_.study.battles()) + " battles";
         result = Result::kFailed;
     }
     // Workers already reaped keep their socket for the drain but are not waited for again.

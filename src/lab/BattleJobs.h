@@ -1,28 +1,19 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "game/UnitCounts.h"
 #include "lab/BattleOutcome.h"
 #include "lab/Study.h"
 
-// The battles of a run: battle k (0 .. battles - 1) plays seed firstSeed + k with the counts,
-// or, in a study, its battle k.
+// The battles of a run: battle k (0 .. study.battles() - 1) is the study's battle k.
 struct BattlePlan {
-    UnitCounts counts;
-    unsigned firstSeed = 1;
-    int battles = 1;
-    std::optional<Study> study;  // when given, it says which battles are played (and how many)
+    Study study;
     int jobs = 1;
     int maxFrames = 36000;
     bool sampleAlive = false;  // report the units alive per side every second as well
     int maxAhead = 4096;       // no battle starts this many or more past the earliest one under way
-
-    UnitCounts countsOf(int k) const { return study ? study->counts(k) : counts; }
-    unsigned seedOf(int k) const { return study ? study->seed(k) : firstSeed + static_cast<unsigned>(k); }
 };
 
 // A battle as a job reported it.

@@ -1,28 +1,18 @@
 #include "lab/BattleOutcome.h"
 
 #include <climits>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "game/Battle.h"
 #include "game/DueTicks.h"
+#include "lab/CountFields.h"
+#include "lab/Format.h"
 #include "world/Battlefield.h"
 
 namespace {
 
 const char* const kTeamNames[kSides] = {"red", "blue"};
 const char* const kKindNames[kFightingKinds] = {"riflemen", "snipers", "tanks"};
-
-// The counts in the order of the battle's command line.
-struct CountField {
-    const char* name;
-    int UnitCounts::*member;
-};
-const CountField kCountFields[] = {
-    {"blue_riflemen", &UnitCounts::blueSoldiers}, {"blue_tanks", &UnitCounts::blueTanks},
-    {"blue_snipers", &UnitCounts::blueSnipers},   {"red_riflemen", &UnitCounts::redSoldiers},
-    {"red_tanks", &UnitCounts::redTanks},         {"red_snipers", &UnitCounts::redSnipers},
-};
 
 AliveSample sampleOf(const Battlefield& field)
 {
@@ -126,14 +116,12 @@ std::string outcomeLine(const BattleOutcome& o)
 {
     std::string line = "{\"seed\": " + std::to_string(o.seed);
     for (const CountField& field : kCountFields) {
-        line += ", \"" + std::string(field.name) + "\": " + std::to_string(o.counts.*field.member);
+        line += ", \"" + std::string(field.json) + "\": " + std::to_string(o.counts.*field.member);
     }
     if (o.placedKnown) line += ", \"placed\": " + armyObject(o.placed);
     if (o.finished()) {
-        char seconds[32];
-        std::snprintf(seconds, sizeof seconds, "%.3f", o.seconds());
         line += ", \"winner\": \"" + std::string(kTeamNames[o.winner]) +
-                "\", \"end_frame\": " + std::to_string(o.endFrame) + ", \"seconds\": " + seconds;
+                "\", \"end_frame\": " + std::to_string(o.endFrame) + ", \"seconds\": " + format("%.3f", o.seconds());
     } else {
         line += ", \"winner\": \"none\", \"end_frame\": null, \"seconds\": null";
     }
@@ -157,7 +145,7 @@ bool parseOutcomeLine(const std::string& line, BattleOutcome& outcome, std::stri
     if (!readInteger(json, "seed", 0, UINT_MAX, value, error)) return false;
     o.seed = static_cast<unsigned>(value);
     for (const CountField& field : kCountFields) {
-        if (!readInteger(json, field.name, INT_MIN, INT_MAX, value, error)) return false;
+        if (!readInteger(json, field.json, INT_MIN, INT_MAX, value, error)) return false;
         o.counts.*field.member = static_cast<int>(value);
     }
 

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "cli/OutputFile.h"
+#include "lab/Format.h"
 #include "units/Entity.h"
 
 namespace {
@@ -97,9 +98,7 @@ bool programOnPath(const std::string& name)
 std::string teamHexColour(int team)
 {
     const Colour c = teamColour(team);
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02x%02x%02x", c.r, c.g, c.b);
-    return text;
+    return format("#%02x%02x%02x", c.r, c.g, c.b);
 }
 
 bool drawWithGnuplot(const std::string& script, const std::vector<std::pair<std::string, std::string>>& dataFiles,

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -15,15 +14,16 @@
 #include <vector>
 
 #include "cli/OutputFile.h"
+#include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
 #include "lab/BattleJobs.h"
+#include "lab/CountFields.h"
 #include "lab/Gnuplot.h"
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"
 #include "lab/LabSummary.h"
 #include "lab/Study.h"
 #include "lab/SweepSummary.h"
-#include "cli/ProgressBar.h"
 
 namespace {
 
@@ -85,8 +85,7 @@ public:
     // False when the battle was met before.
     bool insert(const BattleOutcome& o)
     {
-        const UnitCounts& c = o.counts;
-        auto& ranges = ranges_[{c.blueSoldiers, c.blueTanks, c.blueSnipers, c.redSoldiers, c.redTanks, c.redSnipers}];
+        auto& ranges = ranges_[countsKey(o.counts)];
         const unsigned seed = o.seed;
         auto after = ranges.upper_bound(seed);  // the first range that starts after the seed
         const bool joinsAfter = after != ranges.end() && after->first == seed + 1;
@@ -110,12 +109,11 @@ public:
     }
 
 private:
-    std::map<std::array<int, 6>, std::map<unsigned, unsigned>> ranges_;  // per counts: first seed to last
+    std::map<CountsKey, std::map<unsigned, unsigned>> ranges_;  // per counts: first seed to last
 };
 
 // Reads the lines of a file ("-" for standard input) one by one.
-bool readOutcomes(const std::string& path, const std::function<void(const BattleOutcome&)>& read,
-                  std::string& error)
+bool readOutcomes(const std::string& path, const std::function<void(const BattleOutcome&)>& read, std::string& error)
 {
     std::ifstream file;
     std::istream* in = &std::cin;
@@ -151,9 +149,33 @@ int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
     if (out == nullptr) return outputClosed(err);
     if (options.plotPath.empty()) return 0;
     if (!programOnPath("gnuplot")) return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
-    if (!options.outPath.empty() && options.outPath != "-" && OutputFile::samePlace(options.outPath, options.plotPath)) {
+    if (!options.outPath.empty() && options.outPath != "-" &&
+        OutputFile::samePlace(options.outPath, options.plotPath)) {
         return complain(err, "--out and --plot name the same file, " + options.plotPath, kStatusUsage);
     }
+    return 0;
+}
+
+// Opens the file of --out or --plot (none for an empty path): 0, or the exit status when it
+// cannot be written.
+int openOutput(OutputFile& file, const std::string& path, std::FILE* err)
+{
+    std::string error;
+    if (path.empty() || file.open(path, error)) return 0;
+    return complain(err, "cannot write " + path + ": " + error, kStatusUsage);
+}
+
+// Gives the chart its name once drawn: 0, or the exit status when it was not drawn (drawError
+// says why) or cannot be written. Stopped while gnuplot drew: no chart, as for a stop during
+// the battles.
+int commitChart(OutputFile& chart, const std::string& path, bool drawn, const std::string& drawError, std::FILE* err)
+{
+    if (StopSignals::caught() != 0) {
+        return complain(err, "interrupted: the chart was not drawn", StopSignals::exitStatus());
+    }
+    if (!drawn) return complain(err, drawError, kStatusFailed);
+    std::string error;
+    if (!chart.commit(error)) return complain(err, "cannot write " + path + ": " + error, kStatusFailed);
     return 0;
 }
 
@@ -179,22 +201,19 @@ int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
         std::fprintf(err, "battle-lab: warning: %lld battles (same seed and counts) appear more than once\n", repeated);
     }
     std::string error;
-    const bool sweep = summary.compositions() > 1 && summary.variedCounts().size() <= 2;
-    if (!options.plotPath.empty() && !sweep) {
-        return complain(err, "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one",
-                        kStatusUsage);
+    if (!options.plotPath.empty() && !summary.chartable()) {
+        return complain(
+            err, "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one",
+            kStatusUsage);
     }
     OutputFile chart;
-    if (!options.plotPath.empty() && !chart.open(options.plotPath, error)) {
-        return complain(err, "cannot write " + options.plotPath + ": " + error, kStatusUsage);
-    }
+    if (const int status = openOutput(chart, options.plotPath, err)) return status;
     if (!print(out, formatSweepSummary(summary), error)) {
         return complain(err, "cannot write the summary: " + error, kStatusFailed);
     }
     if (!chart.isOpen()) return 0;
-    if (!drawSweepChart(summary, chart, error)) return complain(err, error, kStatusFailed);
-    if (!chart.commit(error)) return complain(err, "cannot write " + options.plotPath + ": " + error, kStatusFailed);
-    return 0;
+    const bool drawn = drawSweepChart(summary, chart, error);
+    return commitChart(chart, options.plotPath, drawn, error, err);
 }
 
 // Lines in seed order: a line waits until every battle before it has reported. The jobs start
@@ -239,23 +258,19 @@ public:
     // Opens the output files: 0, or the exit status of a file that cannot be written.
     int open()
     {
-        std::string error;
-        if (!options_.outPath.empty() && !linesToOut_ && !linesFile_.open(options_.outPath, error)) {
-            return complain(err_, "cannot write " + options_.outPath + ": " + error, kStatusUsage);
-        }
-        if (!options_.plotPath.empty() && !chartFile_.open(options_.plotPath, error)) {
-            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusUsage);
-        }
-        return 0;
+        if (const int status = linesToOut_ ? 0 : openOutput(linesFile_, options_.outPath, err_)) return status;
+        return openOutput(chartFile_, options_.plotPath, err_);
     }
 
     // Plays the battles, writing each line as soon as the ones before it are in.
     BattleJobs::Result play(const BattlePlan& plan, BattleJobs& jobs)
     {
-        planned_ = plan.battles;
-        sweep_ = plan.study && plan.study->compositions() > 1;
+        planned_ = plan.study.battles();
+        // The study, not what came back, says which chart: a shard of a sweep whose battles are
+        // all of one army gets the sweep's chart, which drawSweepChart then refuses.
+        sweep_ = plan.study.compositions() > 1;
         // Lines piped on to another program would be printed in the middle of the bar.
-        ProgressBar progress(err_, plan.battles, "battles", !(linesToOut_ && isPipe(out_)));
+        ProgressBar progress(err_, planned_, "battles", !(linesToOut_ && isPipe(out_)));
         const BattleJobs::Result result = jobs.run(
             [&](FinishedBattle&& battle) {
                 BattleOutcome outcome;
@@ -291,8 +306,8 @@ public:
         }
         if (result == BattleJobs::Result::kInterrupted) {
             return complain(err_,
-                            "interrupted: " + std::to_string(summary_.battles()) + " of " +
-                                std::to_string(planned_) + " battles finished",
+                            "interrupted: " + std::to_string(summary_.battles()) + " of " + std::to_string(planned_) +
+                                " battles finished",
                             StopSignals::exitStatus());
         }
         if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
@@ -313,22 +328,15 @@ private:
         if (lines.empty() || !writeError_.empty()) return;
         std::string reason;
         const bool written = linesToOut_ ? writeWhole(out_, lines, reason) : linesFile_.write(lines, reason);
-        if (!written) writeError_ = "cannot write " + (linesToOut_ ? "standard output" : options_.outPath) + ": " + reason;
+        if (!written)
+            writeError_ = "cannot write " + (linesToOut_ ? "standard output" : options_.outPath) + ": " + reason;
     }
 
     int drawChart()
     {
         std::string error;
         const bool drawn = sweep_ ? drawSweepChart(summary_, chartFile_, error) : chart_.draw(chartFile_, error);
-        // Stopped while gnuplot drew: no chart, as for a stop during the battles.
-        if (StopSignals::caught() != 0) {
-            return complain(err_, "interrupted: the chart was not drawn", StopSignals::exitStatus());
-        }
-        if (!drawn) return complain(err_, error, kStatusFailed);
-        if (!chartFile_.commit(error)) {
-            return complain(err_, "cannot write " + options_.plotPath + ": " + error, kStatusFailed);
-        }
-        return 0;
+        return commitChart(chartFile_, options_.plotPath, drawn, error, err_);
     }
 
     const LabOptions& options_;
@@ -348,19 +356,18 @@ private:
 
 int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
+    std::string error;
+    BattlePlan plan{Study(options.counts, options.varies, options.firstSeed, options.battles, options.shard, error)};
+    if (!error.empty()) return complain(err, error, kStatusUsage);
     if (const int status = refuseUpFront(options, out, err)) return status;
     LabRun run(options, out, err);
     if (const int status = run.open()) return status;
 
-    BattlePlan plan;
-    std::string error;
-    plan.study.emplace(options.counts, options.varies, options.firstSeed, options.battles, options.shard, error);
-    plan.battles = plan.study->battles();
     plan.jobs = BattleJobs::jobsThatFit(options.jobs);
     plan.maxFrames = options.maxFrames;
     // One army's chart follows the units alive; a sweep's needs only the outcomes.
-    plan.sampleAlive = !options.plotPath.empty() && plan.study->compositions() == 1;
-    if (plan.jobs < options.jobs && plan.jobs < plan.battles) {
+    plan.sampleAlive = !options.plotPath.empty() && plan.study.compositions() == 1;
+    if (plan.jobs < options.jobs && plan.jobs < plan.study.battles()) {
         std::fprintf(err, "battle-lab: %d jobs need more descriptors than this process may open; playing %d at once\n",
                      options.jobs, plan.jobs);
     }

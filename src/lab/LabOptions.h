@@ -23,7 +23,8 @@ struct LabOptions {
 };
 
 // Reads the command line. On a mistake returns false with error set to one line saying what
-// is wrong (without the program's name).
+// is wrong (without the program's name). The study's own checks (the size of the grid, the
+// shard) are made where the study is built from these options.
 bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std::string& error);
 
 // The usage text printed by --help.

@@ -2,27 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 
 #include "game/DueTicks.h"
+#include "lab/Format.h"
 
 namespace {
 
 constexpr double kZ95 = 1.959963984540054;  // two-sided 95% of the normal distribution
 const char* const kTeamNames[kSides] = {"red", "blue"};
-
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format(const char* pattern, ...)
-{
-    char text[256];
-    va_list args;
-    va_start(args, pattern);
-    std::vsnprintf(text, sizeof text, pattern, args);
-    va_end(args);
-    return text;
-}
 
 std::string shareLine(const char* label, long long count, long long battles)
 {
@@ -132,9 +119,9 @@ std::string formatSummary(const LabSummary& s)
     if (s.finished() == 0) {
         text += format("%-16s no base fell\n", "battle length");
     } else {
-        text += format("%-16s mean %.1f s   median %.1f s   90th percentile %.1f s   (%lld with a fallen base)\n",
-                       "battle length", s.meanSeconds(), s.percentileSeconds(0.5), s.percentileSeconds(0.9),
-                       s.finished());
+        text +=
+            format("%-16s mean %.1f s   median %.1f s   90th percentile %.1f s   (%lld with a fallen base)\n",
+                   "battle length", s.meanSeconds(), s.percentileSeconds(0.5), s.percentileSeconds(0.9), s.finished());
     }
     if (s.battles > 0) {
         for (int team = 0; team < kSides; ++team) {

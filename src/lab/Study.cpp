@@ -6,9 +6,6 @@
 
 namespace {
 
-const char* const kNames[kCountNames] = {"blue-riflemen", "blue-tanks", "blue-snipers",
-                                         "red-riflemen",  "red-tanks",  "red-snipers"};
-
 // A whole number from 0 to INT_MAX, in digits only.
 std::optional<int> readCountValue(const std::string& text)
 {
@@ -18,33 +15,6 @@ std::optional<int> readCountValue(const std::string& text)
 }
 
 }  // namespace
-
-const char* countName(int count)
-{
-    return count >= 0 && count < kCountNames ? kNames[count] : "";
-}
-
-std::optional<int> countByName(const std::string& name)
-{
-    for (int count = 0; count < kCountNames; ++count) {
-        if (name == kNames[count]) return count;
-    }
-    return std::nullopt;
-}
-
-int countOf(const UnitCounts& c, int count)
-{
-    const int values[kCountNames] = {c.blueSoldiers, c.blueTanks, c.blueSnipers,
-                                     c.redSoldiers,  c.redTanks,  c.redSnipers};
-    return values[count];
-}
-
-void setCount(UnitCounts& c, int count, int value)
-{
-    int* const places[kCountNames] = {&c.blueSoldiers, &c.blueTanks, &c.blueSnipers,
-                                      &c.redSoldiers,  &c.redTanks,  &c.redSnipers};
-    *places[count] = value;
-}
 
 std::optional<Vary> readVary(const std::string& text, std::string& error)
 {
@@ -59,8 +29,7 @@ std::optional<Vary> readVary(const std::string& text, std::string& error)
     const std::string name = text.substr(0, equals);
     const std::optional<int> count = countByName(name);
     if (!count) {
-        error = "--vary: unknown count '" + name + "' (blue-riflemen, blue-tanks, blue-snipers, red-riflemen, " +
-                "red-tanks or red-snipers)";
+        error = "--vary: unknown count '" + name + "' (" + countNameList() + ")";
         return std::nullopt;
     }
     const auto from = readCountValue(text.substr(equals + 1, first - equals - 1));

@@ -5,13 +5,7 @@
 #include <vector>
 
 #include "game/UnitCounts.h"
-
-// The six counts by name, in the command line's order.
-constexpr int kCountNames = 6;
-const char* countName(int count);                         // "blue-riflemen", ... "red-snipers"
-std::optional<int> countByName(const std::string& name);  // the count's place, or none
-int countOf(const UnitCounts& counts, int count);
-void setCount(UnitCounts& counts, int count, int value);
+#include "lab/CountFields.h"
 
 // One count stepped over a range: --vary NAME=FROM:TO:STEP.
 struct Vary {

@@ -1,36 +1,27 @@
 #include "lab/SweepSummary.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
 #include <sstream>
 
+#include "lab/CountFields.h"
+#include "lab/Format.h"
 #include "lab/Gnuplot.h"
-#include "lab/Study.h"
 
 namespace {
-
-std::array<int, 6> key(const UnitCounts& counts)
-{
-    std::array<int, 6> values{};
-    for (int count = 0; count < kCountNames; ++count) values[count] = countOf(counts, count);
-    return values;
-}
 
 // "47.5% [40.7, 54.4]": a share and its interval, in percent.
 std::string share(long long count, long long battles)
 {
     const WilsonInterval w = wilsonInterval(count, battles);
-    char text[64];
-    std::snprintf(text, sizeof text, "%5.1f%% [%5.1f, %5.1f]", 100 * w.share, 100 * w.low, 100 * w.high);
-    return text;
+    return format("%5.1f%% [%5.1f, %5.1f]", 100 * w.share, 100 * w.low, 100 * w.high);
 }
 
 }  // namespace
 
 void SweepSummary::add(const BattleOutcome& outcome)
 {
-    byCounts_[key(outcome.counts)].add(outcome);
+    byCounts_[countsKey(outcome.counts)].add(outcome);
     ++battles_;
 }
 
@@ -66,28 +57,16 @@ std::string formatSweepSummary(const SweepSummary& sweep)
     std::ostringstream text;
     text << "compositions " << rows.size() << ", battles " << sweep.battles() << "\n";
     for (const int count : varied) text << countName(count) << "  ";
-    char heading[160];
-    std::snprintf(heading, sizeof heading, "%7s   %-20s   %-20s   %-20s   %s\n", "battles", "red wins", "blue wins",
-                  "unfinished", "mean length");
-    text << heading;
+    text << format("%7s   %-20s   %-20s   %-20s   %s\n", "battles", "red wins", "blue wins", "unfinished",
+                   "mean length");
     for (const SweepSummary::Row& row : rows) {
         const LabSummary& s = *row.summary;
         for (const int count : varied) {
-            char value[32];
-            std::snprintf(value, sizeof value, "%*d  ", static_cast<int>(std::string(countName(count)).size()),
-                          countOf(row.counts, count));
-            text << value;
+            text << format("%*d  ", static_cast<int>(std::string(countName(count)).size()), countOf(row.counts, count));
         }
-        char length[32];
-        if (s.finished() == 0) {
-            std::snprintf(length, sizeof length, "no base fell");
-        } else {
-            std::snprintf(length, sizeof length, "%.1f s", s.meanSeconds());
-        }
-        char line[200];
-        std::snprintf(line, sizeof line, "%7lld   %s   %s   %s   %s\n", s.battles, share(s.wins[0], s.battles).c_str(),
-                      share(s.wins[1], s.battles).c_str(), share(s.unfinished, s.battles).c_str(), length);
-        text << line;
+        const std::string length = s.finished() == 0 ? "no base fell" : format("%.1f s", s.meanSeconds());
+        text << format("%7lld   %s   %s   %s   %s\n", s.battles, share(s.wins[0], s.battles).c_str(),
+                       share(s.wins[1], s.battles).c_str(), share(s.unfinished, s.battles).c_str(), length.c_str());
     }
     text << "shares with their 95% Wilson intervals; the mean length is over the battles in which a base fell\n";
     return text.str();
@@ -95,11 +74,11 @@ std::string formatSweepSummary(const SweepSummary& sweep)
 
 bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& error)
 {
-    const std::vector<int> varied = sweep.variedCounts();
-    if (sweep.compositions() < 2 || varied.empty() || varied.size() > 2) {
+    if (!sweep.chartable()) {
         error = "the chart of a sweep needs battles of several armies that differ in one or two counts";
         return false;
     }
+    const std::vector<int> varied = sweep.variedCounts();
     std::ostringstream data;
     data << "# " << countName(varied[0]) << (varied.size() == 2 ? std::string(" ") + countName(varied[1]) : "")
          << " blue-share blue-low blue-high (percent)\n";

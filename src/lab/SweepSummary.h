@@ -1,11 +1,11 @@
 #pragma once
 
-#include <array>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "lab/BattleOutcome.h"
+#include "lab/CountFields.h"
 #include "lab/LabSummary.h"
 
 class OutputFile;
@@ -23,6 +23,8 @@ public:
     // The places, in the command line's order, of the counts that are not the same in every
     // composition: the counts a sweep varied.
     std::vector<int> variedCounts() const;
+    // Several compositions that differ in one or two counts: a sweep drawSweepChart can draw.
+    bool chartable() const { return compositions() > 1 && variedCounts().size() <= 2; }
 
     struct Row {
         UnitCounts counts;
@@ -31,7 +33,7 @@ public:
     std::vector<Row> rows() const;  // in the order of the counts
 
 private:
-    std::map<std::array<int, 6>, LabSummary> byCounts_;  // the counts in the command line's order
+    std::map<CountsKey, LabSummary> byCounts_;
     long long battles_ = 0;
 };
 
@@ -43,5 +45,6 @@ std::string formatSweepSummary(const SweepSummary& sweep);
 
 // Draws the chart of a sweep of one or two varied counts with gnuplot: blue's win share against
 // the varied count with its 95% band, or a heat map of blue's win share with the values written
-// in the cells. On failure (also for other sweeps) returns false and says why in error.
+// in the cells. On failure (also for a summary that is not chartable) returns false and says why
+// in error.
 bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& error);

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "game/Battle.h"
-#include "game/Deployment.h"
 #include "app/FrameLoop.h"
+#include "effects/Particle.h"
+#include "game/Battle.h"
 #include "game/Countdown.h"
+#include "game/Deployment.h"
 #include "game/FrameRender.h"
 #include "game/Playback.h"
 #include "game/StateDigest.h"
-#include "effects/Particle.h"
 #include "gfx/Canvas.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
@@ -205,11 +205,14 @@ TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)
         for (int n = 0; n < 400; ++n) battle.frame();
         fresh = stateDigest(battle.field());
     }
-    Battle battle(counts, 7);
+    // The battle it replaces had other counts: the restart brings its own.
+    Battle battle(UnitCounts::bothSides(30, 8, 8), 7);
     for (int n = 0; n < 150; ++n) battle.frame();
     const StartPicture seven = pictureOf(battle.field());
-    battle.restart(8);
+    battle.restart(counts, 8);
     EXPECT_EQ(battle.seed(), 8u);
+    EXPECT_EQ(battle.counts(), counts);
+    EXPECT_EQ(unitCounts, counts);
     EXPECT_EQ(getBattlefield(), &battle.field());
     EXPECT_EQ(reinforcementTimer, kReinforcementFrames);
     EXPECT_TRUE(pictureOf(battle.field()) == freshStart);

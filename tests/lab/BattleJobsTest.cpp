@@ -17,12 +17,12 @@
 
 namespace {
 
-BattlePlan smallPlan(int jobs)
+// One army, seeds 40 onwards.
+BattlePlan smallPlan(int jobs, int battles = 7)
 {
-    BattlePlan plan;
-    plan.counts = {60, 60, 10, 10, 5, 5};
-    plan.firstSeed = 40;
-    plan.battles = 7;
+    std::string error;
+    BattlePlan plan{Study({60, 60, 10, 10, 5, 5}, {}, 40, battles, Shard{}, error)};
+    EXPECT_EQ(error, "");
     plan.jobs = jobs;
     plan.maxFrames = 6000;  // three of these battles end, four do not
     return plan;
@@ -103,8 +103,7 @@ TEST(BattleJobsTest, EachLineIsTheHeadlessBattleOfItsSeed)
     int finished = 0;
     for (const auto& [index, battle] : battles) {
         SCOPED_TRACE("battle " + std::to_string(index));
-        EXPECT_EQ(battle.line,
-                  referenceLine(plan.counts, plan.firstSeed + static_cast<unsigned>(index), plan.maxFrames));
+        EXPECT_EQ(battle.line, referenceLine(plan.study.counts(index), plan.study.seed(index), plan.maxFrames));
         finished += battle.line.find("\"winner\": \"none\"") == std::string::npos;
         EXPECT_TRUE(battle.alive.empty()) << "samples were not asked for";
     }
@@ -122,19 +121,16 @@ TEST(BattleJobsTest, TheLinesDoNotDependOnTheNumberOfJobs)
     ASSERT_EQ(three.size(), 7u);
     for (int index = 0; index < 7; ++index) EXPECT_EQ(one.at(index).line, three.at(index).line);
     // More jobs than battles: one job per battle.
-    BattlePlan few = smallPlan(5);
-    few.battles = 2;
-    const std::map<int, FinishedBattle> two = play(few);
+    const std::map<int, FinishedBattle> two = play(smallPlan(5, 2));
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two.at(1).line, one.at(1).line);
 }
 
 TEST(BattleJobsTest, AliveSamplesComeWithTheirBattle)
 {
-    BattlePlan plan = smallPlan(2);
+    BattlePlan plan = smallPlan(2, 3);
     plan.sampleAlive = true;
     plan.maxFrames = 300;  // none of these ends so soon: samples after 0, 60, ... 300 frames
-    plan.battles = 3;
     for (const auto& [index, battle] : play(plan)) {
         ASSERT_EQ(battle.alive.size(), 6u) << "battle " << index;
         EXPECT_EQ(battle.alive[0].units[0], 60 + 10 + 5);
@@ -147,8 +143,7 @@ TEST(BattleJobsTest, AliveSamplesComeWithTheirBattle)
 // whole battles and leaves no worker behind.
 TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
 {
-    BattlePlan plan = smallPlan(2);
-    plan.battles = 200;
+    BattlePlan plan = smallPlan(2, 200);
     plan.maxFrames = 36000;
     bool stopSoon = false;
     std::vector<FinishedBattle> reported;
@@ -164,7 +159,7 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
     EXPECT_LT(reported.size(), 10u);
     for (const FinishedBattle& battle : reported) {
         EXPECT_EQ(battle.line,
-                  referenceLine(plan.counts, plan.firstSeed + static_cast<unsigned>(battle.index), plan.maxFrames));
+                  referenceLine(plan.study.counts(battle.index), plan.study.seed(battle.index), plan.maxFrames));
     }
     EXPECT_TRUE(noChildLeft());
 }
@@ -173,15 +168,15 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
 // maxAhead or more past the earliest one not yet reported, and the lines are the same.
 TEST(BattleJobsTest, NoBattleRunsFarAheadOfTheEarliestUnfinishedOne)
 {
-    BattlePlan plan = smallPlan(3);
-    plan.battles = 12;
+    BattlePlan plan = smallPlan(3, 12);
     plan.maxAhead = 2;
     std::vector<bool> reported(12, false);
     std::map<int, FinishedBattle> battles;
     BattleJobs jobs(plan, nullptr);
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
-            const int earliest = static_cast<int>(std::find(reported.begin(), reported.end(), false) - reported.begin());
+            const int earliest =
+                static_cast<int>(std::find(reported.begin(), reported.end(), false) - reported.begin());
             EXPECT_LT(battle.index - earliest, plan.maxAhead) << "battle " << battle.index;
             reported[battle.index] = true;
             battles[battle.index] = std::move(battle);
