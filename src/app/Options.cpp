@@ -138,9 +138,9 @@ std::string usageText()
     text << "       " << kProgramName << " --record FILE.gif [--frames N] [--seed N] [COUNTS]\n";
     text << "A battle that plays itself: two armies, red and blue, fight until a base falls.\n\n";
     text << "COUNTS are six numbers, all six or none, in this order:\n";
-    text << "  blue riflemen, blue tanks, blue snipers, red riflemen, red tanks, red snipers\n";
-    text << "  (default " << d.blueSoldiers << ' ' << d.blueTanks << ' ' << d.blueSnipers << ' ' << d.redSoldiers << ' '
-         << d.redTanks << ' ' << d.redSnipers << "; numbers after the sixth are ignored)\n\n";
+    text << " ";
+    for (int count = 0; count < kCountNames; ++count) text << (count > 0 ? ", " : " ") << kCountFields[count].words;
+    text << "\n  (default " << countsText(d) << "; numbers after the sixth are ignored)\n\n";
     text << "Options (anywhere among the counts; after a lone -- everything is a count):\n";
     text << "  -h, --help       show this help and exit\n";
     text << "  --version        show the version and exit\n";

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <optional>
 #include <ostream>
+#include <string>
 
 // How many units of each kind and team the armies start with; every wave brings half again.
 struct UnitCounts {
@@ -25,18 +28,50 @@ struct UnitCounts {
     bool operator!=(const UnitCounts& o) const { return !(*this == o); }
 };
 
-// In the command line's order: blue riflemen, tanks, snipers, then red riflemen, tanks, snipers.
-inline std::ostream& operator<<(std::ostream& out, const UnitCounts& c)
-{
-    return out << c.blueSoldiers << ' ' << c.blueTanks << ' ' << c.blueSnipers << ' ' << c.redSoldiers << ' '
-               << c.redTanks << ' ' << c.redSnipers;
-}
+// One of the six counts: how an option and a line of the lab name it, whose army it is, and
+// where UnitCounts keeps it.
+struct CountField {
+    const char* option;  // "blue-riflemen"
+    const char* json;    // "blue_riflemen"
+    const char* words;   // "blue riflemen"
+    int UnitCounts::*member;
+};
+
+// The six counts in the command line's order: blue riflemen, tanks, snipers, then red's. Every
+// place that names or reads the counts in order reads them from here.
+inline constexpr CountField kCountFields[] = {
+    {"blue-riflemen", "blue_riflemen", "blue riflemen", &UnitCounts::blueSoldiers},
+    {"blue-tanks", "blue_tanks", "blue tanks", &UnitCounts::blueTanks},
+    {"blue-snipers", "blue_snipers", "blue snipers", &UnitCounts::blueSnipers},
+    {"red-riflemen", "red_riflemen", "red riflemen", &UnitCounts::redSoldiers},
+    {"red-tanks", "red_tanks", "red tanks", &UnitCounts::redTanks},
+    {"red-snipers", "red_snipers", "red snipers", &UnitCounts::redSnipers},
+};
+constexpr int kCountNames = 6;
+static_assert(sizeof kCountFields / sizeof kCountFields[0] == kCountNames, "one field per count");
+
+// By place in the command line's order (0 .. kCountNames - 1).
+inline const char* countName(int count) { return kCountFields[count].option; }  // "blue-riflemen"
+inline int countOf(const UnitCounts& counts, int count) { return counts.*kCountFields[count].member; }
+inline void setCount(UnitCounts& counts, int count, int value) { counts.*kCountFields[count].member = value; }
+
+std::optional<int> countByName(const std::string& name);  // the place of the count named so, or none
+std::string countNameList();                              // "blue-riflemen, blue-tanks, ... red-tanks or red-snipers"
+
+// The six counts in the command line's order: armies sorted by it come in that order.
+using CountsKey = std::array<int, kCountNames>;
+CountsKey countsKey(const UnitCounts& counts);
+UnitCounts countsOf(const CountsKey& key);
+
+// In the command line's order, separated by sep: "200 50 50 200 50 50".
+std::string countsText(const UnitCounts& counts, char sep = ' ');
+inline std::ostream& operator<<(std::ostream& out, const UnitCounts& c) { return out << countsText(c); }
 
 // The counts in force, written once by parseUnitCounts before anything else starts.
 extern UnitCounts unitCounts;
 
-// Reads six counts in the order blue riflemen, blue tanks, blue snipers, red riflemen, red
-// tanks, red snipers. Fewer than six arguments give the defaults; extras are ignored.
+// Reads six counts in the command line's order from argv[1] on. Fewer than six arguments give
+// the defaults; extras are ignored.
 UnitCounts parseUnitCounts(int argc, const char* const* argv);
 
 // A count read as atoi reads it (white space, sign, digits up to the first non-digit; 0 when

@@ -5,7 +5,7 @@
 
 #include "game/Battle.h"
 #include "game/DueTicks.h"
-#include "lab/CountFields.h"
+#include "game/UnitCounts.h"
 #include "lab/Format.h"
 #include "world/Battlefield.h"
 

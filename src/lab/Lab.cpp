@@ -17,7 +17,7 @@
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
 #include "lab/BattleJobs.h"
-#include "lab/CountFields.h"
+#include "game/UnitCounts.h"
 #include "lab/Gnuplot.h"
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"

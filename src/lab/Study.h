@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "game/UnitCounts.h"
-#include "lab/CountFields.h"
+#include "game/UnitCounts.h"
 
 // One count stepped over a range: --vary NAME=FROM:TO:STEP.
 struct Vary {

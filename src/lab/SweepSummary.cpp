@@ -4,7 +4,7 @@
 #include <set>
 #include <sstream>
 
-#include "lab/CountFields.h"
+#include "game/UnitCounts.h"
 #include "lab/Format.h"
 #include "lab/Gnuplot.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "lab/BattleOutcome.h"
-#include "lab/CountFields.h"
+#include "game/UnitCounts.h"
 #include "lab/LabSummary.h"
 
 class OutputFile;

@@ -43,14 +43,9 @@ std::optional<UnitCounts> readCounts(const std::string& text)
         if (!count) return std::nullopt;
         values.push_back(*count);
     }
-    if (values.size() != 6) return std::nullopt;
+    if (values.size() != kCountNames) return std::nullopt;
     UnitCounts counts;
-    counts.blueSoldiers = values[0];
-    counts.blueTanks = values[1];
-    counts.blueSnipers = values[2];
-    counts.redSoldiers = values[3];
-    counts.redTanks = values[4];
-    counts.redSnipers = values[5];
+    for (int count = 0; count < kCountNames; ++count) setCount(counts, count, values[count]);
     return counts;
 }
 
@@ -95,8 +90,7 @@ std::string pageQuery(unsigned seed, const UnitCounts& counts, bool loop)
     std::ostringstream query;
     query << "?seed=" << seed;
     if (counts != UnitCounts()) {
-        query << "&counts=" << counts.blueSoldiers << ',' << counts.blueTanks << ',' << counts.blueSnipers << ','
-              << counts.redSoldiers << ',' << counts.redTanks << ',' << counts.redSnipers;
+        query << "&counts=" << countsText(counts, ',');
     }
     if (loop) query << "&loop=1";
     return query.str();
