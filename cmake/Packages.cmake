@@ -48,24 +48,28 @@ endif()
 # its date are the software centre's (data/*.metainfo.xml).
 file(GLOB metainfo ${CMAKE_CURRENT_SOURCE_DIR}/data/*.metainfo.xml)
 file(STRINGS ${metainfo} release REGEX "<release version=\"${PROJECT_VERSION}\" date=\"[0-9-]+\"")
-if(NOT release MATCHES "date=\"([0-9]+-[0-9]+-[0-9]+)\"")
-  message(FATAL_ERROR "${metainfo} has no release ${PROJECT_VERSION} with its date")
+set(release_date "")
+if(release MATCHES "date=\"([0-9]+-[0-9]+-[0-9]+)\"")
+  execute_process(COMMAND date -u -R -d "${CMAKE_MATCH_1} 12:00" OUTPUT_VARIABLE release_date
+                  OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
 endif()
-execute_process(COMMAND date -u -R -d "${CMAKE_MATCH_1} 12:00" OUTPUT_VARIABLE release_date
-                OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
-set(changelog ${CMAKE_CURRENT_BINARY_DIR}/package-doc/changelog)
-file(WRITE ${changelog}
-     "${package} (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
-     "  * Release ${PROJECT_VERSION}.\n\n"
-     " -- ${BATTLE_PACKAGE_MAINTAINER}  ${release_date}\n")
-if(NOT failed)
+install(FILES data/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${doc_component}
+        EXCLUDE_FROM_ALL)
+if(release_date)
+  set(changelog ${CMAKE_CURRENT_BINARY_DIR}/package-doc/changelog)
+  file(WRITE ${changelog}
+       "${package} (${PROJECT_VERSION}) unstable; urgency=medium\n\n"
+       "  * Release ${PROJECT_VERSION}.\n\n"
+       " -- ${BATTLE_PACKAGE_MAINTAINER}  ${release_date}\n")
   execute_process(COMMAND gzip -9nf ${changelog} RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "cannot compress the packages' changelog: ${failed}")
+  endif()
+  install(FILES ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${doc_component}
+          EXCLUDE_FROM_ALL)
+else()
+  message(WARNING "${metainfo} has no release ${PROJECT_VERSION} with its date: make package refuses until it has one")
 endif()
-if(failed)
-  message(FATAL_ERROR "cannot write the packages' changelog: ${failed}")
-endif()
-install(FILES data/copyright ${changelog}.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package}
-        COMPONENT ${doc_component} EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${package})
