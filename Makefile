@@ -7,6 +7,7 @@ ASAN_DIR ?= build-asan
 TSAN_DIR ?= build-tsan
 WEB_DIR ?= build-web
 FUZZ_DIR ?= build-fuzz
+LAB_DIR ?= build-lab
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -16,7 +17,8 @@ PREFIX ?= /usr/local
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps configure build run lab web test test-unit test-sanitized test-threads bench fuzz fuzz-build clean install
+.PHONY: deps configure build run lab web test test-unit test-sanitized test-threads bench fuzz fuzz-build clean install \
+	uninstall package
 
 deps:
 	@scripts/install-deps
@@ -41,9 +43,21 @@ web: configure
 		-DBATTLE_FONT_GLYPHS=$(abspath $(BUILD_DIR))/generated/FontGlyphs.cpp >/dev/null
 	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
 
-# The program, its man page, a desktop entry and the icon, under $(DESTDIR)$(PREFIX).
+# Both programs under $(DESTDIR)$(PREFIX): battle with its man page, desktop entry, icon and
+# metainfo, battle-lab with its man page, and the bash completions of both. It lists what it
+# installed there, in share/battle/installed-files, for `make uninstall`.
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# Removes what `make install` put under $(DESTDIR)$(PREFIX), as it listed it: from any build
+# folder, or none.
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -D PREFIX="$(PREFIX)" -P cmake/Uninstall.cmake
+
+# The Debian packages in $(BUILD_DIR)/packages: battle from this build, battle-lab from a build
+# of the lab alone in $(LAB_DIR).
+package: build
+	JOBS=$(JOBS) scripts/make-packages $(BUILD_DIR) $(LAB_DIR) $(BUILD_DIR)/packages
 
 # The whole suite: unit and end-to-end tests (the page's in a browser among them), then the same
 # under the sanitizers with the soak, battles in threads under the thread sanitizer, then a short
@@ -87,4 +101,4 @@ fuzz: fuzz-build
 		test $${PIPESTATUS[0]} -eq 0
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(WEB_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(WEB_DIR) $(LAB_DIR)
