@@ -4,6 +4,7 @@
 #include "game/Countdown.h"
 #include "game/Playback.h"
 #include "game/ResultsPanel.h"
+#include "game/TimelineBar.h"
 #include "gfx/Canvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
@@ -27,6 +28,7 @@ void drawShownFrame(const Battle& battle, const Playback& playback, Canvas& canv
     const std::string speed = playback.speedText();
     if (!speed.empty()) target.drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
     if (battle.over()) ResultsPanel(battle).draw(target);
+    if (playback.timelineShown()) TimelineBar(playback.timeline(), Timeline::frameOf(battle)).draw(target);
     if (playback.paused()) drawCentredText(target, "Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
 }
 

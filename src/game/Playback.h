@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "game/Timeline.h"
+
 class Battle;
 class DueTicks;
 
@@ -12,6 +14,11 @@ constexpr int kFastestSpeedStep = 3;   // 8x
 
 // Drawn frames the end of a battle stays on screen in the endless show: 5 seconds.
 constexpr int kEndShownFrames = 300;
+
+// Left and Right move this many frames: 5 seconds.
+constexpr int kSeekFrames = 300;
+// Drawn frames the timeline stays on screen after one of its keys: 3 seconds.
+constexpr int kTimelineShownFrames = 180;
 
 // The viewer's hold on the battle: the playback speed, the pause and the endless show, and
 // what one drawn frame runs of the battle under them.
@@ -31,6 +38,16 @@ public:
     void slower();       // -: halves it, down to 1/4x
     void normalSpeed();  // 1: back to 1x
     void togglePause();  // Space: pauses, or goes on
+
+    // ---- the timeline: a seek lands on exactly the battle played forward to its frame ----
+    void seekBy(Battle& battle, int frames);  // Left and Right: 5 seconds back or forward
+    void stepBy(Battle& battle, int frames);  // Shift+Left and Shift+Right: a frame, pausing first
+    void seekTo(Battle& battle, int frame);   // Home (0), or a click on the timeline
+    void seekToEnd(Battle& battle);           // End: to the fall of a base (or the look-ahead)
+    void startAt(Battle& battle, int frame);  // the battle shown paused at this frame, as if played to it
+    // While paused, and for kTimelineShownFrames drawn frames after a timeline key.
+    bool timelineShown() const { return paused_ || sinceTimelineKey_ < kTimelineShownFrames; }
+    const Timeline& timeline() const { return timeline_; }
 
     bool paused() const { return paused_; }
     bool loop() const { return loop_; }           // the endless show
@@ -52,6 +69,9 @@ private:
     void runDueFrame(Battle& battle, DueTicks& due);  // the frame, a tick being due
     void setSpeedStep(int step);
     void runTick(Battle& battle);  // the logical frames of one due tick at the speed
+    void playFrame(Battle& battle);       // one logical frame, noted by the timeline
+    void followed(const Battle& battle);  // the timeline follows this battle
+    void timelineKey();                   // the timeline shows, and the ticks due meanwhile are dropped
 
     bool loop_;  // the endless show: the next seed follows the end
     bool paused_ = false;
@@ -59,4 +79,6 @@ private:
     int slowTicks_ = 0;     // ticks taken since the last logical frame, below 1x
     bool dropDue_ = false;  // the ticks due after a key are not to be run as a backlog
     int endShown_ = 0;      // drawn frames, not paused, that showed the end of the battle
+    int sinceTimelineKey_ = kTimelineShownFrames;  // drawn frames since the last timeline key
+    Timeline timeline_;                            // the battle as far as it has been seen, to seek in
 };
