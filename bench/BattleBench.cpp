@@ -6,9 +6,13 @@
 // smaller than the frame.
 //
 // The copy scenarios time a copy of the whole battle (every unit, shot and particle) taken every
-// 60 frames of a default battle and of one with both start zones packed.
+// 60 frames of a default battle and of one with both start zones packed. The seek scenarios
+// play a battle as the viewer watches it, its timeline keeping keyframes, to its end (or the
+// scenario's frames), then time seeks to random moments of what was seen, and give the memory
+// the keyframes take.
 //
-//   battle-bench [--seed N] [--frames N] [scenario...]     scenarios: default, full, record, 8x, copy
+//   battle-bench [--seed N] [--frames N] [scenario...]
+//       scenarios: default, full, record, 8x, copy, copy-full, seek, seek-full
 
 #include <allegro.h>
 #include <sys/resource.h>
@@ -23,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -34,6 +39,7 @@
 #include "game/FrameRender.h"
 #include "game/Playback.h"
 #include "game/StateDigest.h"
+#include "game/Timeline.h"
 #include "gfx/Canvas.h"
 #include "bitmap/FrameScaler.h"
 #include "bitmap/MemoryCanvas.h"
@@ -54,6 +60,8 @@ const Scenario kScenarios[] = {
     {"8x", UnitCounts(), 6000},  // logical frames: 750 drawn frames
     {"copy", UnitCounts(), 6000},
     {"copy-full", UnitCounts::bothSides(2000, 2000, 2000), 3000},
+    {"seek", UnitCounts(), 36000},
+    {"seek-full", UnitCounts::bothSides(2000, 2000, 2000), 9000},
 };
 
 using Clock = std::chrono::steady_clock;
@@ -261,6 +269,35 @@ void runCopies(const Scenario& scenario, unsigned seed, int frames)
     std::fflush(stdout);
 }
 
+// Random seeks within what the viewer has seen of the battle.
+void runSeeks(const Scenario& scenario, unsigned seed, int frames)
+{
+    Battle battle(scenario.counts, seed);
+    Timeline timeline;
+    timeline.reset(battle);
+    while (battle.passes() < frames && !battle.over()) {
+        battle.frame();
+        timeline.note(battle);
+    }
+    const int seen = timeline.seen();
+    std::mt19937 draw(seed);
+    std::vector<double> seekMs;
+    for (int n = 0; n < 300; ++n) {
+        const int target = static_cast<int>(draw() % static_cast<unsigned>(seen + 1));
+        const auto start = Clock::now();
+        timeline.seek(battle, target);
+        seekMs.push_back(millisecondsSince(start));
+    }
+    const Summary seek = summarise(seekMs);
+    std::printf(
+        "{\"scenario\": \"%s\", \"seed\": %u, \"seen_frames\": %d, \"seeks\": %zu, \"keyframes\": %zu, "
+        "\"keyframe_spacing\": %d, \"keyframe_mb\": %.1f, "
+        "\"seek_ms\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f, \"mean\": %.4f}}\n",
+        scenario.name, seed, seen, seekMs.size(), timeline.keyframes(), timeline.spacing(),
+        static_cast<double>(timeline.keyframeBytes()) / (1 << 20), seek.p50, seek.p99, seek.max, seek.mean);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -277,7 +314,7 @@ int main(int argc, char** argv)
             names.emplace_back(argv[i]);
         }
     }
-    if (names.empty()) names = {"default", "full", "record", "8x", "copy", "copy-full"};
+    if (names.empty()) names = {"default", "full", "record", "8x", "copy", "copy-full", "seek", "seek-full"};
 
     install_allegro(SYSTEM_NONE, &errno, atexit);
     set_color_depth(kColourDepth);
@@ -287,12 +324,16 @@ int main(int argc, char** argv)
             if (name == s.name) found = &s;
         }
         if (found == nullptr) {
-            std::fprintf(stderr, "battle-bench: unknown scenario '%s' (default, full, record, 8x, copy, copy-full)\n",
+            std::fprintf(stderr,
+                         "battle-bench: unknown scenario '%s' (default, full, record, 8x, copy, copy-full, seek, "
+                         "seek-full)\n",
                          name.c_str());
             return 2;
         }
         if (std::strcmp(found->name, "record") == 0) {
             runRecord(*found, seed, frames > 0 ? frames : found->frames);
+        } else if (std::strncmp(found->name, "seek", 4) == 0) {
+            runSeeks(*found, seed, frames > 0 ? frames : found->frames);
         } else if (std::strncmp(found->name, "copy", 4) == 0) {
             runCopies(*found, seed, frames > 0 ? frames : found->frames);
         } else if (std::strcmp(found->name, "8x") == 0) {
