@@ -19,9 +19,9 @@ constexpr int kSpeedTextY = kCountdownY + 10;
 constexpr int kPausedTextY = kGameOverTextY - 24;
 }  // namespace
 
-void drawShownFrame(const Battle& battle, const Playback& playback)
+void drawShownFrame(const Battle& battle, const Playback& playback, bool exitHint)
 {
-    renderFrame();
+    renderFrame(exitHint);
     drawCountdownText();
     const std::string speed = playback.speedText();
     if (!speed.empty()) {
@@ -31,14 +31,14 @@ void drawShownFrame(const Battle& battle, const Playback& playback)
     if (playback.paused()) drawCentredText("Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
 }
 
-void renderFrame()
+void renderFrame(bool exitHint)
 {
     const Battlefield& field = *getBattlefield();
     // The heights never change during a battle: the terrain is painted once per terrain and
     // each frame starts with a copy of it.
     currentCanvas()->background.drawInto(*currentCanvas(), field.terrainStamp(), [&field] { drawTerrain(field); });
     for (const Renderer* object : field.objects) object->draw();
-    drawHud(field);
+    drawHud(field, exitHint);
 }
 
 void drawTerrain(const Battlefield& field)
@@ -59,11 +59,11 @@ void drawTerrain(const Battlefield& field)
     }
 }
 
-void drawHud(const Battlefield& field)
+void drawHud(const Battlefield& field, bool exitHint)
 {
     if (field.gameOver == 1) {
         drawCentredText("Game Over, the " + teamName(field.eliminatedTeam) + " has been eliminated!", kGameOverTextY,
                         255, 0, 0, 0, 0, 0);
     }
-    drawCentredText("Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
+    if (exitHint) drawCentredText("Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
 }
