@@ -20,7 +20,20 @@ constexpr int kGreenLane = 16;
 constexpr int kBlueLane = 32;
 constexpr std::uint64_t kHalf = std::uint64_t{1} << (kFractionBits - 1);
 constexpr std::uint64_t kRounding = kHalf | kHalf << kGreenLane | kHalf << kBlueLane;
-constexpr int kPixelsCompared = 4;  // at once, 8 bytes
+constexpr int kPixelsCompared = 32;  // at once, 64 bytes, as eight 64-bit words
+
+// Whether kPixelsCompared pixels differ anywhere.
+inline bool differ(const std::uint16_t* a, const std::uint16_t* b)
+{
+    std::uint64_t any = 0;
+    for (int word = 0; word < kPixelsCompared / 4; ++word) {
+        std::uint64_t wa, wb;
+        std::memcpy(&wa, a + 4 * word, sizeof wa);
+        std::memcpy(&wb, b + 4 * word, sizeof wb);
+        any |= wa ^ wb;
+    }
+    return any != 0;
+}
 
 inline std::uint64_t channelsOf(std::uint16_t pixel)
 {
@@ -46,7 +59,8 @@ AreaScaler::AreaScaler(int fromWidth, int fromHeight, int toWidth, int toHeight)
       rows_(axisOf(fromHeight, toHeight)),
       last_(static_cast<size_t>(fromWidth) * fromHeight, 0),
       sums_(static_cast<size_t>(toWidth) * toHeight, 0),
-      touched_(sums_.size(), 0)
+      alongRow_(toWidth),
+      resultRows_{Changes(toWidth), Changes(toWidth)}
 {
 }
 
@@ -70,47 +84,80 @@ AreaScaler::Axis AreaScaler::axisOf(int from, int to)
     return axis;
 }
 
-void AreaScaler::change(int x, int y, std::uint64_t difference)
+void AreaScaler::change(int x, std::uint64_t difference)
 {
     const Span& across = columns_.spans[x];
+    const std::uint8_t* weight = &columns_.weights[across.weight];
+    for (int c = 0; c < across.count; ++c) alongRow_.add(across.first + c, weight[c] * difference);
+}
+
+void AreaScaler::endRow(int y)
+{
+    if (alongRow_.columns.empty()) return;
     const Span& down = rows_.spans[y];
-    const std::uint8_t* wx = &columns_.weights[across.weight];
-    const std::uint8_t* wy = &rows_.weights[down.weight];
+    const std::uint8_t* weight = &rows_.weights[down.weight];
     for (int r = 0; r < down.count; ++r) {
-        const size_t row = static_cast<size_t>(down.first + r) * toWidth_;
-        const std::uint64_t part = wy[r] * difference;
-        for (int c = 0; c < across.count; ++c) {
-            const size_t at = row + across.first + c;
-            sums_[at] += wx[c] * part;
-            if (!fresh_ && touched_[at] == 0) {
-                touched_[at] = 1;
-                written_.push_back(static_cast<std::uint32_t>(at));
-            }
+        // The rows a picture row lies under only move on: a result row two rows back is done.
+        Changes& row = resultRows_[(down.first + r) % 2];
+        if (row.row != down.first + r) {
+            settle(row);
+            row.row = down.first + r;
+        }
+        for (const int column : alongRow_.columns) row.add(column, weight[r] * alongRow_.sums[column]);
+    }
+    for (const int column : alongRow_.columns) {
+        alongRow_.sums[column] = 0;
+        alongRow_.marked[column] = 0;
+    }
+    alongRow_.columns.clear();
+}
+
+void AreaScaler::settle(Changes& row)
+{
+    // Once settled a result row takes no further change from this picture (the picture rows
+    // only move on), so its sums are final and its pixels are written at once.
+    if (row.row < 0) return;
+    const size_t start = static_cast<size_t>(row.row) * toWidth_;
+    std::uint16_t* out = to_[row.row];
+    for (const int column : row.columns) {
+        const size_t at = start + column;
+        sums_[at] += row.sums[column];
+        row.sums[column] = 0;
+        row.marked[column] = 0;
+        if (!fresh_) {
+            out[column] = pixelOf(sums_[at]);
+            written_.push_back(static_cast<std::uint32_t>(at));
         }
     }
+    row.columns.clear();
+    row.row = -1;
 }
 
 void AreaScaler::update(const std::uint16_t* const* from, std::uint16_t* const* to)
 {
     written_.clear();
+    to_ = to;
     for (int y = 0; y < fromHeight_; ++y) {
         const std::uint16_t* row = from[y];
         std::uint16_t* last = &last_[static_cast<size_t>(y) * fromWidth_];
         int x = 0;
         for (; x + kPixelsCompared <= fromWidth_; x += kPixelsCompared) {
-            if (std::memcmp(row + x, last + x, sizeof(std::uint16_t) * kPixelsCompared) == 0) continue;
+            if (!differ(row + x, last + x)) continue;
             for (int k = x; k < x + kPixelsCompared; ++k) {
                 if (row[k] == last[k]) continue;
-                change(k, y, channelsOf(row[k]) - channelsOf(last[k]));
+                change(k, channelsOf(row[k]) - channelsOf(last[k]));
                 last[k] = row[k];
             }
         }
         for (; x < fromWidth_; ++x) {
             if (row[x] == last[x]) continue;
-            change(x, y, channelsOf(row[x]) - channelsOf(last[x]));
+            change(x, channelsOf(row[x]) - channelsOf(last[x]));
             last[x] = row[x];
         }
+        endRow(y);
     }
+    settle(resultRows_[0]);
+    settle(resultRows_[1]);
     if (fresh_) {
         // The result rows may hold anything: every pixel is written, the black ones too.
         fresh_ = false;
@@ -122,10 +169,6 @@ void AreaScaler::update(const std::uint16_t* const* from, std::uint16_t* const* 
                 written_[row + x] = static_cast<std::uint32_t>(row + x);
             }
         }
-        return;
     }
-    for (const std::uint32_t at : written_) {
-        to[at / toWidth_][at % toWidth_] = pixelOf(sums_[at]);
-        touched_[at] = 0;
-    }
+    to_ = nullptr;
 }

@@ -30,7 +30,8 @@ public:
     // from the last picture reaches, and all of them the first time.
     void update(const std::uint16_t* const* from, std::uint16_t* const* to);
 
-    // The result pixels the last update wrote, as y x toWidth + x, each once.
+    // The result pixels the last update wrote, as y x toWidth + x (each once when the picture
+    // shrinks).
     const std::vector<std::uint32_t>& written() const { return written_; }
 
 private:
@@ -45,15 +46,37 @@ private:
         std::vector<Span> spans;            // per picture pixel
         std::vector<std::uint8_t> weights;  // of every span
     };
+    // Changes on their way into sums_, by result column: those of the picture row being
+    // compared, summed along it, then those of a result row, so that a result pixel's sum is
+    // read and written once per picture however many of the pixels under it changed.
+    struct Changes {
+        int row = -1;                        // the result row, or -1 for none
+        std::vector<std::uint64_t> sums;     // per result column
+        std::vector<std::uint8_t> marked;    // per result column: in columns
+        std::vector<int> columns;            // those with a change
+        explicit Changes(int width) : sums(width, 0), marked(width, 0) {}
+        void add(int column, std::uint64_t change)
+        {
+            if (marked[column] == 0) {
+                marked[column] = 1;
+                columns.push_back(column);
+            }
+            sums[column] += change;
+        }
+    };
     static Axis axisOf(int from, int to);
-    void change(int x, int y, std::uint64_t difference);  // picture pixel (x, y), its channels' change
+    void change(int x, std::uint64_t difference);  // picture pixel x of the row compared
+    void endRow(int y);                           // picture row y compared
+    void settle(Changes& row);                    // a result row's changes into sums_ and to_
 
     int fromWidth_, fromHeight_, toWidth_, toHeight_;
     Axis columns_;                       // per picture column
     Axis rows_;                          // per picture row
     std::vector<std::uint16_t> last_;    // the last picture, row after row; black at first
     std::vector<std::uint64_t> sums_;    // per result pixel
-    std::vector<std::uint8_t> touched_;  // per result pixel: reached by a change since the last write
+    std::uint16_t* const* to_ = nullptr; // the result rows, during update
+    Changes alongRow_;                   // of the picture row being compared
+    Changes resultRows_[2];              // of two result rows, by the row's parity
     std::vector<std::uint32_t> written_;
     bool fresh_ = true;  // nothing written yet
 };
