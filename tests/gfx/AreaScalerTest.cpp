@@ -23,20 +23,19 @@ struct Picture {
     {
         for (int y = 0; y < h; ++y) rows.push_back(&pixels[static_cast<size_t>(y) * w]);
     }
-    const std::uint16_t* const* from() const { return rows.data(); }
-    std::uint16_t* const* to() { return rows.data(); }
+    void scaleInto(Picture& to, AreaScaler& scaler) const { scaler.update(rows.data(), to.rows.data()); }
 };
 
 // The share of picture pixel i (of from) under result pixel j (of to), along one axis.
 double overlap(int i, int from, int j, int to)
 {
     const double low = std::max(static_cast<double>(i) / from, static_cast<double>(j) / to);
-    const double high = std::min(static_cast<double>(i + 1) / from, static_cast<double>(j + 1) / to);
-    return std::max(0.0, high - low) * to;
+    return std::max(0.0, std::min(static_cast<double>(i + 1) / from, static_cast<double>(j + 1) / to) - low) * to;
 }
 
 // The largest difference, in steps of any channel, between the scaled picture and the mean of
-// the picture's channels under every result pixel, by area.
+// the picture's channels under every result pixel, by area. A mean half way is rounded up; the
+// floating point may put it a hair off.
 int farthestFromTheMean(const Picture& picture, const Picture& scaled)
 {
     int farthest = 0;
@@ -44,55 +43,46 @@ int farthestFromTheMean(const Picture& picture, const Picture& scaled)
         for (int i = 0; i < scaled.width; ++i) {
             double mean[3] = {};
             for (int y = 0; y < picture.height; ++y) {
-                const double wy = overlap(y, picture.height, j, scaled.height);
-                if (wy == 0) continue;
                 for (int x = 0; x < picture.width; ++x) {
-                    const double w = wy * overlap(x, picture.width, i, scaled.width);
+                    const double w = overlap(y, picture.height, j, scaled.height) * overlap(x, picture.width, i, scaled.width);
                     const unsigned p = picture.rows[y][x];
-                    mean[0] += w * (p >> 11);
-                    mean[1] += w * ((p >> 5) & 63);
-                    mean[2] += w * (p & 31);
+                    const unsigned channel[3] = {p >> 11, (p >> 5) & 63, p & 31};
+                    for (int c = 0; c < 3; ++c) mean[c] += w * channel[c];
                 }
             }
             const unsigned got = scaled.rows[j][i];
-            const unsigned channels[3] = {got >> 11, (got >> 5) & 63, got & 31};
+            const unsigned channel[3] = {got >> 11, (got >> 5) & 63, got & 31};
             for (int c = 0; c < 3; ++c) {
-                // A mean that lies half way is rounded up; the floating point may put it a hair off.
-                const double off = std::abs(channels[c] - mean[c]) - 0.5 - 1e-9;
-                farthest = std::max(farthest, static_cast<int>(std::ceil(off)));
+                farthest = std::max(farthest, static_cast<int>(std::ceil(std::abs(channel[c] - mean[c]) - 0.5 - 1e-9)));
             }
         }
     }
     return farthest;
 }
 
-struct Sizes {
-    int fromWidth, fromHeight, toWidth, toHeight;
-    int steps;  // allowed off the mean: 0 where every boundary falls on a 32nd of a result pixel
-};
-
 }  // namespace
 
 TEST(AreaScaler, EveryResultPixelIsTheMeanOfThePicturePixelsUnderIt)
 {
-    const Sizes cases[] = {
+    struct {
+        int fromWidth, fromHeight, toWidth, toHeight;
+        int steps;  // allowed off the mean: 0 where every boundary falls on a 32nd of a result pixel
+    } const cases[] = {
         {160, 128, 120, 96, 0},  // 3/4, as 1280 x 1024 on a 1366 x 768 desktop
-        {64, 48, 32, 24, 0},     // half
-        {160, 128, 125, 100, 1}, {160, 128, 48, 39, 1}, {37, 23, 11, 7, 1},
+        {64, 48, 32, 24, 0},     {160, 128, 125, 100, 1}, {160, 128, 48, 39, 1}, {37, 23, 11, 7, 1},
         {40, 32, 40, 32, 0},     // the same size: the picture as it is
         {30, 20, 45, 50, 1},     // larger
     };
     std::mt19937 random(7);
-    for (const Sizes& sizes : cases) {
+    for (const auto& sizes : cases) {
         Picture picture(sizes.fromWidth, sizes.fromHeight);
         for (auto& p : picture.pixels) p = static_cast<std::uint16_t>(random());
         Picture scaled(sizes.toWidth, sizes.toHeight, 0xabcd);
         AreaScaler scaler(sizes.fromWidth, sizes.fromHeight, sizes.toWidth, sizes.toHeight);
-        scaler.update(picture.from(), scaled.to());
-        EXPECT_LE(farthestFromTheMean(picture, scaled), sizes.steps)
-            << sizes.fromWidth << "x" << sizes.fromHeight << " to " << sizes.toWidth << "x" << sizes.toHeight;
-        if (sizes.fromWidth == sizes.toWidth && sizes.fromHeight == sizes.toHeight) {
-            EXPECT_EQ(scaled.pixels, picture.pixels);
+        picture.scaleInto(scaled, scaler);
+        EXPECT_LE(farthestFromTheMean(picture, scaled), sizes.steps) << sizes.toWidth << "x" << sizes.toHeight;
+        if (sizes.fromWidth == sizes.toWidth) {
+            EXPECT_EQ(scaled.pixels, picture.pixels) << "the same size";
         }
     }
 }
@@ -104,10 +94,10 @@ TEST(AreaScaler, APictureAfterAnotherGivesWhatItGivesAloneAndWritesEveryPixelItC
     Picture picture(kFromWidth, kFromHeight);
     Picture scaled(kToWidth, kToHeight, 0x1234);
     AreaScaler scaler(kFromWidth, kFromHeight, kToWidth, kToHeight);
-    scaler.update(picture.from(), scaled.to());
+    picture.scaleInto(scaled, scaler);
     EXPECT_EQ(scaled.pixels, std::vector<std::uint16_t>(scaled.pixels.size(), 0)) << "a black picture, all written";
 
-    // Sparse changes, boxes, a whole new picture, a change back, and nothing at all.
+    // Sparse changes, boxes, a whole new picture, and at last nothing at all.
     for (int step = 0; step < 12; ++step) {
         if (step == 5) {
             for (auto& p : picture.pixels) p = static_cast<std::uint16_t>(random());
@@ -115,26 +105,24 @@ TEST(AreaScaler, APictureAfterAnotherGivesWhatItGivesAloneAndWritesEveryPixelItC
             const int x0 = static_cast<int>(random() % kFromWidth), y0 = static_cast<int>(random() % kFromHeight);
             const auto colour = static_cast<std::uint16_t>(random());
             for (int y = y0; y < std::min(kFromHeight, y0 + 9); ++y) {
-                for (int x = x0; x < std::min(kFromWidth, x0 + 13); ++x) picture.rows[y][x] = colour;
+                std::fill(picture.rows[y] + x0, picture.rows[y] + std::min(kFromWidth, x0 + 13), colour);
             }
         } else if (step != 11) {
             for (int n = 0; n < 40; ++n) picture.pixels[random() % picture.pixels.size()] = static_cast<std::uint16_t>(random());
         }
+        // Any pixel left unwritten keeps a mark, and takes its old value back if not written.
         const std::vector<std::uint16_t> before = scaled.pixels;
-        // What was written is kept apart: any pixel left unwritten keeps the mark.
-        for (auto& p : scaled.pixels) p = 0xdead;
-        scaler.update(picture.from(), scaled.to());
+        std::fill(scaled.pixels.begin(), scaled.pixels.end(), 0xdead);
+        picture.scaleInto(scaled, scaler);
         const std::set<std::uint32_t> written(scaler.written().begin(), scaler.written().end());
         EXPECT_EQ(written.size(), scaler.written().size()) << "step " << step << ": each pixel once";
         for (size_t at = 0; at < scaled.pixels.size(); ++at) {
             if (written.count(static_cast<std::uint32_t>(at)) == 0) scaled.pixels[at] = before[at];
         }
-
         Picture alone(kToWidth, kToHeight);
-        AreaScaler(kFromWidth, kFromHeight, kToWidth, kToHeight).update(picture.from(), alone.to());
+        AreaScaler fresh(kFromWidth, kFromHeight, kToWidth, kToHeight);
+        picture.scaleInto(alone, fresh);
         ASSERT_EQ(scaled.pixels, alone.pixels) << "step " << step;
-        if (step == 11) {
-            EXPECT_TRUE(written.empty()) << "the same picture again changes nothing";
-        }
+        EXPECT_EQ(written.empty(), step == 11) << "step " << step;
     }
 }

@@ -107,12 +107,11 @@ check('a shrunk field averages the desktop\'s frame, and its results are text, a
     const [sx, sy] = [width / 1280, height / 1024];
     const box = { x0: Math.floor(640 * sx), x1: Math.ceil(816 * sx), y0: Math.floor(32 * sy), y1: Math.ceil(40 * sy) };
     const shown = await page.evaluate(({ x0, x1, y0, y1 }) => {
-      battlePage.hold();
-      battlePage.step(1300);
-      const field = document.getElementById('field');
-      return { results: document.getElementById('results').textContent, title: document.title,
-        resultsBottom: document.getElementById('results').getBoundingClientRect().bottom, fieldWidth: field.offsetWidth,
-        bodyWidth: document.body.clientWidth, pixels: Array.from(field.getContext('2d').getImageData(x0, y0, x1 - x0, y1 - y0).data) };
+      battlePage.hold(); battlePage.step(1300);
+      const [field, results] = [document.getElementById('field'), document.getElementById('results')];
+      return { results: results.textContent, title: document.title, resultsBottom: results.getBoundingClientRect().bottom,
+        fieldWidth: field.offsetWidth, bodyWidth: document.body.clientWidth,
+        pixels: Array.from(field.getContext('2d').getImageData(x0, y0, x1 - x0, y1 - y0).data) };
     }, box);
     // As large as the window allows: as tall as the laptop's, as wide as the phone's, where the
     // results fit in the room under the field.
@@ -133,11 +132,9 @@ check('a shrunk field averages the desktop\'s frame, and its results are text, a
         }
         const nearest = channels(Math.floor((y + 0.5) / sy) * 1280 + Math.floor((x + 0.5) / sx));
         const at = 4 * ((y - box.y0) * (box.x1 - box.x0) + (x - box.x0));
-        for (let k = 0; k < 3; k++) {
-          for (const [name, value] of [['average', shown.pixels[at + k]], ['nearest', nearest[k]]]) {
-            const off = Math.abs(value - mean[k]);
-            errors[name] = [errors[name][0] + off / (3 * (box.x1 - box.x0) * (box.y1 - box.y0)), Math.max(errors[name][1], off)];
-          }
+        for (const [name, value] of [['average', (k) => shown.pixels[at + k]], ['nearest', (k) => nearest[k]]]) {
+          const off = [0, 1, 2].map((k) => Math.abs(value(k) - mean[k]));
+          errors[name] = [errors[name][0] + (off[0] + off[1] + off[2]) / (3 * shown.pixels.length / 4), Math.max(errors[name][1], ...off)];
         }
       }
     }
@@ -206,17 +203,14 @@ check('a bad address says what was wrong in one line and the default battle play
 });
 
 check('a tap on the field pauses and goes on, and buttons are 44 px tall for fingers', async (browser) => {
-  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true });
-  const page = await context.newPage();
-  await page.goto(pageUrl + '?seed=7');
-  await waitUntil(page, () => window.battlePage && battlePage.running());
+  const page = await openPage(browser, pageUrl + '?seed=7', { width: 390, height: 844 }, { hasTouch: true });
   for (const paused of [true, false]) {
     await page.tap('#field');
     assert.strictEqual(await page.evaluate(() => battlePage.paused()), paused);
   }
   const heights = await page.$$eval('button', (all) => all.filter((b) => b.offsetParent).map((b) => b.getBoundingClientRect().height));
   assert(heights.length >= 10 && heights.every((h) => h >= 44), `${heights}`);
-  await context.close();
+  await page.close();
 });
 
 check('the battle form starts the battle it describes and refuses a bad value in the address\'s words', async (browser) => {
@@ -269,15 +263,13 @@ check('neither army has a unit: the page says so, and the endless show moves on 
 });
 
 check('Copy link puts the address of the battle on the clipboard', async (browser) => {
-  const context = await browser.newContext({ permissions: ['clipboard-read', 'clipboard-write'] });
-  const page = await context.newPage();
-  await page.goto(pageUrl + '?counts=10,2,3,20,4,5&other=x');
-  await waitUntil(page, () => window.battlePage && battlePage.running());
+  const page = await openPage(browser, pageUrl + '?counts=10,2,3,20,4,5&other=x', undefined,
+    { permissions: ['clipboard-read', 'clipboard-write'] });
   await page.click('#copy');
   await waitUntil(page, () => document.getElementById('copy').textContent === 'Copied');
   assert.strictEqual(await page.evaluate(() => navigator.clipboard.readText()), page.url());
   assert.match(page.url(), /\?seed=\d+&counts=10,2,3,20,4,5&other=x$/);
-  await context.close();
+  await page.close();
 });
 
 check('a page opened without a seed picks one and writes it into the address and the title', async (browser) => {
