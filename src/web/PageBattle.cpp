@@ -66,7 +66,7 @@ bool PageBattle::frame()
 
 void PageBattle::draw()
 {
-    drawShownFrame(battle_, playback_, false);
+    drawShownFrame(battle_, playback_, canvas_.canvas(), false);
     handOver();
 }
 
@@ -190,7 +190,7 @@ std::string PageBattle::message() const
 
 std::string PageBattle::countdown() const
 {
-    return countdownText(reinforcementTimer);
+    return countdownText(battle_.reinforcementTimer());
 }
 
 std::string PageBattle::results() const

@@ -80,7 +80,7 @@ private:
     void draw();
     void handOver();  // the frame in the pixel buffer into rgba_, at the shown size
 
-    PixelCanvas canvas_;                // installed for the page's life; before the battle
+    PixelCanvas canvas_;                // what every frame is drawn into
     Battle battle_;                     // the battle under way
     Playback playback_;                 // speed, pause, the endless show
     ClockTicks ticks_;                  // due ticks, read off the clock
