@@ -1,7 +1,7 @@
 # Writes the page's shell: src/web/page.html with the program's icon in it as a data URI, so
 # that the browser asks for no /favicon.ico.
 #
-#   cmake -DSHELL=page.html -DICON=battle.png -DOUT=shell.html -P PageShell.cmake
+#   cmake -DSHELL=src/web/page.html -DICON=battle.png -DOUT=shell.html -P cmake/PageShell.cmake
 
 file(READ "${ICON}" hex HEX)
 string(LENGTH "${hex}" length)
