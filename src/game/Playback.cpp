@@ -123,17 +123,20 @@ void Playback::runDueFrame(Battle& battle, DueTicks& due)
         due.store(0);
         return;
     }
-    if (loop_ && battle.over() && endShown_ >= kEndShownFrames) {
+    const bool idle = neitherArmyHasAUnit(battle.counts());  // nothing will ever happen in it
+    if (battle.passes() < lastPasses_) endShown_ = 0;        // replaced from outside (a page's replay)
+    if (loop_ && endShown_ >= (idle ? kIdleShownFrames : kEndShownFrames)) {
         battle.restart(battle.seed() + 1);
         timeline_.reset(battle);
         endShown_ = 0;
     }
     catchUp(due, [this, &battle] { runTick(battle); });
-    if (!battle.over()) {
+    if (!battle.over() && !idle) {
         endShown_ = 0;  // also when the battle was replaced from outside (a page's next battle)
-    } else if (endShown_ < kEndShownFrames) {
+    } else if (endShown_ < kIdleShownFrames) {
         ++endShown_;
     }
+    lastPasses_ = battle.passes();
 }
 
 void Playback::runTick(Battle& battle)

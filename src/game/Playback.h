@@ -14,6 +14,9 @@ constexpr int kFastestSpeedStep = 3;   // 8x
 
 // Drawn frames the end of a battle stays on screen in the endless show: 5 seconds.
 constexpr int kEndShownFrames = 300;
+// Drawn frames a battle in which neither army has a unit, and so nothing happens, stays on
+// screen in the endless show: 10 seconds.
+constexpr int kIdleShownFrames = 600;
 
 // Left and Right move this many frames: 5 seconds.
 constexpr int kSeekFrames = 300;
@@ -58,7 +61,8 @@ public:
     // due, then runs what the speed asks for. While paused the due ticks are dropped and nothing
     // runs, so the battle and the countdown stand still and no burst of ticks follows the pause.
     // In the endless show, once the end of a battle has been shown for kEndShownFrames drawn
-    // frames, the battle of the next seed starts, with the same counts, before the frame runs.
+    // frames (a battle without a unit for kIdleShownFrames), the battle of the next seed
+    // starts, with the same counts, before the frame runs.
     void runFrame(Battle& battle, DueTicks& due, const std::function<void()>& sleep);
     // The same for a caller that must not wait (a browser's page): when no tick is due, once
     // the ticks a key asked to drop are dropped, nothing runs and it returns false.
@@ -78,7 +82,8 @@ private:
     int speedStep_ = 0;
     int slowTicks_ = 0;     // ticks taken since the last logical frame, below 1x
     bool dropDue_ = false;  // the ticks due after a key are not to be run as a backlog
-    int endShown_ = 0;      // drawn frames, not paused, that showed the end of the battle
+    int endShown_ = 0;      // drawn frames, not paused, that showed the end of the battle (or an idle one)
+    int lastPasses_ = 0;    // the battle's passes after the last frame: fewer now, it was started again
     int sinceTimelineKey_ = kTimelineShownFrames;  // drawn frames since the last timeline key
     Timeline timeline_;                            // the battle as far as it has been seen, to seek in
 };

@@ -320,3 +320,24 @@ TEST_F(PlaybackTest, WithoutTheShowTheEndStays)
     EXPECT_EQ(battle.reinforcementTimer(), end.timer);
     EXPECT_EQ(battle.endPass(), kRedOnlyEnd);
 }
+
+// Neither army has a unit, so nothing will ever happen: the show moves on after 600 drawn
+// frames, counted afresh when the battle is started again from outside; without the show the
+// battle stays.
+TEST_F(PlaybackTest, TheShowMovesOnFromABattleWithoutAUnit)
+{
+    const UnitCounts none{0, 0, 0, 0, -5, 0};
+    for (const bool loop : {true, false}) {
+        Battle battle(none, 11);
+        Playback playback(loop);
+        for (int n = 0; n < 400; ++n) drawnFrame(playback, battle);
+        battle.restart(11);
+        int shown = 0;
+        while (battle.seed() == 11 && shown < 2 * kIdleShownFrames) {
+            drawnFrame(playback, battle);
+            if (battle.seed() == 11) ++shown;
+        }
+        EXPECT_EQ(shown, loop ? kIdleShownFrames : 2 * kIdleShownFrames) << (loop ? "the show" : "no show");
+        EXPECT_EQ(battle.seed(), loop ? 12u : 11u);
+    }
+}
