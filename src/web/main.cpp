@@ -239,6 +239,14 @@ EMSCRIPTEN_KEEPALIVE void pageStep(int frames)
     page->step(frames);
 }
 
+// The timeline's keyframes: "[count, spacing in frames, bytes]".
+EMSCRIPTEN_KEEPALIVE const char* pageKeyframes()
+{
+    const Timeline& timeline = page->playback().timeline();
+    return handOver("[" + std::to_string(timeline.keyframes()) + "," + std::to_string(timeline.spacing()) + "," +
+                    std::to_string(timeline.keyframeBytes()) + "]");
+}
+
 EMSCRIPTEN_KEEPALIVE const char* pageDigestChain(int maxFrames)
 {
     return handOver(hex(page->digestChain(maxFrames)));
