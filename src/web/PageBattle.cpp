@@ -236,7 +236,8 @@ void PageBattle::replay()
 
 std::string PageBattle::query() const
 {
-    const std::optional<int> at = playback_.paused() ? std::optional<int>(moment()) : std::nullopt;
+    // Playing ahead, the moment it is going to: a link copied meanwhile opens there.
+    const std::optional<int> at = playback_.paused() ? std::optional<int>(goal_.value_or(moment())) : std::nullopt;
     return pageQuery(battle_.seed(), battle_.counts(), playback_.loop(), at);
 }
 

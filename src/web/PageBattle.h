@@ -84,7 +84,8 @@ public:
     // The field's name for a screen reader: "Battle of seed 11: blue 200 riflemen, 50 tanks,
     // 50 snipers; red 200 riflemen, 50 tanks, 50 snipers".
     std::string description() const;
-    // The address's query that plays this battle again; while paused, at this moment.
+    // The address's query that plays this battle again; while paused, at this moment (or the
+    // one it is playing ahead to).
     std::string query() const;
     // What was wrong with the address, or that neither army has a unit; empty otherwise.
     std::string message() const;

@@ -230,15 +230,18 @@ check('the battle form starts the battle it describes and refuses a bad value in
   await page.fill('#form-seed', '77');
   for (const [at, count] of [10, 2, 3, 20, 4, 5].entries()) await page.fill(`#form-count-${at}`, String(count));
   await page.check('#form-loop');
+  await page.fill('#form-moment', '0:10');
   await page.click('#form-start');
-  assert.match(page.url(), /\?seed=77&counts=10,2,3,20,4,5&loop=1$/);
+  assert.match(page.url(), /\?seed=77&counts=10,2,3,20,4,5&loop=1&t=0:10$/);
   assert.strictEqual(await page.title(), 'Battle - seed 77');
   assert.strictEqual(await page.evaluate(() => battlePage.digestChain(300)), native('chain', 77, 300, 10, 2, 3, 20, 4, 5).split(' ')[0]);
 
   await page.click('#choose');
   await page.fill('#form-count-2', 'abc');
   await page.fill('#form-seed', '-1');
+  await page.fill('#form-moment', '1:60');
   await page.click('#form-start');
+  assert.match(await page.textContent('#form-moment-problem'), /^The moment '1:60' is not one from 0 to 10:00:00/);
   assert.strictEqual(await page.textContent('#form-count-2-problem'), "The count 'abc' is not a whole number");
   assert.strictEqual(await page.textContent('#form-seed-problem'), "The seed '-1' is not a number from 0 to 4294967295");
   assert(await page.isVisible('#chooser'), 'the form stays open');
