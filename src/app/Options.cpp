@@ -151,7 +151,9 @@ std::string usageText()
     text << "  --frames N       with --record: frames to record, 1 to " << kMaxRecordFrames << " (default "
          << kDefaultClipFrames << ")\n";
     text << "  --seed=N, --record=FILE and --frames=N work too.\n\n";
-    text << "Exit status: 0 normal end, 1 no display, 2 bad command line.\n";
+    text << "Exit status: 0 normal end; 1 no display, a lost display, or a clip that could not be written on\n";
+    text << "the way; 2 bad command line, or a clip file that cannot be opened; 130, 143, 129 stopped by\n";
+    text << "SIGINT, SIGTERM, SIGHUP.\n";
     text << "See battle(6) for the keys and what the screen shows.\n";
     return text.str();
 }
