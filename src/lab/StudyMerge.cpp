@@ -133,9 +133,12 @@ bool StudyMerge::takeTagged(const BattleOutcome& o, const StudyTag& tag, const s
         error = place + ": the battle of seed " + std::to_string(o.seed) + " is not one of shard " + shardText(tag.shard);
         return false;
     }
-    // A shard's battles are every n-th of the study: numbered within the shard, they follow
-    // one another, as the seeds of a whole run do, so their fingerprints fill whole blocks.
-    const Place at = tag.shard.n > 1 ? Place{tag.shard.k, i / tag.shard.n} : Place{c, o.seed};
+    // Numbered so that the battles of the files given follow one another and their
+    // fingerprints fill whole blocks: a shard's battles (every n-th of the study) within the
+    // shard; a whole run's, which covers every composition for each of its seeds, seed by seed,
+    // so that runs over other seeds number the same battle alike.
+    const Place at = tag.shard.n > 1 ? Place{tag.shard.k, i / tag.shard.n}
+                                     : Place{0, static_cast<long long>(o.seed) * study_->compositions() + c};
     bool differs = false;
     count = firstTime(at, fingerprint(o), differs);
     if (differs) {
