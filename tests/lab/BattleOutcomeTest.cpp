@@ -54,6 +54,19 @@ TEST(BattleOutcomeTest, TheLineReadsBackAsItWasWritten)
     }
     EXPECT_NE(outcomeLine(sample(kNoWinner, 0)).find("\"winner\": \"none\", \"end_frame\": null, \"seconds\": null"),
               std::string::npos);
+
+    // The study the line belongs to, last, reads back as it was written.
+    const StudyTag tag{6000, 7, 40, {Vary{1, 0, 100, 25}, Vary{5, 10, 30, 10}}, Shard{2, 3}};
+    const std::string line = outcomeLine(red, &tag);
+    EXPECT_EQ(line.substr(line.find(", \"study\"")),
+              ", \"study\": {\"max_frames\": 6000, \"first_seed\": 7, \"battles\": 40, "
+              "\"vary\": [\"blue-tanks=0:100:25\", \"red-snipers=10:30:10\"], \"shard\": \"2/3\"}}");
+    BattleOutcome back;
+    std::optional<StudyTag> read;
+    std::string error;
+    ASSERT_TRUE(parseOutcomeLine(line, back, read, error)) << error;
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(*read == tag);
 }
 
 TEST(BattleOutcomeTest, LinesFromOtherToolsParseWhateverTheirKeyOrderAndSpacing)
@@ -77,6 +90,10 @@ TEST(BattleOutcomeTest, LinesFromOtherToolsParseWhateverTheirKeyOrderAndSpacing)
 TEST(BattleOutcomeTest, BrokenLinesAreRefusedWithTheReason)
 {
     const std::string good = outcomeLine(sample(0, 100));
+    const auto study = [](const std::string& vary, const std::string& shard) {
+        return "{\"max_frames\": 200, \"first_seed\": 1, \"battles\": 3, \"vary\": " + vary + ", \"shard\": \"" + shard +
+               "\"}}";
+    };
     const auto replaced = [&](const std::string& from, const std::string& to) {
         std::string line = good;
         line.replace(line.find(from), from.size(), to);
@@ -100,6 +117,13 @@ TEST(BattleOutcomeTest, BrokenLinesAreRefusedWithTheReason)
         {replaced("\"winner\": \"red\"", "\"winner\": \"none\""), "'end_frame' must be null when no base fell"},
         {replaced("\"tanks\": 14", "\"tanks\": -1"), "'tanks' is out of range"},
         {replaced("\"blue\": {", "\"bleu\": {"), "no 'left' of blue"},
+        {good.substr(0, good.size() - 1) + ", \"study\": 3}", "'study' is not an object"},
+        {good.substr(0, good.size() - 1) + ", \"study\": " + study("[\"red-tanks=0:1:1\", \"red-tanks=0:2:1\"]", "1/1"),
+         "the study's 'vary' is not a list of at most two counts"},
+        {good.substr(0, good.size() - 1) + ", \"study\": " + study("[\"red-tanks=0:1\"]", "1/1"),
+         "the study's 'vary' is not a list of at most two counts"},
+        {good.substr(0, good.size() - 1) + ", \"study\": " + study("[]", "4/3"), "the study's 'shard' is not K/N"},
+        {"[[[[[[[[[[1]]]]]]]]]]", "nested more than 8 levels deep"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
