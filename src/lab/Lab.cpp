@@ -304,16 +304,12 @@ public:
         ProgressBar progress(err_, planned_, "battles", !(linesToOut_ && isPipe(out_)));
         const BattleJobs::Result result = jobs.run(
             [&](FinishedBattle&& battle) {
-                BattleOutcome outcome;
-                std::string problem;
-                if (!parseOutcomeLine(battle.line, outcome, problem)) {
-                    if (failure_.empty()) failure_ = "a job sent a broken line: " + problem;
-                    return;
-                }
-                summary_.add(outcome);
-                if (plan.sampleAlive) chart_.add(outcome, battle.alive);
+                summary_.add(battle.outcome);
+                if (plan.sampleAlive) chart_.add(battle.outcome, battle.alive);
                 if (linesToOut_) progress.clear();
-                if (!options_.outPath.empty()) writeLines(ordered_.add(battle.index, outcomeLine(outcome, &study_)));
+                if (!options_.outPath.empty()) {
+                    writeLines(ordered_.add(battle.index, outcomeLine(battle.outcome, &study_)));
+                }
                 if (!writeError_.empty()) jobs.halt();
                 progress.update(static_cast<int>(summary_.battles()));
             },
@@ -326,6 +322,9 @@ public:
     // whole run. Gives the exit status.
     int finish(BattleJobs::Result result, const BattleJobs& jobs)
     {
+        if (!jobs.shortOfJobs().empty()) {
+            std::fprintf(err_, "battle-lab: %s; the battles were played by fewer\n", jobs.shortOfJobs().c_str());
+        }
         std::string error;
         if (!options_.outPath.empty()) writeLines(ordered_.rest());
         if (writeError_.empty() && linesFile_.isOpen() && !linesFile_.commit(error)) {
@@ -342,7 +341,6 @@ public:
                             StopSignals::exitStatus());
         }
         if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
-        if (!failure_.empty()) return complain(err_, failure_, kStatusFailed);
         return chartFile_.isOpen() ? drawChart() : 0;
     }
 
@@ -387,7 +385,6 @@ private:
     LabChart chart_;          // of the battles finished, with --plot, when one army is studied
     bool sweep_ = false;      // several armies: the chart of a sweep
     int planned_ = 0;         // battles this run plays
-    std::string failure_;     // a job sent something that is not a battle
     std::string writeError_;  // the lines could not be written: the run ends at once
 };
 
@@ -401,14 +398,10 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
     LabRun run(options, study, out, err);
     if (const int status = run.open()) return status;
 
-    plan.jobs = BattleJobs::jobsThatFit(options.jobs);
+    plan.jobs = options.jobs;
     plan.maxFrames = options.maxFrames;
     // One army's chart follows the units alive; a sweep's needs only the outcomes.
     plan.sampleAlive = !options.plotPath.empty() && plan.study.compositions() == 1;
-    if (plan.jobs < options.jobs && plan.jobs < plan.study.battles()) {
-        std::fprintf(err, "battle-lab: %d jobs need more descriptors than this process may open; playing %d at once\n",
-                     options.jobs, plan.jobs);
-    }
 
     std::fflush(out);
     std::fflush(err);

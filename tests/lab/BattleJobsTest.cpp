@@ -1,10 +1,10 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
+#include <climits>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,11 +28,22 @@ BattlePlan smallPlan(int jobs, int battles = 7)
     return plan;
 }
 
-// Every battle's line by index; fails the test on a battle reported twice.
-std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone)
+// The threads of this process.
+int threads()
+{
+    DIR* tasks = opendir("/proc/self/task");
+    int count = 0;
+    while (const dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
+    closedir(tasks);
+    return count;
+}
+
+// Every battle by index; fails the test on a battle reported twice.
+std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone,
+                                   BattleJobs::Play way = nullptr)
 {
     std::map<int, FinishedBattle> battles;
-    BattleJobs jobs(plan, nullptr);
+    BattleJobs jobs(plan, nullptr, std::move(way));
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
             EXPECT_EQ(battles.count(battle.index), 0u) << "battle " << battle.index << " reported twice";
@@ -88,29 +99,30 @@ std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames
     return line + ", \"left\": " + armyText(field) + "}";
 }
 
-bool noChildLeft()
+std::string lineOf(const FinishedBattle& battle)
 {
-    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+    return outcomeLine(battle.outcome);
 }
 
 }  // namespace
 
 TEST(BattleJobsTest, EachLineIsTheHeadlessBattleOfItsSeed)
 {
+    const int before = threads();
     const BattlePlan plan = smallPlan(2);
     const std::map<int, FinishedBattle> battles = play(plan);
     ASSERT_EQ(battles.size(), 7u);
     int finished = 0;
     for (const auto& [index, battle] : battles) {
         SCOPED_TRACE("battle " + std::to_string(index));
-        EXPECT_EQ(battle.line, referenceLine(plan.study.counts(index), plan.study.seed(index), plan.maxFrames));
-        finished += battle.line.find("\"winner\": \"none\"") == std::string::npos;
+        EXPECT_EQ(lineOf(battle), referenceLine(plan.study.counts(index), plan.study.seed(index), plan.maxFrames));
+        finished += lineOf(battle).find("\"winner\": \"none\"") == std::string::npos;
         EXPECT_TRUE(battle.alive.empty()) << "samples were not asked for";
     }
     // Both kinds of end are covered.
     EXPECT_GT(finished, 0);
     EXPECT_LT(finished, 7);
-    EXPECT_TRUE(noChildLeft());
+    EXPECT_EQ(threads(), before) << "no job left";
 }
 
 TEST(BattleJobsTest, TheLinesDoNotDependOnTheNumberOfJobs)
@@ -119,11 +131,11 @@ TEST(BattleJobsTest, TheLinesDoNotDependOnTheNumberOfJobs)
     const std::map<int, FinishedBattle> three = play(smallPlan(3));
     ASSERT_EQ(one.size(), 7u);
     ASSERT_EQ(three.size(), 7u);
-    for (int index = 0; index < 7; ++index) EXPECT_EQ(one.at(index).line, three.at(index).line);
+    for (int index = 0; index < 7; ++index) EXPECT_EQ(lineOf(one.at(index)), lineOf(three.at(index)));
     // More jobs than battles: one job per battle.
     const std::map<int, FinishedBattle> two = play(smallPlan(5, 2));
     ASSERT_EQ(two.size(), 2u);
-    EXPECT_EQ(two.at(1).line, one.at(1).line);
+    EXPECT_EQ(lineOf(two.at(1)), lineOf(one.at(1)));
 }
 
 TEST(BattleJobsTest, AliveSamplesComeWithTheirBattle)
@@ -140,9 +152,10 @@ TEST(BattleJobsTest, AliveSamplesComeWithTheirBattle)
 }
 
 // Stopped after the first report: the run ends early, says it was interrupted, reports only
-// whole battles and leaves no worker behind.
-TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
+// whole battles and leaves no job behind.
+TEST(BattleJobsTest, AStopEndsTheJobsAndKeepsWhatFinished)
 {
+    const int before = threads();
     BattlePlan plan = smallPlan(2, 200);
     plan.maxFrames = 36000;
     bool stopSoon = false;
@@ -158,10 +171,47 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
     ASSERT_GE(reported.size(), 1u);
     EXPECT_LT(reported.size(), 10u);
     for (const FinishedBattle& battle : reported) {
-        EXPECT_EQ(battle.line,
+        EXPECT_EQ(lineOf(battle),
                   referenceLine(plan.study.counts(battle.index), plan.study.seed(battle.index), plan.maxFrames));
     }
-    EXPECT_TRUE(noChildLeft());
+    EXPECT_EQ(threads(), before);
+}
+
+// Battles that would never end (no army, no frame limit to speak of) are left between two
+// frames once a stop is asked for.
+TEST(BattleJobsTest, AStopLeavesEveryBattleUnderWayAtOnce)
+{
+    const int before = threads();
+    std::string error;
+    BattlePlan plan{Study(UnitCounts::bothSides(0, 0, 0), {}, 1, 10, Shard{}, error)};
+    plan.jobs = 2;
+    plan.maxFrames = INT_MAX;
+    int looks = 0;
+    int reported = 0;
+    BattleJobs jobs(plan, [&looks] { return ++looks > 3; });
+    EXPECT_EQ(jobs.run([&reported](FinishedBattle&&) { ++reported; }, [] {}), BattleJobs::Result::kInterrupted);
+    EXPECT_EQ(reported, 0);
+    EXPECT_EQ(threads(), before);
+}
+
+// A battle that throws ends the run: the failure names its seed, and what finished before it
+// is still reported.
+TEST(BattleJobsTest, ABattleThatFailsIsNamedBySeed)
+{
+    const int before = threads();
+    const BattlePlan plan = smallPlan(2, 6);  // seeds 40 to 45
+    const auto failAt43 = [](Battle& battle, int maxFrames, std::vector<AliveSample>* alive,
+                             const std::atomic<bool>& stop) {
+        if (battle.seed() == 43) throw std::runtime_error("out of cells");
+        return playBattle(battle, maxFrames, alive, &stop);
+    };
+    std::vector<int> reported;
+    BattleJobs jobs(plan, nullptr, failAt43);
+    EXPECT_EQ(jobs.run([&reported](FinishedBattle&& battle) { reported.push_back(battle.index); }, [] {}),
+              BattleJobs::Result::kFailed);
+    EXPECT_EQ(jobs.failure(), "the battle of seed 43 failed: out of cells");
+    EXPECT_EQ(std::count(reported.begin(), reported.end(), 3), 0) << "no outcome of the battle that failed";
+    EXPECT_EQ(threads(), before);
 }
 
 // Battles finish out of order and their lines wait for the earlier ones; no battle starts
@@ -187,6 +237,5 @@ TEST(BattleJobsTest, NoBattleRunsFarAheadOfTheEarliestUnfinishedOne)
     unlimited.maxAhead = 4096;
     const std::map<int, FinishedBattle> free = play(unlimited);
     ASSERT_EQ(battles.size(), 12u);
-    for (int index = 0; index < 12; ++index) EXPECT_EQ(battles.at(index).line, free.at(index).line);
-    EXPECT_TRUE(noChildLeft());
+    for (int index = 0; index < 12; ++index) EXPECT_EQ(lineOf(battles.at(index)), lineOf(free.at(index)));
 }

@@ -1,6 +1,5 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -324,29 +323,6 @@ TEST_F(LabRunTest, SummarizeCountsRepeatedBattlesOnce)
               "battle-lab: warning: 15 lines do not say which study they belong to (written by an earlier version): "
               "whether the lines are of one study and complete cannot be checked\n"
               "battle-lab: warning: 3 battles (same seed and counts) appear more than once; each is counted once\n");
-}
-
-namespace {
-
-// A run of 1024 jobs under a limit of 48 open files; gives its exit status.
-int runUnderALowDescriptorLimit()
-{
-    rlimit limit{};
-    getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = 48;
-    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return 100;
-    const char* const argv[] = {"battle-lab", "--battles", "40", "--jobs", "1024", "--max-frames", "60"};
-    return runLab(7, argv, std::tmpfile(), stderr);
-}
-
-}  // namespace
-
-// A --jobs beyond the limit of open files plays with as many as fit, and says so in one line.
-TEST_F(LabRunTest, TooManyJobsForTheDescriptorLimitPlayWithFewer)
-{
-    GTEST_FLAG_SET(death_test_style, "fast");
-    EXPECT_EXIT(std::_Exit(runUnderALowDescriptorLimit()), ::testing::ExitedWithCode(0),
-                "^battle-lab: 1024 jobs need more descriptors than this process may open; playing [0-9]+ at once\n$");
 }
 
 TEST_F(LabRunTest, AStudyShardedThreeWaysSumsUpAsTheWholeStudy)
