@@ -38,12 +38,11 @@ int threads()
     return count;
 }
 
-// Every battle by index; fails the test on a battle reported twice.
-std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone,
-                                   BattleJobs::Play way = nullptr)
+// Every battle's line by index; fails the test on a battle reported twice.
+std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone)
 {
     std::map<int, FinishedBattle> battles;
-    BattleJobs jobs(plan, nullptr, std::move(way));
+    BattleJobs jobs(plan, nullptr);
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
             EXPECT_EQ(battles.count(battle.index), 0u) << "battle " << battle.index << " reported twice";

@@ -1,421 +1,251 @@
 #!/usr/bin/env python3
-"""What a hostile user can do to the lab's data, one table of cases, each run end to end.
-
-Each case runs a real program (battle-lab, battle or battle-bench) in a scratch folder and a
-session of its own and checks its exit status and its messages, that the files it was given
-are byte for byte as they were, and that no part file and no process (gnuplot) is left. Cases
-that stop a program with a signal wait for a condition first (a fake gnuplot running, a
-recording waiting for its FIFO's reader), never for a fixed time. The memory bound is checked
-under `ulimit -v`.
+"""What a hostile user can do to the lab's data: a table of cases, each run end to end in a
+folder and session of its own, checking the status, the message, that the files given are byte
+for byte as they were and that no part file or process (gnuplot) is left. A signal waits for a
+condition (a gnuplot of the test's own running, a read, a FIFO's open), never for a time.
 
 Usage: data-faults-test.py BATTLE-LAB BATTLE BATTLE-BENCH [--sanitized]
 """
-import hashlib
-import json
-import os
-import re
-import shutil
-import signal
-import subprocess
-import sys
-import pty
-import tempfile
-import time
+import hashlib, json, os, pty, re, shutil, signal, subprocess, sys, tempfile, time
 
 import processes
 from processes import check, session_members
 
-LIMIT = 60           # seconds any case may take; a loaded machine is slow, a hung one is not
-MEMORY_KB = 65536    # ulimit -v for the cases of endless or deep input
-SMALL = ["--max-frames", "1500", "25", "4", "4", "25", "4", "4"]
+P = {}  # the programs
+LIMIT = 60  # seconds a case may take on a loaded machine
+SMALL = ["--battles", "4", "--max-frames", "1500", "25", "4", "4", "25", "4", "4"]
 VARY = ["--vary", "blue-tanks=0:8:4"]
-STUDY = ["--battles", "4"] + VARY + SMALL
+COUNTS = ["blue_riflemen", "blue_tanks", "blue_snipers", "red_riflemen", "red_tanks", "red_snipers"]
 
 
-def line(seed, counts=(200, 50, 50, 200, 50, 50), winner="none", end_frame=None, left=None, placed=None,
-         study=None, seconds="auto"):
-    """A battle line as the lab writes it; study is a dict, or None for a line of an earlier version."""
-    names = ["blue_riflemen", "blue_tanks", "blue_snipers", "red_riflemen", "red_tanks", "red_snipers"]
-    record = {"seed": seed, **dict(zip(names, counts))}
-    army = lambda side: {"red": {"riflemen": side[3], "snipers": side[5], "tanks": side[4]},
-                         "blue": {"riflemen": side[0], "snipers": side[2], "tanks": side[1]}}
-    record["placed"] = army(placed or counts)
-    record["winner"] = winner
-    record["end_frame"] = end_frame
-    record["seconds"] = (round(end_frame / 60, 3) if end_frame else None) if seconds == "auto" else seconds
-    record["left"] = army(left or (0,) * 6)
-    if study is not None:
-        record["study"] = study
-    return json.dumps(record)
+def line(seed, winner="none", end=None, left=0, study=None, tanks=50, snipers=50, seconds="auto"):
+    """A battle line of the default armies; study None: a line of an earlier version."""
+    army = lambda n: {side: {"riflemen": n, "snipers": 0, "tanks": 0} for side in ("red", "blue")}
+    record = dict(zip(COUNTS, (200, tanks, 50, 200, 50, snipers)), seed=seed, placed=army(200), winner=winner,
+                  end_frame=end, seconds=(end and round(end / 60, 3)) if seconds == "auto" else seconds, left=army(left))
+    if study:
+        record["study"] = dict(zip(("max_frames", "first_seed", "battles", "vary", "shard"), study))
+    return json.dumps(record) + "\n"
 
 
-def study_of(battles, max_frames=36000, first=1, vary=(), shard="1/1"):
-    return {"max_frames": max_frames, "first_seed": first, "battles": battles, "vary": list(vary), "shard": shard}
+def grid(side):  # one battle of each of side x side compositions
+    study = (36000, 1, 1, [f"blue-tanks=0:{side - 1}:1", f"red-snipers=0:{side - 1}:1"], "1/1")
+    return "".join(line(1, "red", 600, study=study, tanks=t, snipers=s) for t in range(side) for s in range(side))
 
 
-def grid_lines(side):
-    """One battle of each of side x side compositions of a sweep of two counts."""
-    study = study_of(1, vary=[f"blue-tanks=0:{side - 1}:1", f"red-snipers=0:{side - 1}:1"])
-    return "".join(line(1, (200, t, 50, 200, 50, s), "red", 600, study=study) + "\n"
-                   for t in range(side) for s in range(side))
+def lab(folder, *args, out=subprocess.DEVNULL):
+    subprocess.run([P["lab"], *args], cwd=folder, stdout=out, check=True)
 
 
-def digest(path):
-    with open(path, "rb") as f:
-        return hashlib.sha256(f.read()).hexdigest()
-
-
-def fake_program(folder, name, body):
-    os.makedirs(os.path.join(folder, "bin"), exist_ok=True)
-    path = os.path.join(folder, "bin", name)
-    with open(path, "w") as f:
-        f.write("#!/bin/sh\n" + body + "\n")
-    os.chmod(path, 0o755)
-    return os.path.join(folder, "bin")
-
-
-def wait_for(condition, limit=LIMIT):
-    deadline = time.monotonic() + limit
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.02)
-    return True
-
-
-def children_named(session, name):
-    found = []
-    for pid in session_members(session):
-        try:
-            with open(f"/proc/{pid}/comm") as comm:
-                if comm.read().strip() == name:
-                    found.append(pid)
-        except OSError:
-            pass
-    return found
-
-
-def reading_standard_input(pid):
-    """The process sits in a read of its standard input."""
-    try:
-        with open(f"/proc/{pid}/syscall") as call:
-            return call.read().split()[:2] == ["0", "0x0"]  # read(0, ...)
-    except OSError:
-        return False
-
-
-def waiting_to_open(pid):
-    """The process sits in open() of a FIFO nobody reads."""
-    try:
-        with open(f"/proc/{pid}/wchan") as wchan:
-            if wchan.read().strip() == "wait_for_partner":
-                return True
-        with open(f"/proc/{pid}/syscall") as call:
-            return call.read().split()[0] in ("2", "257")  # open, openat
-    except (OSError, IndexError):
-        return False
-
-
-class Case:
-    def __init__(self, name, args, status, err=None, out=None, files=None, stdin=None, program="lab",
-                 path=None, memory=False, signal_when=None, then=None, tty=False):
-        self.name, self.args, self.status, self.err, self.out = name, args, status, err, out
-        self.files = files or {}      # name: text (or a callable of the folder) made before the run
-        self.stdin = stdin            # a file name in the folder, or "endless" for a pipe nobody closes
-        self.program, self.path, self.memory, self.tty = program, path, memory, tty
-        self.signal_when = signal_when  # (condition on the folder and process, signal)
-        self.then = then              # more checks: then(folder, out, err)
-
-
-def cases(real_gnuplot):
-    slow_gnuplot = ("slow", "exec sleep 600")
-    capture = ("capture", f'tee script.gp | "{real_gnuplot}"')
-    gnuplot_running = lambda folder, lab: children_named(lab.pid, "sleep")
-    study_files = lambda folder: run_lab_study(folder)
-    table = [
-        # ---- 1. an output that is one of the inputs ----
-        Case("--plot names the file summed up", ["--summarize", "all.jsonl", "--plot", "all.jsonl"], 2,
-             "--plot all.jsonl would write over all.jsonl, one of the files to sum up", files=study_files),
-        Case("--plot through a link to it", ["--summarize", "all.jsonl", "--plot", "link.png"], 2,
-             "--plot link.png would write over all.jsonl, one of the files to sum up",
-             files=lambda f: (study_files(f), os.symlink("all.jsonl", os.path.join(f, "link.png")))),
-        Case("--plot with the folder's absolute name", ["--summarize", "./all.jsonl", "--plot", "{folder}/all.jsonl"],
-             2, "--plot {folder}/all.jsonl would write over ./all.jsonl, one of the files to sum up", files=study_files),
-        Case("--plot names standard input", ["--summarize", "-", "--plot", "all.jsonl"], 2,
-             "--plot all.jsonl would write over standard input, one of the files to sum up",
-             files=study_files, stdin="all.jsonl"),
-        Case("standard output appends to the input", ["--summarize", "all.jsonl"], 2,
-             "standard output goes to all.jsonl, one of the files to sum up", files=study_files, out=">>all.jsonl"),
-        # ---- 2. a signal while the chart is drawn ----
-        Case("SIGTERM while gnuplot draws a summary's chart", ["--summarize", "all.jsonl", "--plot", "g.png"], 143,
-             "interrupted", files=study_files, path=slow_gnuplot, signal_when=(gnuplot_running, signal.SIGTERM),
-             then=lambda f, o, e: check(not os.path.exists(os.path.join(f, "g.png")), "no chart")),
-        Case("SIGINT while gnuplot draws a run's chart", ["--battles", "2", "--plot", "g.png"] + SMALL, 130,
-             "interrupted: the chart was not drawn", path=slow_gnuplot, signal_when=(gnuplot_running, signal.SIGINT)),
-        Case("SIGHUP while standard input gives nothing", ["--summarize", "-"], 129, "interrupted", stdin="endless",
-             signal_when=(lambda folder, lab: reading_standard_input(lab.pid), signal.SIGHUP)),
-        Case("SIGTERM while the real gnuplot draws 10,000 cells, if it is not done by then",
-             ["--summarize", "grid.jsonl", "--plot", "g.png"], (0, 143), None, files={"grid.jsonl": grid_lines(100)},
-             signal_when=(lambda folder, lab: children_named(lab.pid, "gnuplot"), signal.SIGTERM)),
-        # ---- 3. input that would exhaust memory ----
-        Case("10 MB of [ in one line", ["--summarize", "deep.jsonl"], 2,
-             "deep.jsonl:1: not a battle line: longer than 65536 bytes", files={"deep.jsonl": "[" * 10_000_000},
-             memory=True),
-        Case("100 MB of [ through a pipe", ["--summarize", "-"], 2,
-             "standard input:1: not a battle line: longer than 65536 bytes", stdin="brackets", memory=True),
-        Case("a short line nested deep", ["--summarize", "nest.jsonl"], 2,
-             "nest.jsonl:2: not a battle line: nested more than 8 levels deep",
-             files={"nest.jsonl": line(1) + "\n" + "[" * 20 + "]" * 20 + "\n"}, memory=True),
-        Case("10,000 compositions within the bound", ["--summarize", "grid.jsonl"], 0,
-             files={"grid.jsonl": grid_lines(100)}, memory=True,
-             then=lambda f, o, e: check(o.startswith("compositions 10000, battles 10000\n"), "all of them summed up")),
-        # ---- 4. merges that must agree ----
-        Case("shards of another --vary", ["--summarize", "s1.jsonl", "v2.jsonl"], 2,
-             "s1.jsonl:1 and v2.jsonl:1 are lines of different studies: vary blue-tanks=0:8:4 and blue-tanks=0:12:4",
-             files=lambda f: shards(f, {"v2.jsonl": ["--vary", "blue-tanks=0:12:4", "--shard", "2/3"]})),
-        Case("shards of another --first-seed", ["--summarize", "s1.jsonl", "f2.jsonl"], 2,
-             "s1.jsonl:1 and f2.jsonl:1 are lines of different studies: shards of battles from seed 1 (4 a "
-             "composition) and from seed 9 (4)",
-             files=lambda f: shards(f, {"f2.jsonl": ["--first-seed", "9", "--shard", "2/3"]})),
-        Case("shards of another --max-frames", ["--summarize", "s1.jsonl", "m2.jsonl"], 2,
-             "s1.jsonl:1 and m2.jsonl:1 are lines of different studies: max_frames 1500 and 1501",
-             files=lambda f: shards(f, {"m2.jsonl": ["--shard", "2/3", "--max-frames", "1501"]})),
-        Case("a shard missing", ["--summarize", "s1.jsonl", "s3.jsonl"], 0,
-             "warning: the lines hold 2 of the 3 shards of their study; missing: 2/3", files=shards,
-             then=lambda f, o, e: check(o.startswith("compositions 3, battles 8\n"), "the 8 battles given")),
-        Case("a composition short", ["--summarize", "short.jsonl", "s2.jsonl", "s3.jsonl"], 0,
-             "warning: 1 composition is short of battles: blue-tanks=8 has 3 of 4",
-             files=lambda f: (shards(f), cut(f, "s1.jsonl", "short.jsonl", 3))),
-        Case("a shard given twice counts once", ["--summarize", "s1.jsonl", "s2.jsonl", "s3.jsonl", "s2.jsonl"], 0,
-             "warning: 4 battles (same seed and counts) appear more than once; each is counted once", files=shards,
-             then=lambda f, o, e: check(o == open(os.path.join(f, "whole.txt")).read(), "the summary of the whole")),
-        Case("a battle repeated with another result", ["--summarize", "s1.jsonl", "s2.jsonl", "other.jsonl"], 2,
-             "other.jsonl:1: the battle of seed 2 (blue-tanks=0) was given before with another result",
-             files=lambda f: (shards(f), changed(f, "s2.jsonl", "other.jsonl"))),
-        Case("no battle line", ["--summarize", "empty.jsonl"], 2, "no battle line in empty.jsonl",
-             files={"empty.jsonl": "\n  \n"}),
-        Case("lines of an earlier version", ["--summarize", "old.jsonl"], 0,
-             "warning: 2 lines do not say which study they belong to (written by an earlier version): whether the "
-             "lines are of one study and complete cannot be checked",
-             files={"old.jsonl": line(1) + "\n" + line(2) + "\n"}),
-        Case("more left than placed and brought", ["--summarize", "bad.jsonl"], 2,
-             "bad.jsonl:1: not a battle line: 'left' has more blue riflemen (201) than were placed and brought by 0 "
-             "waves (200)", files={"bad.jsonl": line(1, winner="red", end_frame=600, left=(201, 0, 0, 0, 0, 0)) + "\n"}),
-        Case("an end frame past the study's", ["--summarize", "bad.jsonl"], 2,
-             "bad.jsonl:1: not a battle line: 'end_frame' 9000 is past the study's max_frames 6000",
-             files={"bad.jsonl": line(1, winner="blue", end_frame=9000, study=study_of(1, 6000)) + "\n"}),
-        Case("seconds that are not a number", ["--summarize", "bad.jsonl"], 2,
-             "bad.jsonl:1: not a battle line: 'seconds' is not a number of 0 or more",
-             files={"bad.jsonl": line(1, winner="blue", end_frame=60, seconds="soon") + "\n"}),
-        Case("negative seconds", ["--summarize", "bad.jsonl"], 2,
-             "bad.jsonl:1: not a battle line: 'seconds' is not a number of 0 or more",
-             files={"bad.jsonl": line(1, winner="blue", end_frame=60, seconds=-1) + "\n"}),
-        # ---- 5, 6. the recording ----
-        Case("battle --record into a FIFO nobody opens, SIGTERM", ["--record", "fifo", "--frames", "3"], 143, "",
-             program="battle", files=lambda f: os.mkfifo(os.path.join(f, "fifo")),
-             signal_when=(lambda folder, lab: waiting_to_open(lab.pid), signal.SIGTERM),
-             then=lambda f, o, e: check(os.path.exists(os.path.join(f, "fifo")), "the FIFO is still there")),
-        Case("battle --record into a pipe whose reader quits", ["--record", "/dev/stdout", "--frames", "600"], 1,
-             "battle: cannot write /dev/stdout: Broken pipe", program="battle", out="|head -c 100"),
-        # ---- 7. standard output ----
-        Case("--plot - writes the chart to standard output", ["--summarize", "s1.jsonl", "s2.jsonl", "s3.jsonl",
-                                                              "--plot", "-"], 0, out=">chart.png", files=shards,
-             then=lambda f, o, e: check(open(os.path.join(f, "chart.png"), "rb").read(8) == b"\x89PNG\r\n\x1a\n" and
-                                        e.startswith("compositions 3, battles 12\n"), "the PNG, the table on stderr")),
-        Case("--plot /dev/stdout into a file", ["--battles", "2", "--plot", "/dev/stdout"] + SMALL, 0, out=">f.png",
-             then=lambda f, o, e: check(open(os.path.join(f, "f.png"), "rb").read(4) == b"\x89PNG" and
-                                        e.startswith("battles               2\n"), "the PNG, the summary on stderr")),
-        Case("--plot - on a terminal", ["--battles", "2", "--plot", "-"] + SMALL, 2,
-             "--plot -: standard output is a terminal, not a place for a PNG", tty=True),
-        Case("--out - and --plot -", ["--out", "-", "--plot", "-"], 2, "--out and --plot both name standard output"),
-        # ---- smaller things ----
-        Case("a sweep of one value names it", ["--battles", "2", "--vary", "blue-tanks=0:5:100"] + SMALL, 0,
-             then=lambda f, o, e: check(re.search(r"^blue-tanks +battles.*\n +0 +2 ", o, re.M) is not None,
-                                        "a one-row table with the value")),
-        Case("a 100 x 100 heat map", ["--summarize", "grid.jsonl", "--plot", "g.png"], 0,
-             files={"grid.jsonl": grid_lines(100)}, path=capture, then=readable_heat_map),
-        Case("a folder to summarize", ["--summarize", "adir"], 2, "cannot read adir: Is a directory",
-             files=lambda f: os.mkdir(os.path.join(f, "adir"))),
-        Case("no gnuplot on PATH", ["--battles", "2", "--plot", "g.png"], 2,
-             "--plot needs gnuplot, which is not on PATH", path=("none", None)),
-        Case("a lone --", ["--summarize", "--", "--odd.jsonl"], 0, files={"--odd.jsonl": line(1) + "\n"}),
-        Case("counts after a lone --", ["--battles", "1", "--max-frames", "60", "--", "0", "0", "0", "0", "0", "0"],
-             0, then=lambda f, o, e: check(o.startswith("battles               1\n"), "one battle played")),
-        Case("battle-lab --version", ["--version"], 0, then=lambda f, o, e: check(
-            o.split()[-1] == battle_version(), f"the version of battle: {o.strip()!r}")),
-        Case("battle --help names every exit status", ["--help"], 0, program="battle",
-             then=lambda f, o, e: check(all(s in o for s in ("130", "143", "129", "lost display")), "130, 143, 129")),
-        Case("battle-bench --help", ["--help"], 0, program="bench",
-             then=lambda f, o, e: check(o.startswith("usage: battle-bench"), "its usage")),
-    ]
-    return table
-
-
-def run_lab_study(folder):
-    """A whole study's lines, as one run writes them."""
-    subprocess.run([PROGRAMS["lab"], "--battles", "6", "--vary", "blue-tanks=0:8:4", "--out", "all.jsonl"] + SMALL,
-                   cwd=folder, stdout=subprocess.DEVNULL, check=True)
-
-
-def shards(folder, others=None):
-    """The three shards of STUDY, the whole study's summary, and runs of STUDY with another --vary
-    or more options, named in others."""
-    runs = {f"s{k}.jsonl": VARY + ["--shard", f"{k}/3"] for k in (1, 2, 3)}
-    for name, more in (others or {}).items():
-        runs[name] = more if "--vary" in more else VARY + more
+def shards(folder, **others):
+    """The three shards of a sweep, the whole sweep's summary, and runs with other options."""
+    runs = {f"s{k}": VARY + ["--shard", f"{k}/3"] for k in (1, 2, 3)} | others
     for name, more in runs.items():
-        subprocess.run([PROGRAMS["lab"], "--battles", "4"] + SMALL + more + ["--jobs", "1", "--out", name],
-                       cwd=folder, stdout=subprocess.DEVNULL, check=True)
+        lab(folder, *SMALL, *(more if "--vary" in more else VARY + more), "--jobs", "1", "--out", name + ".jsonl")
     with open(os.path.join(folder, "whole.txt"), "w") as whole:
-        subprocess.run([PROGRAMS["lab"]] + STUDY, cwd=folder, stdout=whole, check=True)
+        lab(folder, *SMALL, *VARY, out=whole)
 
 
-def cut(folder, source, target, lines):
-    with open(os.path.join(folder, source)) as f:
-        kept = f.readlines()[:lines]
-    with open(os.path.join(folder, target), "w") as f:
-        f.writelines(kept)
-
-
-def changed(folder, source, target):
-    """The first battle of source, with one more red rifleman left."""
-    with open(os.path.join(folder, source)) as f:
-        record = json.loads(f.readline())
+def edit(folder, source, target, keep=None, change=False):  # the first lines, or the first one changed
+    lines = open(os.path.join(folder, source)).readlines()[:keep]
+    record = json.loads(lines[0])
     record["left"]["red"]["riflemen"] += 1
-    with open(os.path.join(folder, target), "w") as f:
-        f.write(json.dumps(record) + "\n")
+    open(os.path.join(folder, target), "w").writelines([json.dumps(record) + "\n"] if change else lines)
 
 
-def readable_heat_map(folder, out, err):
-    with open(os.path.join(folder, "script.gp")) as f:
-        script = f.read()
-    tics = [re.findall(r"-?\d+", m) for m in re.findall(r"set [xy]tics \(([^)]*)\)", script)]
-    check(len(tics) == 2 and all(0 < len(t) <= 20 for t in tics), f"at most 20 labels an axis: {[len(t) for t in tics]}")
-    check("with labels" not in script, "no numbers in cells too small for them")
-    check(open(os.path.join(folder, "g.png"), "rb").read(4) == b"\x89PNG", "the chart drawn")
-
-
-def battle_version():
-    return subprocess.run([PROGRAMS["battle"], "--version"], capture_output=True, text=True).stdout.split()[-1]
-
-
-def run(case, folder, real_gnuplot, sanitized):
-    print(f"== {case.name}")
-    if callable(case.files):
-        case.files(folder)
-    else:
-        for name, text in case.files.items():
-            with open(os.path.join(folder, name), "w") as f:
-                f.write(text)
-    inputs = {name: digest(os.path.join(folder, name)) for name in os.listdir(folder)
-              if os.path.isfile(os.path.join(folder, name)) and not name.startswith(".")}
-    env = dict(os.environ)
-    env.pop("DISPLAY", None)
-    if case.path is not None:  # a gnuplot of the test's own first on the PATH, or none at all
-        _, body = case.path
-        env["PATH"] = fake_program(folder, "gnuplot", body) + ":" + env["PATH"] if body else "/nonexistent"
-    if case.memory and sanitized:
-        print("  skip   the memory bound: the sanitizers reserve more address space than the bound")
-        return
-    args = [a.replace("{folder}", folder) for a in case.args]
-    command = [PROGRAMS[case.program]] + args
-    if case.memory:
-        command = ["/bin/sh", "-c", f'ulimit -v {MEMORY_KB} && exec "$@"', "sh"] + command
-    if case.out and case.out.startswith("|"):  # through a pipe to a command, with the program's status
-        command = ["/bin/bash", "-c", '"$@" ' + case.out + ' >/dev/null; exit "${PIPESTATUS[0]}"', "bash"] + command
-    expected = case.err.replace("{folder}", folder) if case.err is not None else None
-
-    stdin = subprocess.DEVNULL
-    feeder = None
-    if case.stdin == "endless":
-        stdin = subprocess.PIPE
-    elif case.stdin == "brackets":
-        feeder = subprocess.Popen([sys.executable, "-c", "import sys\nb = b'[' * (1 << 20)\n"
-                                   "try:\n    [sys.stdout.buffer.write(b) for _ in range(100)]\nexcept OSError:\n    pass"],
-                                  stdout=subprocess.PIPE)
-        stdin = feeder.stdout
-    elif case.stdin:
-        stdin = open(os.path.join(folder, case.stdin), "rb")
-    # Files, not pipes: a program blocked on a full pipe nobody reads yet would never end.
-    captured = stdout = tempfile.TemporaryFile()
-    stderr = tempfile.TemporaryFile()
-    terminal = None
-    if case.out and case.out.startswith(">"):
-        stdout = open(os.path.join(folder, case.out.lstrip(">")), "ab" if case.out.startswith(">>") else "wb")
-    if case.tty:
-        terminal, stdout = pty.openpty()
-    lab = subprocess.Popen(command, cwd=folder, env=env, stdin=stdin, stdout=stdout, stderr=stderr,
-                           start_new_session=True)
-    if case.signal_when:
-        condition, sig = case.signal_when
-        if check(wait_for(lambda: condition(folder, lab) or lab.poll() is not None), "the moment came"):
-            if lab.poll() is None:
-                os.kill(lab.pid, sig)
+def proc(pid, name):
     try:
-        lab.communicate(timeout=LIMIT)
-        status = lab.returncode
+        with open(f"/proc/{pid}/{name}") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+child = lambda name: lambda f, pid: any(proc(p, "comm").strip() == name for p in session_members(pid))
+reading = lambda f, pid: proc(pid, "syscall").split()[:2] == ["0", "0x0"]  # read(0, ...)
+opening = lambda f, pid: proc(pid, "wchan") == "wait_for_partner" or proc(pid, "syscall").split()[:1] == ["257"]
+text = lambda f, name: open(os.path.join(f, name), "rb").read()
+all_study = lambda f: lab(f, *SMALL, *VARY, "--out", "all.jsonl")
+SLOW = "exec sleep 600"  # a gnuplot that never ends
+tics = lambda f: [len(t.split(",")) for t in re.findall(r"set [xy]tics \(([^)]*)\)", text(f, "script.gp").decode())]
+
+
+# name, arguments, status, message (a line of stderr), what else: files (name: text, or a
+# function making them), stdin, out (">file", ">>file", "|command", "tty"), gnuplot (a shell
+# script standing in for it, or "" for none on the PATH), memory, signal (condition, number),
+# then (more checks), program.
+CASES = [
+    ("--plot names the file summed up", ["--summarize", "all.jsonl", "--plot", "all.jsonl"], 2,
+     "--plot all.jsonl would write over all.jsonl, one of the files to sum up", dict(files=all_study)),
+    ("--plot through a link", ["--summarize", "all.jsonl", "--plot", "l.png"], 2,
+     "--plot l.png would write over all.jsonl, one of the files to sum up",
+     dict(files=lambda f: (all_study(f), os.symlink("all.jsonl", os.path.join(f, "l.png"))))),
+    ("--plot by its absolute name", ["--summarize", "./all.jsonl", "--plot", "{f}/all.jsonl"], 2,
+     "--plot {f}/all.jsonl would write over ./all.jsonl, one of the files to sum up", dict(files=all_study)),
+    ("--plot names standard input", ["--summarize", "-", "--plot", "all.jsonl"], 2, "--plot all.jsonl would write "
+     "over standard input, one of the files to sum up", dict(files=all_study, stdin="all.jsonl")),
+    ("standard output appends to the input", ["--summarize", "all.jsonl"], 2,
+     "standard output goes to all.jsonl, one of the files to sum up", dict(files=all_study, out=">>all.jsonl")),
+    ("SIGTERM while gnuplot draws a summary's chart", ["--summarize", "all.jsonl", "--plot", "g.png"], 143,
+     "interrupted", dict(files=all_study, gnuplot=SLOW, signal=(child("sleep"), signal.SIGTERM))),
+    ("SIGINT while gnuplot draws a run's chart", ["--plot", "g.png"] + SMALL, 130,
+     "interrupted: the chart was not drawn", dict(gnuplot=SLOW, signal=(child("sleep"), signal.SIGINT))),
+    ("SIGHUP while standard input gives nothing", ["--summarize", "-"], 129, "interrupted",
+     dict(stdin="endless", signal=(reading, signal.SIGHUP))),
+    ("SIGTERM while the real gnuplot draws 10,000 cells, unless it is done", ["--summarize", "g.jsonl", "--plot",
+     "g.png"], (0, 143), None, dict(files={"g.jsonl": grid(100)}, signal=(child("gnuplot"), signal.SIGTERM))),
+    ("10 MB of [", ["--summarize", "d.jsonl"], 2, "d.jsonl:1: not a battle line: longer than 65536 bytes",
+     dict(files={"d.jsonl": "[" * 10_000_000}, memory=True)),
+    ("100 MB of [ through a pipe", ["--summarize", "-"], 2, "standard input:1: not a battle line: longer than 65536 "
+     "bytes", dict(stdin="|head -c 100000000 /dev/zero | tr '\\0' '['", memory=True)),
+    ("a short line nested deep", ["--summarize", "n.jsonl"], 2, "n.jsonl:2: not a battle line: nested more than 8 "
+     "levels deep", dict(files={"n.jsonl": line(1) + "[" * 20 + "]" * 20 + "\n"}, memory=True)),
+    ("10,000 compositions within the bound", ["--summarize", "g.jsonl"], 0, None, dict(files={"g.jsonl": grid(100)},
+     memory=True, then=lambda f, o, e: check(o.startswith("compositions 10000, battles 10000\n"), "all summed up"))),
+    ("shards of another --vary", ["--summarize", "s1.jsonl", "o.jsonl"], 2, "s1.jsonl:1 and o.jsonl:1 are lines of "
+     "different studies: vary blue-tanks=0:8:4 and blue-tanks=0:12:4",
+     dict(files=lambda f: shards(f, o=["--vary", "blue-tanks=0:12:4", "--shard", "2/3"]))),
+    ("shards of another --first-seed", ["--summarize", "s1.jsonl", "o.jsonl"], 2, "s1.jsonl:1 and o.jsonl:1 are "
+     "lines of different studies: shards of battles from seed 1 (4 a composition) and from seed 9 (4)",
+     dict(files=lambda f: shards(f, o=["--first-seed", "9", "--shard", "2/3"]))),
+    ("shards of another --max-frames", ["--summarize", "s1.jsonl", "o.jsonl"], 2, "s1.jsonl:1 and o.jsonl:1 are "
+     "lines of different studies: max_frames 1500 and 1501",
+     dict(files=lambda f: shards(f, o=["--shard", "2/3", "--max-frames", "1501"]))),
+    ("a shard missing", ["--summarize", "s1.jsonl", "s3.jsonl"], 0,
+     "warning: the lines hold 2 of the 3 shards of their study; missing: 2/3", dict(files=shards)),
+    ("a composition short", ["--summarize", "c.jsonl", "s2.jsonl", "s3.jsonl"], 0,
+     "warning: 1 composition is short of battles: blue-tanks=8 has 3 of 4",
+     dict(files=lambda f: (shards(f), edit(f, "s1.jsonl", "c.jsonl", keep=3)))),
+    ("a shard twice counts once", ["--summarize", "s1.jsonl", "s2.jsonl", "s3.jsonl", "s2.jsonl"], 0,
+     "warning: 4 battles (same seed and counts) appear more than once; each is counted once", dict(
+         files=shards, then=lambda f, o, e: check(o == text(f, "whole.txt").decode(), "the whole study's summary"))),
+    ("a battle repeated with another result", ["--summarize", "s1.jsonl", "s2.jsonl", "r.jsonl"], 2,
+     "r.jsonl:1: the battle of seed 2 (blue-tanks=0) was given before with another result",
+     dict(files=lambda f: (shards(f), edit(f, "s2.jsonl", "r.jsonl", change=True)))),
+    ("no battle line", ["--summarize", "e.jsonl"], 2, "no battle line in e.jsonl", dict(files={"e.jsonl": "\n \n"})),
+    ("lines of an earlier version", ["--summarize", "old.jsonl"], 0, "warning: 2 lines do not say which study they "
+     "belong to (written by an earlier version): whether the lines are of one study and complete cannot be checked",
+     dict(files={"old.jsonl": line(1) + line(2)})),
+    ("more left than placed and brought", ["--summarize", "b.jsonl"], 2, "b.jsonl:1: not a battle line: 'left' has "
+     "more red riflemen (201) than were placed and brought by 0 waves (200)",
+     dict(files={"b.jsonl": line(1, "red", 600, left=201)})),
+    ("an end frame past the study's", ["--summarize", "b.jsonl"], 2, "b.jsonl:1: not a battle line: 'end_frame' "
+     "9000 is past the study's max_frames 6000", dict(files={"b.jsonl": line(1, "blue", 9000, study=(6000, 1, 1, [],
+     "1/1"))})),
+    ("seconds that are not a number", ["--summarize", "b.jsonl"], 2, "b.jsonl:1: not a battle line: 'seconds' is "
+     "not a number of 0 or more", dict(files={"b.jsonl": line(1, "blue", 60, seconds="soon")})),
+    ("negative seconds", ["--summarize", "b.jsonl"], 2, "b.jsonl:1: not a battle line: 'seconds' is not a number of "
+     "0 or more", dict(files={"b.jsonl": line(1, "blue", 60, seconds=-1)})),
+    ("battle --record into a FIFO nobody opens, SIGTERM", ["--record", "fifo", "--frames", "3"], 143, "",
+     dict(program="battle", files=lambda f: os.mkfifo(os.path.join(f, "fifo")), signal=(opening, signal.SIGTERM))),
+    ("battle --record into a pipe whose reader quits", ["--record", "/dev/stdout", "--frames", "600"], 1,
+     "battle: cannot write /dev/stdout: Broken pipe", dict(program="battle", out="|head -c 100")),
+    ("--plot -", ["--summarize", "s1.jsonl", "s2.jsonl", "s3.jsonl", "--plot", "-"], 0, None, dict(
+        files=shards, out=">c.png", then=lambda f, o, e: check(text(f, "c.png")[:4] == b"\x89PNG" and e.startswith(
+            "compositions 3, battles 12\n"), "the PNG on stdout, the table on stderr"))),
+    ("--plot /dev/stdout into a file", ["--plot", "/dev/stdout"] + SMALL, 0, None, dict(out=">f.png", then=lambda f, o, e:
+        check(text(f, "f.png")[:4] == b"\x89PNG" and e.startswith("battles               4\n"), "PNG, summary"))),
+    ("--plot - on a terminal", ["--plot", "-"] + SMALL, 2, "--plot -: standard output is a terminal, not a place "
+     "for a PNG", dict(out="tty")),
+    ("--out - and --plot -", ["--out", "-", "--plot", "-"], 2, "--out and --plot both name standard output", {}),
+    ("a sweep of one value names it", ["--vary", "blue-tanks=0:5:100"] + SMALL, 0, None, dict(then=lambda f, o, e:
+        check(re.search(r"^blue-tanks +battles.*\n +0 +4 ", o, re.M), "a one-row table with the value"))),
+    ("a 100 x 100 heat map", ["--summarize", "g.jsonl", "--plot", "g.png"], 0, None,
+     dict(files={"g.jsonl": grid(100)}, gnuplot='tee "$CASE/script.gp" | "$REAL_GNUPLOT"', then=lambda f, o, e: check(
+         max(tics(f) or [99]) <= 20 and "with labels" not in text(f, "script.gp").decode(), f"{tics(f)} labels"))),
+    ("a folder", ["--summarize", "a"], 2, "cannot read a: Is a directory", dict(files=lambda f: os.mkdir(f + "/a"))),
+    ("no gnuplot on PATH", ["--plot", "g.png"], 2, "--plot needs gnuplot, which is not on PATH", dict(gnuplot="")),
+    ("a lone --", ["--summarize", "--", "--odd.jsonl"], 0, None, dict(files={"--odd.jsonl": line(1)})),
+    ("counts after a lone --", ["--battles", "1", "--max-frames", "9", "--", "0", "0", "0", "0", "0", "0"], 0, None,
+     dict(then=lambda f, o, e: check(o.startswith("battles               1\n"), "one battle played"))),
+    ("battle-lab --version", ["--version"], 0, None, dict(then=lambda f, o, e: check(o.split()[-1] == subprocess.run(
+        [P["battle"], "--version"], capture_output=True, text=True).stdout.split()[-1], f"battle's version: {o!r}"))),
+    ("battle --help names every exit status", ["--help"], 0, None, dict(program="battle", then=lambda f, o, e: check(
+        all(s in o for s in ("130", "143", "129", "lost display")), "130, 143, 129 and a lost display"))),
+    ("battle-bench --help", ["--help"], 0, None, dict(program="bench", then=lambda f, o, e: check(
+        o.startswith("usage: battle-bench"), "its usage"))),
+]
+
+
+def run(name, args, status, message, more, f, sanitized):
+    print(f"== {name}")
+    if more.get("memory") and sanitized:
+        return print("  skip   the sanitizers reserve more address space than the bound")
+    files = more.get("files", {})
+    files(f) if callable(files) else [open(os.path.join(f, n), "w").write(t) for n, t in files.items()]
+    inputs = {n: hashlib.sha256(text(f, n)).digest() for n in os.listdir(f) if os.path.isfile(os.path.join(f, n))}
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    env.update(REAL_GNUPLOT=shutil.which("gnuplot"), CASE=f)
+    if "gnuplot" in more:  # a gnuplot of the test's own first on the PATH, or none at all
+        os.mkdir(f + "/bin")
+        with open(f + "/bin/gnuplot", "w") as script:
+            script.write("#!/bin/sh\n" + more["gnuplot"] + "\n")
+        os.chmod(f + "/bin/gnuplot", 0o755)
+        env["PATH"] = f + "/bin:" + env["PATH"] if more["gnuplot"] else "/nonexistent"
+    command = [P[more.get("program", "lab")]] + [a.replace("{f}", f) for a in args]
+    if more.get("memory"):
+        command = ["/bin/sh", "-c", 'ulimit -v 65536 && exec "$@"', "sh"] + command
+    out, stdin = more.get("out", ""), more.get("stdin", "")
+    if out.startswith("|"):  # through a pipe to a command, with the program's own status
+        command = ["/bin/bash", "-c", f'"$@" {out} >/dev/null; exit "${{PIPESTATUS[0]}}"', "bash"] + command
+    if stdin.startswith("|"):  # from a command through a pipe, likewise
+        command = ["/bin/bash", "-c", f'{stdin[1:]} | "$@"; exit "${{PIPESTATUS[-1]}}"', "bash"] + command
+    stdin = subprocess.PIPE if stdin == "endless" else \
+        open(os.path.join(f, stdin), "rb") if stdin and stdin[0] != "|" else subprocess.DEVNULL
+    # Files, not pipes: a program blocked on a full pipe nobody reads yet would never end.
+    captured, err_file = tempfile.TemporaryFile(), tempfile.TemporaryFile()
+    terminal = pty.openpty() if out == "tty" else None
+    stdout = terminal[1] if terminal else open(os.path.join(f, out.lstrip(">")), "ab") if out.startswith(">") \
+        else captured
+    program = subprocess.Popen(command, cwd=f, env=env, stdin=stdin, stdout=stdout, stderr=err_file,
+                               start_new_session=True)
+    if "signal" in more:
+        condition, number = more["signal"]
+        started = time.monotonic()
+        while not condition(f, program.pid) and program.poll() is None and time.monotonic() < started + LIMIT:
+            time.sleep(0.02)
+        if program.poll() is None:
+            os.kill(program.pid, number)
+    try:
+        got = program.wait(timeout=LIMIT)
     except subprocess.TimeoutExpired:
-        os.killpg(lab.pid, signal.SIGKILL)
-        lab.communicate()
-        status = f"still running after {LIMIT} s"
-    captured.seek(0)
-    out = captured.read()
-    captured.close()
-    stderr.seek(0)
-    err = stderr.read()
-    stderr.close()
-    for stream in (stdin, stdout):
+        os.killpg(program.pid, signal.SIGKILL)
+        got = f"still running after {LIMIT} s, {program.wait()}"
+    for stream in (stdin, stdout if stdout is not captured else None, program.stdin):
         if hasattr(stream, "close"):
             stream.close()
-    if terminal is not None:
-        os.close(terminal)
-        os.close(stdout)
-    if feeder:
-        feeder.wait()
-    out = out.decode(errors="replace")
-    err = err.decode(errors="replace")
+    if terminal:
+        os.close(terminal[0]), os.close(terminal[1])
+    captured.seek(0), err_file.seek(0)
+    o, e = captured.read().decode(errors="replace"), err_file.read().decode(errors="replace")
 
-    statuses = case.status if isinstance(case.status, tuple) else (case.status,)
-    check(status in statuses, f"exit status {status}, expected {' or '.join(map(str, statuses))}")
-    prefix = {"lab": "battle-lab: ", "battle": "", "bench": ""}[case.program]
-    if expected is not None:
-        if expected == "":
-            check(err == "", f"nothing on stderr: {err!r}")
-        elif status == 0 or "warning" in expected:
-            check(prefix + expected + "\n" in err, f"says: {expected}" + ("" if prefix + expected in err else f"; got {err!r}"))
-        else:
-            wanted = expected if expected.startswith(prefix) or not prefix else prefix + expected
-            check(err == wanted + "\n", f"one line: {err.strip()!r}" + ("" if err == wanted + "\n" else f", expected {wanted!r}"))
-    for name, before in inputs.items():
-        if case.out and case.out.startswith(">") and not case.out.startswith(">>") and name == case.out[1:]:
-            continue  # what the shell would have truncated
-        path = os.path.join(folder, name)
-        check(os.path.isfile(path) and digest(path) == before, f"{name} unchanged")
-    left = [name for name in os.listdir(folder) if name.endswith(".part")]
-    check(not left, f"no part file left {left if left else ''}")
-    wait_for(lambda: not session_members(lab.pid), 10)
-    alive = session_members(lab.pid)
-    for pid in alive:
-        os.kill(pid, signal.SIGKILL)
-    check(not alive, f"no process left {alive if alive else ''}")
-    if case.then:
-        case.then(folder, out, err)
-
-
-PROGRAMS = {}
+    statuses = status if isinstance(status, tuple) else (status,)
+    check(got in statuses, f"exit status {got}, expected {statuses}")
+    if message is not None:  # one line, or a warning among others
+        wanted = ("" if message.startswith("battle:") or not message else "battle-lab: ") + message.replace("{f}", f)
+        wanted += "\n" if wanted else ""
+        check(wanted in e if message.startswith("warning") else e == wanted, f"says {wanted!r}, said {e!r}")
+    for n, before in inputs.items():
+        check(os.path.isfile(f + "/" + n) and hashlib.sha256(text(f, n)).digest() == before, f"{n} unchanged")
+    check(not [n for n in os.listdir(f) if n.endswith(".part")], f"no part file left: {os.listdir(f)}")
+    deadline = time.monotonic() + 10
+    while session_members(program.pid) and time.monotonic() < deadline:
+        time.sleep(0.02)
+    left = session_members(program.pid)
+    [os.kill(p, signal.SIGKILL) for p in left]
+    check(not left, f"no process left {left or ''}")
+    if "then" in more:
+        more["then"](f, o, e)
 
 
 def main():
-    PROGRAMS.update(zip(("lab", "battle", "bench"), map(os.path.abspath, sys.argv[1:4])))
-    sanitized = "--sanitized" in sys.argv[4:]
-    real_gnuplot = shutil.which("gnuplot")
-    if real_gnuplot is None:
-        print("gnuplot is not installed (scripts/install-deps installs it)")
-        return 1
+    P.update(zip(("lab", "battle", "bench"), map(os.path.abspath, sys.argv[1:4])))
+    if shutil.which("gnuplot") is None:
+        return print("gnuplot is not installed (scripts/install-deps installs it)") or 1
     started = time.monotonic()
-    for case in cases(real_gnuplot):
+    for case in CASES:
         with tempfile.TemporaryDirectory(prefix="battle-lab-data.") as folder:
-            run(case, folder, real_gnuplot, sanitized)
+            run(*case, folder, "--sanitized" in sys.argv[4:])
     print(f"data-fault test {'FAILED' if processes.failures else 'passed'} in {time.monotonic() - started:.1f} s")
     return 1 if processes.failures else 0
 

@@ -1,12 +1,11 @@
 #!/usr/bin/env python3
 """battle-lab under what a hostile but ordinary user does to a process.
 
-Each case runs the real battle-lab in a session of its own and must end: standard output
-closed; SIGTERM and SIGHUP; its jobs are threads of one process, and SIGKILL ends them all; a
-second signal while the lab is stuck writing to a full pipe; two labs writing one file; a run
-of 2147483647 battles, whose memory must not grow. Every case checks that no process is left
-and no part file lies about. Whatever races a signal waits for a condition first, with time to
-spare on a loaded machine.
+Each case runs the real battle-lab in a session of its own and must end within seconds:
+standard output closed; SIGTERM and SIGHUP; its jobs as threads of one process, and SIGKILL;
+a second signal while the lab is stuck writing to a full pipe; two labs writing one
+file; a run of 2147483647 battles, whose memory must not grow. Every case checks that no job is
+left and no part file lies about.
 
 Usage: process-faults-test.py PATH-TO-battle-lab
 """
