@@ -4,8 +4,10 @@
 SHELL := /bin/bash
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+TSAN_DIR ?= build-tsan
 WEB_DIR ?= build-web
 FUZZ_DIR ?= build-fuzz
+LAB_DIR ?= build-lab
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -15,7 +17,8 @@ PREFIX ?= /usr/local
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps configure build run lab web test test-unit test-sanitized bench fuzz fuzz-build clean install
+.PHONY: deps configure build run lab web test test-unit test-sanitized test-threads bench fuzz fuzz-build clean install \
+	uninstall package
 
 deps:
 	@scripts/install-deps
@@ -40,13 +43,26 @@ web: configure
 		-DBATTLE_FONT_GLYPHS=$(abspath $(BUILD_DIR))/generated/FontGlyphs.cpp >/dev/null
 	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
 
-# The program, its man page, a desktop entry and the icon, under $(DESTDIR)$(PREFIX).
+# Both programs under $(DESTDIR)$(PREFIX): battle with its man page, desktop entry, icon and
+# metainfo, battle-lab with its man page, and the bash completions of both. It lists what it
+# installed there, in share/battle/installed-files, for `make uninstall`.
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
+# Removes what `make install` put under $(DESTDIR)$(PREFIX), as it listed it: from any build
+# folder, or none.
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -D PREFIX="$(PREFIX)" -P cmake/Uninstall.cmake
+
+# The Debian packages in $(BUILD_DIR)/packages: battle from this build, battle-lab from a build
+# of the lab alone in $(LAB_DIR).
+package: build
+	JOBS=$(JOBS) scripts/make-packages $(BUILD_DIR) $(LAB_DIR) $(BUILD_DIR)/packages
+
 # The whole suite: unit and end-to-end tests (the page's in a browser among them), then the same
-# under the sanitizers with the soak, then a short fuzz of the command line.
-test: test-unit test-sanitized
+# under the sanitizers with the soak, battles in threads under the thread sanitizer, then a short
+# fuzz of the command line.
+test: test-unit test-sanitized test-threads
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=5
 
 test-unit: build web
@@ -56,6 +72,11 @@ test-sanitized: deps
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DBATTLE_SANITIZE=ON >/dev/null
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
+
+test-threads: deps
+	cmake -S . -B $(TSAN_DIR) $(CMAKE_FLAGS) -DBATTLE_THREAD_SANITIZE=ON >/dev/null
+	cmake --build $(TSAN_DIR) -j $(JOBS)
+	cd $(TSAN_DIR) && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # The native scenarios, then the page's frames in headless Chromium, in one run.
 bench: build web
@@ -80,4 +101,4 @@ fuzz: fuzz-build
 		test $${PIPESTATUS[0]} -eq 0
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(WEB_DIR) $(LAB_DIR)

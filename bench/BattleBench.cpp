@@ -5,7 +5,10 @@
 // gives its size. A last line times the scaling of a frame to the picture sizes of desktops
 // smaller than the frame.
 //
-//   battle-bench [--seed N] [--frames N] [scenario...]     scenarios: default, full, record
+// The copy scenarios time a copy of the whole battle (every unit, shot and particle) taken every
+// 60 frames of a default battle and of one with both start zones packed.
+//
+//   battle-bench [--seed N] [--frames N] [scenario...]     scenarios: default, full, record, 8x, copy
 
 #include <allegro.h>
 #include <sys/resource.h>
@@ -44,12 +47,13 @@ struct Scenario {
     int frames;
 };
 
-
 const Scenario kScenarios[] = {
     {"default", UnitCounts(), 6000},
     {"full", UnitCounts::bothSides(2000, 2000, 2000), 9000},  // both start zones packed; three waves
     {"record", UnitCounts(), kDefaultClipFrames},
     {"8x", UnitCounts(), 6000},  // logical frames: 750 drawn frames
+    {"copy", UnitCounts(), 6000},
+    {"copy-full", UnitCounts::bothSides(2000, 2000, 2000), 3000},
 };
 
 using Clock = std::chrono::steady_clock;
@@ -98,8 +102,8 @@ void timeScaling(unsigned seed)
     {
         Battle battle(UnitCounts(), seed);
         for (int n = 0; n < 600; ++n) battle.frame();  // armies on the march, some fights
-        renderFrame();
-        drawCountdownText();
+        renderFrame(battle.field(), canvas.canvas());
+        drawCountdownText(canvas.surface(), battle.reinforcementTimer());
     }
     std::printf("{\"scaling\": [");
     const char* separator = "";
@@ -150,8 +154,8 @@ void run(const Scenario& scenario, unsigned seed, int frames)
             updateMs.push_back(millisecondsSince(start));
 
             start = Clock::now();
-            renderFrame();
-            drawCountdownText();
+            renderFrame(field, canvas.canvas());
+            drawCountdownText(canvas.surface(), battle.reinforcementTimer());
             renderMs.push_back(millisecondsSince(start));
 
             unitFrames += static_cast<double>(field.units.size());
@@ -218,7 +222,7 @@ void runFast(const Scenario& scenario, unsigned seed, int frames)
             const auto start = Clock::now();
             // The first frame after the key drops the tick due and waits for the next one.
             playback.runFrame(battle, due, [&due] { due.fetch_add(1); });
-            drawShownFrame(battle, playback);
+            drawShownFrame(battle, playback, canvas.canvas());
             drawnMs.push_back(millisecondsSince(start));
         }
         logical = battle.passes();
@@ -232,6 +236,28 @@ void runFast(const Scenario& scenario, unsigned seed, int frames)
         "\"mean\": %.4f}, \"budget_ms\": %.4f}\n",
         scenario.name, seed, drawnMs.size(), logical, gameOverFrame, drawn.p50, drawn.p99, drawn.max, drawn.mean,
         1000.0 / kTicksPerSecond);
+    std::fflush(stdout);
+}
+
+// Copies of the battle under way, one every second of battle time, each destroyed at once.
+void runCopies(const Scenario& scenario, unsigned seed, int frames)
+{
+    std::vector<double> copyMs;
+    size_t peakObjects = 0;
+    Battle battle(scenario.counts, seed);
+    for (int n = 1; n <= frames && !battle.over(); ++n) {
+        battle.frame();
+        if (n % 60 != 0) continue;
+        const auto start = Clock::now();
+        const Battle copy(battle);
+        copyMs.push_back(millisecondsSince(start));
+        peakObjects = std::max(peakObjects, copy.field().objects.size());
+    }
+    const Summary copy = summarise(copyMs);
+    std::printf(
+        "{\"scenario\": \"%s\", \"seed\": %u, \"copies\": %zu, \"peak_objects\": %zu, "
+        "\"copy_ms\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f, \"mean\": %.4f}}\n",
+        scenario.name, seed, copyMs.size(), peakObjects, copy.p50, copy.p99, copy.max, copy.mean);
     std::fflush(stdout);
 }
 
@@ -262,7 +288,7 @@ int main(int argc, char** argv)
             names.emplace_back(argv[i]);
         }
     }
-    if (names.empty()) names = {"default", "full", "record", "8x"};
+    if (names.empty()) names = {"default", "full", "record", "8x", "copy", "copy-full"};
 
     install_allegro(SYSTEM_NONE, &errno, atexit);
     set_color_depth(kColourDepth);
@@ -272,11 +298,14 @@ int main(int argc, char** argv)
             if (name == s.name) found = &s;
         }
         if (found == nullptr) {
-            std::fprintf(stderr, "battle-bench: unknown scenario '%s' (default, full, record, 8x)\n", name.c_str());
+            std::fprintf(stderr, "battle-bench: unknown scenario '%s' (default, full, record, 8x, copy, copy-full)\n",
+                         name.c_str());
             return 2;
         }
         if (std::strcmp(found->name, "record") == 0) {
             runRecord(*found, seed, frames > 0 ? frames : found->frames);
+        } else if (std::strncmp(found->name, "copy", 4) == 0) {
+            runCopies(*found, seed, frames > 0 ? frames : found->frames);
         } else if (std::strcmp(found->name, "8x") == 0) {
             runFast(*found, seed, frames > 0 ? frames : found->frames);
         } else {

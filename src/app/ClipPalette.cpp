@@ -11,7 +11,7 @@
 namespace {
 constexpr int kPixelValues = 1 << 16;
 constexpr int kTeams = 2;
-constexpr int kModes = 4;            // advance, engage, travel, bombard
+constexpr Mode kModes[] = {Mode::Advance, Mode::Engage, Mode::Travel, Mode::Bombard};
 constexpr int kAimLineShade = -150;  // a tank's aim line is its team colour darkened by this much
 
 // Levels of the orange grid, red and green alike: sparks and explosions start at red 200..249
@@ -42,7 +42,7 @@ ClipPalette::ClipPalette() : index_(kPixelValues, 0), terrain_(kPixelValues, 0)
     for (int team = 0; team < kTeams; ++team) {
         const Colour pure = teamColour(team);
         add(pure.r, pure.g, pure.b);
-        for (int mode = 0; mode < kModes; ++mode) {
+        for (const Mode mode : kModes) {
             const Colour c = modeColour(team, mode);
             add(c.r, c.g, c.b);
         }

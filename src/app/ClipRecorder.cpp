@@ -14,14 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "game/Battle.h"
 #include "app/ClipPalette.h"
-#include "game/FrameRender.h"
 #include "app/GifClipWriter.h"
-#include "game/Playback.h"
-#include "cli/ProgressBar.h"
-#include "gfx/Canvas.h"
 #include "bitmap/MemoryCanvas.h"
+#include "cli/ProgressBar.h"
+#include "game/Battle.h"
+#include "game/FrameRender.h"
+#include "game/Playback.h"
 
 namespace {
 constexpr int kPictureWidth = kScreenWidth / ClipPalette::kShrink;
@@ -65,7 +64,7 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
             battle.frame();
             // Drawing changes nothing, so the frames between pictures need not be drawn.
             if ((frame - 1) % kFramesPerPicture == 0) {
-                drawShownFrame(battle, playback);
+                drawShownFrame(battle, playback, canvas.canvas());
                 palette.shrink(canvas.bitmap(), picture);
                 writer.add(picture, pictureDelay(pictures++));
             }

@@ -31,7 +31,7 @@ using ClipProgress = std::function<void(int framesDone, int framesTotal, bool fi
 // written, else one line that says why not (N < 1, a folder that cannot be written, an encoder
 // error); then no file of the clip is left behind and a file already at the path is untouched.
 // Starts the graphics library with no system driver when it is not running yet, so it needs no
-// display. The program's world, canvas and counts are as before when it returns.
+// display.
 std::string recordClip(const ClipRequest& request, const ClipProgress& progress = nullptr);
 
 // A progress bar on standard error when that is a terminal; no progress (null) otherwise.

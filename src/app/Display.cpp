@@ -5,10 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "bitmap/BitmapSurface.h"
-#include "bitmap/FrameScaler.h"
 #include "game/Battle.h"
-#include "gfx/Canvas.h"
 
 namespace {
 // The back buffer's shape, 5:4, as a reduced fraction.
@@ -16,9 +13,6 @@ constexpr int kShapeWidth = 5;
 constexpr int kShapeHeight = 4;
 static_assert(kScreenWidth * kShapeHeight == kScreenHeight * kShapeWidth, "the back buffer is 5:4");
 
-Canvas* programCanvas = nullptr;         // made by getCanvas, freed by destroyCanvas
-BitmapSurface* programBuffer = nullptr;  // the canvas's back buffer, with it
-FrameScaler* screenScaler = nullptr;  // to the screen's size, with the canvas
 std::optional<unsigned> titledSeed;   // the seed the window's title shows
 }  // namespace
 
@@ -38,9 +32,8 @@ PictureSize pictureSizeFor(int desktopWidth, int desktopHeight)
     return {width, width * kShapeHeight / kShapeWidth};
 }
 
-Canvas* getCanvas()
+std::unique_ptr<Display> Display::open()
 {
-    if (programCanvas != nullptr) return programCanvas;
     int desktopWidth = 0;
     int desktopHeight = 0;
     if (get_desktop_resolution(&desktopWidth, &desktopHeight) != 0) desktopWidth = desktopHeight = 0;
@@ -54,28 +47,16 @@ Canvas* getCanvas()
         ustrzcpy(allegro_error, ALLEGRO_ERROR_SIZE, "no memory for the back buffer");
         return nullptr;
     }
-    programBuffer = new BitmapSurface(backBuffer, true);
-    programCanvas = new Canvas();
-    programCanvas->backBuffer = programBuffer;
-    screenScaler = new FrameScaler(SCREEN_W, SCREEN_H);
-    installCanvas(programCanvas);
-    return programCanvas;
+    return std::unique_ptr<Display>(new Display(backBuffer, SCREEN_W, SCREEN_H));
 }
 
-void showFrame()
+Display::Display(BITMAP* backBuffer, int screenWidth, int screenHeight)
+    : backBuffer_(backBuffer, true), canvas_(backBuffer_), scaler_(screenWidth, screenHeight)
 {
-    BITMAP* shown = screenScaler->fit(programBuffer->bitmap());
+}
+
+void Display::show()
+{
+    BITMAP* shown = scaler_.fit(backBuffer_.bitmap());
     blit(shown, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-}
-
-void destroyCanvas()
-{
-    if (programCanvas == nullptr) return;
-    if (currentCanvas() == programCanvas) installCanvas(nullptr);
-    delete programCanvas;
-    programCanvas = nullptr;
-    delete programBuffer;
-    programBuffer = nullptr;
-    delete screenScaler;
-    screenScaler = nullptr;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <string>
+#include <memory>
 
-class Canvas;
+#include "bitmap/BitmapSurface.h"
+#include "bitmap/FrameScaler.h"
+#include "gfx/Canvas.h"
 
 // Names the window after the battle of this seed, before or after the display opens; a call
 // with the seed already shown changes nothing.
@@ -17,15 +19,27 @@ struct PictureSize {
 };
 PictureSize pictureSizeFor(int desktopWidth, int desktopHeight);
 
-// The program's canvas. The first call sets the 16-bit mode at the picture
-// size of the desktop, creates the 1280 x 1024 back buffer and installs the canvas as the one
-// everything draws into; when the mode cannot be set or the back buffer cannot be made, it
-// returns null, creates nothing and leaves the reason in allegro_error.
-Canvas* getCanvas();
+// The program's screen: the 16-bit mode at the picture size of the desktop, and the
+// 1280 x 1024 back buffer every frame is drawn into, with its canvas.
+class Display {
+public:
+    // Sets the mode and creates the back buffer; when the mode cannot be set or the back buffer
+    // cannot be made, returns null, creates nothing and leaves the reason in allegro_error.
+    static std::unique_ptr<Display> open();
 
-// Puts the back buffer on the screen as one copy, scaled to the picture size when the screen
-// is smaller than the back buffer.
-void showFrame();
+    Display(const Display&) = delete;
+    Display& operator=(const Display&) = delete;
 
-// Frees the back buffer and the canvas made by getCanvas (shutdown).
-void destroyCanvas();
+    Canvas& canvas() { return canvas_; }
+
+    // Puts the back buffer on the screen as one copy, scaled to the picture size when the
+    // screen is smaller than the back buffer.
+    void show();
+
+private:
+    Display(BITMAP* backBuffer, int screenWidth, int screenHeight);
+
+    BitmapSurface backBuffer_;  // owns the bitmap
+    Canvas canvas_;             // draws into backBuffer_
+    FrameScaler scaler_;        // to the screen's size
+};

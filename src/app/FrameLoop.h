@@ -5,6 +5,7 @@
 #include "game/DueTicks.h"
 
 class Battle;
+class Canvas;
 class Playback;
 
 // The library's timer runs at this clock; a tick of the battle is this many of its ticks.
@@ -19,12 +20,12 @@ void onTimerTick();
 
 // One whole frame up to the copy to the screen: the battle's part as the playback runs it
 // (wait, catch up, countdown; at 1x and with no key pressed exactly the original frame), then
-// the frame drawn as the program shows it.
-void runFrame(Battle& battle, Playback& playback, DueTicks& due, const std::function<void()>& sleep);
+// the frame drawn into the canvas as the program shows it.
+void runFrame(Battle& battle, Playback& playback, Canvas& canvas, DueTicks& due, const std::function<void()>& sleep);
 
 // The main loop: frames, each put on the screen by show, until stop says to end. stop is
 // asked once before the first frame (when it already says so, nothing is updated or drawn)
 // and once after every frame; it is also where the keys reach the playback. Returns the
 // number of frames run.
-int runFrames(Battle& battle, Playback& playback, DueTicks& due, const std::function<void()>& sleep,
+int runFrames(Battle& battle, Playback& playback, Canvas& canvas, DueTicks& due, const std::function<void()>& sleep,
               const std::function<bool()>& stop, const std::function<void()>& show);

@@ -5,14 +5,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "game/FrameRender.h"
-#include "effects/Projectile.h"
-#include "gfx/Canvas.h"
 #include "bitmap/MemoryCanvas.h"
+#include "effects/Projectile.h"
+#include "game/FrameRender.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -22,17 +22,18 @@ constexpr int kSceneColumn = kColumns / 2 - 1;  // the scene's top-left cell
 constexpr int kSceneRow = kRows / 2 - 1;
 
 // Units drawn at a fixed size, so that the icon never depends on the random generator.
-Soldier* addSoldier(Battlefield& field, int team, int x, int y, int kind, int size, int mode)
+// (What they draw at random comes from a generator of the icon's own and is then set.)
+Soldier* addSoldier(Battlefield& field, Random& random, int team, int x, int y, SoldierKind kind, int size, Mode mode)
 {
-    auto* soldier = static_cast<Soldier*>(field.registerUnit(new Soldier(team, x, y, kind)));
+    auto* soldier = static_cast<Soldier*>(field.registerUnit(std::make_unique<Soldier>(random, team, x, y, kind)));
     soldier->size = static_cast<float>(size);
     soldier->setMode(mode);
     return soldier;
 }
 
-Tank* addTank(Battlefield& field, int team, int x, int y, int size, int mode)
+Tank* addTank(Battlefield& field, int team, int x, int y, int size, Mode mode)
 {
-    auto* tank = static_cast<Tank*>(field.registerUnit(new Tank(team, x, y, 255, size, 10)));
+    auto* tank = static_cast<Tank*>(field.registerUnit(std::make_unique<Tank>(team, x, y, 255, size, 10)));
     tank->setMode(mode);
     return tank;
 }
@@ -41,6 +42,7 @@ Tank* addTank(Battlefield& field, int team, int x, int y, int size, int mode)
 // the top. Cells are relative to the scene's top-left cell.
 void buildScene(Battlefield& field)
 {
+    Random random;
     const int c = kSceneColumn;
     const int r = kSceneRow;
     // Ground rising towards the blue side, the base on top of a hill.
@@ -49,20 +51,21 @@ void buildScene(Battlefield& field)
     }
     field.setHeight(c + 1, r + 2, 11);
 
-    Soldier* redRifleman = addSoldier(field, 0, c, r, kRifleman, 4, kModeEngage);
-    Tank* redTank = addTank(field, 0, c + 1, r, 5, kModeBombard);
-    addSoldier(field, 0, c + 2, r, kSniper, 3, kModeEngage);
-    addSoldier(field, 1, c, r + 1, kRifleman, 4, kModeEngage);
-    addSoldier(field, 1, c + 2, r + 1, kSniper, 3, kModeEngage);
-    addSoldier(field, 1, c, r + 2, kRifleman, 3, kModeAdvance);
-    field.registerUnit(new Base(1, c + 1, r + 2));
-    addTank(field, 1, c + 2, r + 2, 4, kModeAdvance);
+    Soldier* redRifleman = addSoldier(field, random, kRedTeam, c, r, SoldierKind::Rifleman, 4, Mode::Engage);
+    Tank* redTank = addTank(field, kRedTeam, c + 1, r, 5, Mode::Bombard);
+    addSoldier(field, random, kRedTeam, c + 2, r, SoldierKind::Sniper, 3, Mode::Engage);
+    addSoldier(field, random, kBlueTeam, c, r + 1, SoldierKind::Rifleman, 4, Mode::Engage);
+    addSoldier(field, random, kBlueTeam, c + 2, r + 1, SoldierKind::Sniper, 3, Mode::Engage);
+    addSoldier(field, random, kBlueTeam, c, r + 2, SoldierKind::Rifleman, 3, Mode::Advance);
+    field.registerUnit(std::make_unique<Base>(kBlueTeam, c + 1, r + 2));
+    addTank(field, kBlueTeam, c + 2, r + 2, 4, Mode::Advance);
 
     redTank->aimPoint = {static_cast<float>(c + 1), static_cast<float>(r + 2)};  // shelling the base
     // A shot half-way from the red rifleman to the blue one below it.
     const float x = static_cast<float>(cellCentre(c));
     const float y = static_cast<float>(cellCentre(r));
-    field.addObject(new Projectile(redRifleman, 10.0f, 2, 255, 255, 0, 5, x, y + kCellPixels / 2, x, y + kCellPixels));
+    field.addObject(std::make_unique<Projectile>(random, redRifleman, 10.0f, 2, 255, 255, 0, 5, x, y + kCellPixels / 2,
+                                                 x, y + kCellPixels));
 }
 
 }  // namespace
@@ -88,13 +91,11 @@ IconPicture::IconPicture(int size) : size_(size)
                                     std::to_string(kScenePixels) + " pixels and the field around it");
     }
 
-    const MemoryCanvas canvas;
+    MemoryCanvas canvas;
     Battlefield field;
-    Battlefield* const previousField = installBattlefield(&field);
-
     buildScene(field);
-    drawTerrain(field);
-    for (const Renderer* object : field.objects) object->draw();
+    drawTerrain(field, canvas.surface());
+    for (const std::unique_ptr<Renderer>& object : field.objects) object->draw(canvas.surface());
 
     rgb_.reserve(static_cast<std::size_t>(size) * size * 3);
     for (int y = 0; y < size; ++y) {
@@ -105,6 +106,4 @@ IconPicture::IconPicture(int size) : size_(size)
             rgb_.push_back(static_cast<std::uint8_t>(getb_depth(kColourDepth, pixel)));
         }
     }
-
-    installBattlefield(previousField);
 }

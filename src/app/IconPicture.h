@@ -12,8 +12,8 @@ public:
     static constexpr int kScenePixels = 48;  // three cells: the smallest icon shows just the scene
 
     // Draws the icon of size x size pixels (size >= kScenePixels). Needs the graphics
-    // library started (a memory bitmap and 16-bit colours, no screen); leaves the world and
-    // canvas in force as it found them. Throws std::invalid_argument for a smaller size.
+    // library started (a memory bitmap and 16-bit colours, no screen). Throws
+    // std::invalid_argument for a smaller size.
     explicit IconPicture(int size);
 
     // How many times each drawn pixel is enlarged at this size: the largest whole number

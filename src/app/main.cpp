@@ -9,19 +9,17 @@
 #include <optional>
 #include <string>
 
-#include "game/Battle.h"
 #include "app/ClipRecorder.h"
 #include "app/Display.h"
 #include "app/FrameLoop.h"
 #include "app/KeyPresses.h"
 #include "app/LostDisplay.h"
 #include "app/Options.h"
-#include "game/Playback.h"
 #include "cli/StandardStreams.h"
 #include "cli/StopSignals.h"
+#include "game/Battle.h"
+#include "game/Playback.h"
 #include "game/UnitCounts.h"
-#include "gfx/Canvas.h"
-#include "world/Battlefield.h"
 
 namespace {
 std::atomic<bool> closeRequested{false};
@@ -117,22 +115,19 @@ int main(int argc, char** argv)
     install_keyboard();
     listenForKeyPresses(&keyPresses);
     showSeedInTitle(seed);
-    if (getCanvas() == nullptr) return failToOpenDisplay("the graphics mode could not be set");
+    const std::unique_ptr<Display> display = Display::open();
+    if (display == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
-    {
-        Battle battle(counts, seed);
-        Playback playback(options.loop);
-        install_int_ex(onTimerTick, kTickPeriod);
-        runFrames(
-            battle, playback, ticks, restOneMillisecond, [&playback] { return stopRequested(playback); },
-            [&battle] {
-                showFrame();
-                showSeedInTitle(battle.seed());  // the show's next battle has a seed of its own
-            });
-        remove_int(onTimerTick);
-    }
-
-    destroyCanvas();
+    Battle battle(counts, seed);
+    Playback playback(options.loop);
+    install_int_ex(onTimerTick, kTickPeriod);
+    runFrames(
+        battle, playback, display->canvas(), ticks, restOneMillisecond, [&playback] { return stopRequested(playback); },
+        [&display, &battle] {
+            display->show();
+            showSeedInTitle(battle.seed());  // the show's next battle has a seed of its own
+        });
+    remove_int(onTimerTick);
     return StopSignals::exitStatus();
 }
 END_OF_MAIN()

@@ -4,23 +4,30 @@
 
 #include <stdexcept>
 
-MemoryCanvas::MemoryCanvas() : previousDepth_(get_color_depth())
+namespace {
+
+// A black bitmap of the frame's size at the frame's depth, which stays the library's colour
+// depth (colours are made for the depth in force) while the canvas lives.
+BITMAP* makeFrameBitmap(int previousDepth)
 {
-    // Colours are made for the depth in force: the frame's own while this canvas is drawn into.
     set_color_depth(kColourDepth);
     BITMAP* bitmap = create_bitmap_ex(kColourDepth, kScreenWidth, kScreenHeight);
     if (bitmap == nullptr) {
-        set_color_depth(previousDepth_);
+        set_color_depth(previousDepth);
         throw std::runtime_error("no memory for a frame of the battle");
     }
     clear_to_color(bitmap, makecol(0, 0, 0));
-    surface_.emplace(bitmap, true);
-    canvas_.backBuffer = &*surface_;
-    previousCanvas_ = installCanvas(&canvas_);
+    return bitmap;
+}
+
+}  // namespace
+
+MemoryCanvas::MemoryCanvas()
+    : previousDepth_(get_color_depth()), surface_(makeFrameBitmap(previousDepth_), true), canvas_(surface_)
+{
 }
 
 MemoryCanvas::~MemoryCanvas()
 {
-    installCanvas(previousCanvas_);
     set_color_depth(previousDepth_);
 }

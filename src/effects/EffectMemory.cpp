@@ -21,8 +21,9 @@ struct SpareBlock {
     SpareBlock* next;  // the next spare block; null at the end of the list
 };
 
-SpareBlock* spares = nullptr;  // the list of blocks waiting for an effect
-std::size_t spareCount = 0;    // blocks on the list
+// A list per thread, so that battles played side by side never share one and take no lock.
+thread_local SpareBlock* spares = nullptr;  // the list of blocks waiting for an effect
+thread_local std::size_t spareCount = 0;    // blocks on the list
 
 }  // namespace
 

@@ -4,8 +4,10 @@
 
 // Memory for particles and shots, which come and go by the thousand in every battle: a block
 // freed by one effect goes on a list and is handed to the next effect, instead of going back
-// to the general allocator every time. The list keeps as many blocks as were ever alive at
-// once and never gives them back. Under the address sanitizer every block comes from the
+// to the general allocator every time. Each thread has a list of its own, so battles played in
+// threads side by side share none; a block freed in another thread than the one it came from
+// simply joins that thread's list. A list keeps as many blocks as were ever alive at once in its
+// thread and never gives them back. Under the address sanitizer every block comes from the
 // general allocator, so that a use after free is still caught.
 class EffectMemory {
 public:

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "effects/EffectMemory.h"
-#include "gfx/Canvas.h"
+#include "gfx/Surface.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
@@ -17,17 +17,29 @@ bool withinChannelRange(const Colour& c)
 
 }  // namespace
 
-Particle::Particle(int lifetime, int size, int r, int g, int b, int minSpeed, int speedSpread, int fade, int style,
-                   float pixelX, float pixelY)
+Particle::Particle(Random& random, int lifetime, int size, int r, int g, int b, int minSpeed, int speedSpread, int fade,
+                   ParticleStyle style, float pixelX, float pixelY)
     : lifetime(lifetime), fade(fade), size(size), position{pixelX, pixelY}, style(style)
 {
     colour = {r, g, b};
-    const int signX = (battleRand() % 2 == 0) ? 1 : -1;
-    const int signY = (battleRand() % 2 == 0) ? 1 : -1;
-    const int magnitudeX = battleRand();
-    const int magnitudeY = battleRand();
+    const int signX = (random.next() % 2 == 0) ? 1 : -1;
+    const int signY = (random.next() % 2 == 0) ? 1 : -1;
+    const int magnitudeX = random.next();
+    const int magnitudeY = random.next();
     velocity.x = static_cast<float>((minSpeed + magnitudeX % speedSpread) * signX);
     velocity.y = static_cast<float>((minSpeed + magnitudeY % speedSpread) * signY);
+}
+
+void Particle::spawn(Battlefield& field, Random& random, int lifetime, int size, int r, int g, int b, int minSpeed,
+                     int speedSpread, int fade, ParticleStyle style, float pixelX, float pixelY)
+{
+    if (field.effectsShown()) {
+        field.addObject(std::make_unique<Particle>(random, lifetime, size, r, g, b, minSpeed, speedSpread, fade, style,
+                                                   pixelX, pixelY));
+        return;
+    }
+    for (int n = 0; n < 4; ++n) random.next();  // the velocity's draws
+    field.countUnseenEffect(lifetime);
 }
 
 void* Particle::operator new(std::size_t size)
@@ -40,7 +52,7 @@ void Particle::operator delete(void* block, std::size_t size)
     EffectMemory::give(block, size);
 }
 
-void Particle::update()
+void Particle::update(Battlefield& field, Random& /*random*/)
 {
     position.x += velocity.x;
     position.y += velocity.y;
@@ -52,22 +64,21 @@ void Particle::update()
     }
     lifetime -= 1;
     if (lifetime > 0) return;
-    getBattlefield()->queueRemoval(this, false);
+    field.queueRemoval(this);
 }
 
-void Particle::draw() const
+void Particle::draw(Surface& target) const
 {
-    if (style == kStyleDot) {
+    if (style == ParticleStyle::Dot) {
         if (size == 1) {
-            backBuffer().putPixel(static_cast<int>(position.x), static_cast<int>(position.y), colour);
+            target.putPixel(static_cast<int>(position.x), static_cast<int>(position.y), colour);
             return;
         }
         const float h = static_cast<float>(size / 2);
-        fillBox(static_cast<int>(position.x - h), static_cast<int>(position.y - h), static_cast<int>(position.x + h),
-                static_cast<int>(position.y + h), colour.r, colour.g, colour.b);
-    } else if (style == kStyleStreak) {
-        backBuffer().drawLine(static_cast<int>(position.x), static_cast<int>(position.y),
-                              static_cast<int>(position.x + velocity.x), static_cast<int>(position.y + velocity.y),
-                              colour);
+        target.fillBox(static_cast<int>(position.x - h), static_cast<int>(position.y - h),
+                       static_cast<int>(position.x + h), static_cast<int>(position.y + h), colour);
+    } else if (style == ParticleStyle::Streak) {
+        target.drawLine(static_cast<int>(position.x), static_cast<int>(position.y),
+                        static_cast<int>(position.x + velocity.x), static_cast<int>(position.y + velocity.y), colour);
     }
 }

@@ -8,9 +8,9 @@
 
 static_assert(sizeof(Projectile) <= EffectMemory::kBlockSize, "a shot takes the blocks of the effects");
 
-Projectile::Projectile(Entity* shooter, float damage, int size, int r, int g, int b, int speed, float fromX,
-                       float fromY, float toX, float toY)
-    : Particle(0, size, r, g, b, 2, 2, 0, kStyleStreak, fromX, fromY),
+Projectile::Projectile(Random& random, Entity* shooter, float damage, int size, int r, int g, int b, int speed,
+                       float fromX, float fromY, float toX, float toY)
+    : Particle(random, 0, size, r, g, b, 2, 2, 0, ParticleStyle::Streak, fromX, fromY),
       team(shooter->team),
       damage(damage),
       shooter(shooter)
@@ -28,16 +28,22 @@ Projectile::Projectile(Entity* shooter, float damage, int size, int r, int g, in
     lifetime = speed + static_cast<int>(distance / fspeed);
 }
 
-void Projectile::update()
+void Projectile::update(Battlefield& field, Random& random)
 {
-    Particle::update();
-    Battlefield* field = getBattlefield();
+    Particle::update(field, random);
     const int column = static_cast<int>(position.x) / kCellPixels;  // truncates towards zero: -5 is column 0
     const int row = static_cast<int>(position.y) / kCellPixels;
-    Entity* victim = field->occupantOfCell(column, row);
+    Entity* victim = field.occupantOfCell(column, row);
     if (victim == nullptr || victim->team == team) return;
-    victim->takeDamage(shooter, damage);
-    field->queueRemoval(this, true);  // the lifetime may have queued it already
+    victim->takeDamage(field, random, shooter, damage);
+    field.queueRemoval(this);  // the lifetime may have queued it already
+}
+
+void Projectile::remapUnits(const UnitMap& copies)
+{
+    if (shooter == nullptr) return;
+    const auto found = copies.find(shooter);
+    shooter = found == copies.end() ? nullptr : found->second;
 }
 
 void Projectile::forgetRemovedUnits()

@@ -11,7 +11,7 @@ ArmyCount countArmies(const Battlefield& field)
         if (!(unit->health > 0) || unit->team < 0 || unit->team >= kSides) continue;
         int kind = -1;
         if (const auto* soldier = dynamic_cast<const Soldier*>(unit)) {
-            kind = soldier->soldierKind == kSniper ? kSnipersKind : kRiflemenKind;
+            kind = soldier->soldierKind == SoldierKind::Sniper ? kSnipersKind : kRiflemenKind;
         } else if (dynamic_cast<const Tank*>(unit) != nullptr) {
             kind = kTanksKind;
         }

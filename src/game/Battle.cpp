@@ -3,35 +3,48 @@
 #include "game/Countdown.h"
 #include "game/Deployment.h"
 #include "world/Battlefield.h"
-#include "world/Random.h"
 
 std::string windowTitle(unsigned seed)
 {
     return "Battle - seed " + std::to_string(seed);
 }
 
-Battle::Battle(const UnitCounts& counts, unsigned seed)
-    : counts_(counts), previousField_(installBattlefield(nullptr)), previousCounts_(unitCounts)
+Battle::Battle(const UnitCounts& counts, unsigned seed) : counts_(counts)
 {
-    unitCounts = counts;
     start(seed);
 }
 
-Battle::~Battle()
+Battle::~Battle() = default;
+
+Battle::Battle(const Battle& other)
+    : counts_(other.counts_),
+      seed_(other.seed_),
+      passes_(other.passes_),
+      endPass_(other.endPass_),
+      reinforcementTimer_(other.reinforcementTimer_),
+      watched_(other.watched_),
+      random_(other.random_),
+      field_(std::make_unique<Battlefield>(*other.field_))
 {
-    installBattlefield(previousField_);
-    unitCounts = previousCounts_;
 }
+
+Battle& Battle::operator=(const Battle& other)
+{
+    if (this != &other) *this = Battle(other);
+    return *this;
+}
+
+Battle::Battle(Battle&& other) noexcept = default;
+Battle& Battle::operator=(Battle&& other) noexcept = default;
 
 void Battle::restart(unsigned seed)
 {
-    restart(counts_, seed);
+    start(seed);
 }
 
 void Battle::restart(const UnitCounts& counts, unsigned seed)
 {
     counts_ = counts;
-    unitCounts = counts;
     start(seed);
 }
 
@@ -40,13 +53,13 @@ void Battle::start(unsigned seed)
     seed_ = seed;
     passes_ = 0;
     endPass_ = 0;
-    seedBattleRand(seed);  // before the terrain: the hills are the first draws of a battle
-    auto field = std::make_unique<Battlefield>();
-    field->generateTerrain();
-    installBattlefield(field.get());
-    field_ = std::move(field);  // the battle that ended, if any, is destroyed here
-    reinforcementTimer = kReinforcementFrames;
-    deployArmies();  // the units' draws follow the terrain's
+    random_.reseed(seed);  // before the terrain: the hills are the first draws of a battle
+    field_.reset();        // the battle that ended, if any, goes first
+    field_ = std::make_unique<Battlefield>();
+    field_->setEffectsShown(watched_);
+    field_->generateTerrain(random_);
+    reinforcementTimer_ = kReinforcementFrames;
+    deployArmies(*field_, random_, counts_);  // the units' draws follow the terrain's
 }
 
 void Battle::frame()
@@ -57,17 +70,27 @@ void Battle::frame()
 
 void Battle::pass()
 {
-    field_->updatePass();
+    field_->updatePass(random_);
     ++passes_;
-    if (endPass_ == 0 && field_->gameOver != 0) endPass_ = passes_;
+    if (endPass_ == 0 && field_->gameOver) endPass_ = passes_;
 }
 
 void Battle::countDown()
 {
-    countDownReinforcements(*field_);
+    if (field_->gameOver) return;
+    reinforcementTimer_ -= 1;
+    if (reinforcementTimer_ > 0) return;
+    reinforcementTimer_ = kReinforcementFrames;
+    launchReinforcements(*field_, random_, counts_);
+}
+
+void Battle::setWatched(bool watched)
+{
+    watched_ = watched;
+    field_->setEffectsShown(watched);
 }
 
 bool Battle::over() const
 {
-    return field_->gameOver != 0;
+    return field_->gameOver;
 }

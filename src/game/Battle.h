@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/UnitCounts.h"
+#include "world/Random.h"
 
 class Battlefield;
 
@@ -11,17 +12,26 @@ class Battlefield;
 // any battle can be played again: "Battle - seed 1765140000".
 std::string windowTitle(unsigned seed);
 
+// One battle and everything it is made of: its battlefield with every unit and effect, its
+// random generator, its counts and its reinforcement timer. Nothing of it lives anywhere else,
+// so battles can be held side by side, played in threads of their own and copied.
+//
 // The one way a battle starts, for the program, the benchmark, the lab and the tests. From a
-// seed and the counts, in this order: the random generator is seeded, a new battlefield draws
-// its hills and becomes the program's world, the reinforcement timer is set, and both armies
-// are deployed and pointed at the enemy base. A battle can be replaced by the next one in place.
+// seed and the counts, in this order: the generator is seeded, a new battlefield draws its
+// hills, the reinforcement timer is set, and both armies are deployed and pointed at the enemy
+// base. A battle can be replaced by the next one in place.
 class Battle {
 public:
     Battle(const UnitCounts& counts, unsigned seed);  // starts the battle of this seed
-    ~Battle();                                        // restores the world and counts in force before
+    ~Battle();
 
-    Battle(const Battle&) = delete;
-    Battle& operator=(const Battle&) = delete;
+    // The battle as it stands at this frame, every object copied and every reference between
+    // them pointing into the copy: the copy plays on exactly as the original would, and
+    // nothing one of them does reaches the other.
+    Battle(const Battle& other);
+    Battle& operator=(const Battle& other);
+    Battle(Battle&& other) noexcept;
+    Battle& operator=(Battle&& other) noexcept;
 
     // Ends this battle and starts the one of another seed with the same counts, exactly as a
     // new Battle(counts(), seed) would start it.
@@ -48,8 +58,20 @@ public:
     int endPass() const { return endPass_; }
     bool over() const;  // a base has fallen
 
+    // Frames left until the next reinforcement wave.
+    int reinforcementTimer() const { return reinforcementTimer_; }
+    // Brings the next wave nearer or puts it off: it comes after this many more steps.
+    void setReinforcementTimer(int frames) { reinforcementTimer_ = frames; }
+
+    // A battle nobody watches (the lab's) makes none of the particles that only the picture
+    // shows; it draws their random numbers and counts them all the same, so it is the same
+    // battle, digest for digest. Kept across restarts. Watched by default.
+    void setWatched(bool watched);
+    bool watched() const { return watched_; }
+
     Battlefield& field() { return *field_; }
     const Battlefield& field() const { return *field_; }
+    Random& random() { return random_; }
     unsigned seed() const { return seed_; }
     const UnitCounts& counts() const { return counts_; }
 
@@ -60,7 +82,8 @@ private:
     unsigned seed_ = 0;                   // the seed of the battle under way
     int passes_ = 0;                      // update passes of the battle under way
     int endPass_ = 0;                     // the pass in which a base fell; 0 while both stand
-    std::unique_ptr<Battlefield> field_;  // the battle under way, installed as the world
-    Battlefield* previousField_;          // the world installed before the first battle
-    UnitCounts previousCounts_;           // the counts in force before the first battle
+    int reinforcementTimer_ = 0;          // frames left until the next wave
+    bool watched_ = true;                 // particles are made
+    Random random_;                       // every draw of the battle
+    std::unique_ptr<Battlefield> field_;  // the world of the battle; its units point back at it
 };

@@ -1,28 +1,13 @@
 #include "game/Countdown.h"
 
-#include <sstream>
-
-#include "game/Deployment.h"
-#include "gfx/Canvas.h"
-#include "world/Battlefield.h"
-
-int reinforcementTimer = 0;
-
-void countDownReinforcements(const Battlefield& field)
-{
-    if (field.gameOver != 0) return;
-    reinforcementTimer -= 1;
-    if (reinforcementTimer <= 0) launchReinforcements();
-}
+#include "gfx/Surface.h"
 
 std::string countdownText(int timer)
 {
-    std::ostringstream text;
-    text << "Reinforcements in " << timer;
-    return text.str();
+    return "Reinforcements in " + std::to_string(timer);
 }
 
-void drawCountdownText()
+void drawCountdownText(Surface& target, int timer)
 {
-    backBuffer().drawText(countdownText(reinforcementTimer), kCountdownX, kCountdownY, {255, 255, 255}, {0, 0, 0});
+    target.drawText(countdownText(timer), kCountdownX, kCountdownY, {255, 255, 255}, {0, 0, 0});
 }

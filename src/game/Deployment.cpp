@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "game/Countdown.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
@@ -30,45 +29,45 @@ int teamOf(Kind kind)
     return (kind == Kind::RedRiflemen || kind == Kind::RedTanks || kind == Kind::RedSnipers) ? 0 : 1;
 }
 
-int countOf(Kind kind)
+int countOf(const UnitCounts& counts, Kind kind)
 {
     switch (kind) {
-    case Kind::RedRiflemen: return unitCounts.redSoldiers;
-    case Kind::BlueRiflemen: return unitCounts.blueSoldiers;
-    case Kind::RedTanks: return unitCounts.redTanks;
-    case Kind::BlueTanks: return unitCounts.blueTanks;
-    case Kind::RedSnipers: return unitCounts.redSnipers;
-    case Kind::BlueSnipers: return unitCounts.blueSnipers;
+        case Kind::RedRiflemen: return counts.redSoldiers;
+        case Kind::BlueRiflemen: return counts.blueSoldiers;
+        case Kind::RedTanks: return counts.redTanks;
+        case Kind::BlueTanks: return counts.blueTanks;
+        case Kind::RedSnipers: return counts.redSnipers;
+        case Kind::BlueSnipers: return counts.blueSnipers;
     }
     return 0;
 }
 
-int drawRow(int team)
+int drawRow(Random& random, int team)
 {
-    return team == 0 ? battleRand() % kZoneRows + 1 : 63 - battleRand() % kZoneRows;
+    return team == 0 ? random.next() % kZoneRows + 1 : 63 - random.next() % kZoneRows;
 }
 
-int drawColumn()
+int drawColumn(Random& random)
 {
-    return battleRand() % (kColumns * kCellPixels) / kCellPixels + 1;  // 1..80; 80 lies off the grid
+    return random.next() % (kColumns * kCellPixels) / kCellPixels + 1;  // 1..80; 80 lies off the grid
 }
 
 // A new unit of the kind at a freshly drawn cell of its team's start zone.
-Entity* createUnit(Kind kind)
+std::unique_ptr<Entity> createUnit(Random& random, Kind kind)
 {
     const int team = teamOf(kind);
     if (kind == Kind::RedTanks || kind == Kind::BlueTanks) {
-        const int shade = battleRand() % 128 + 128;
-        const int size = battleRand() % 3 + 3;
-        const int period = battleRand() % 10 + 10;
-        const int row = drawRow(team);
-        const int column = drawColumn();
-        return new Tank(team, column, row, shade, size, period);
+        const int shade = random.next() % 128 + 128;
+        const int size = random.next() % 3 + 3;
+        const int period = random.next() % 10 + 10;
+        const int row = drawRow(random, team);
+        const int column = drawColumn(random);
+        return std::make_unique<Tank>(team, column, row, shade, size, period);
     }
-    const int row = drawRow(team);
-    const int column = drawColumn();
-    const int soldierKind = (kind == Kind::RedSnipers || kind == Kind::BlueSnipers) ? kSniper : kRifleman;
-    return new Soldier(team, column, row, soldierKind);
+    const int row = drawRow(random, team);
+    const int column = drawColumn(random);
+    const bool sniper = kind == Kind::RedSnipers || kind == Kind::BlueSnipers;
+    return std::make_unique<Soldier>(random, team, column, row, sniper ? SoldierKind::Sniper : SoldierKind::Rifleman);
 }
 
 // Free cells of each team's start zone (the cells a drawn unit can land on). Once a zone is
@@ -95,60 +94,57 @@ private:
 };
 
 // One placement attempt; true when the unit now stands on the field.
-bool tryPlace(Battlefield& field, ZoneSpace& space, Kind kind)
+bool tryPlace(Battlefield& field, Random& random, ZoneSpace& space, Kind kind)
 {
-    if (field.registerUnit(createUnit(kind)) == nullptr) return false;
+    if (field.registerUnit(createUnit(random, kind)) == nullptr) return false;
     space.taken(teamOf(kind));
     return true;
 }
 
-void pointTeamsAtEnemyBases()
+void pointTeamsAtEnemyBases(Battlefield& field)
 {
-    setTeamGoal(0, kRedGoalX, kRedGoalY);
-    setTeamGoal(1, kBlueGoalX, kBlueGoalY);
+    setTeamGoal(field, kRedTeam, kRedGoalX, kRedGoalY);
+    setTeamGoal(field, kBlueTeam, kBlueGoalX, kBlueGoalY);
 }
 
 }  // namespace
 
-void deployArmies()
+void deployArmies(Battlefield& field, Random& random, const UnitCounts& counts)
 {
-    Battlefield& field = *getBattlefield();
-    field.registerUnit(new Base(0, 40, 3));
-    field.registerUnit(new Base(1, 40, 61));
+    field.registerUnit(std::make_unique<Base>(kRedTeam, 40, 3));
+    field.registerUnit(std::make_unique<Base>(kBlueTeam, 40, 61));
 
     ZoneSpace space(field);
     int n = 0;
-    for (Kind kind : kDeployOrder) n = std::max(n, countOf(kind));
+    for (Kind kind : kDeployOrder) n = std::max(n, countOf(counts, kind));
     for (int i = 0; i < n; ++i) {
         bool anyPlaceable = false;
         for (Kind kind : kDeployOrder) {
-            if (countOf(kind) <= i || space.full(teamOf(kind))) continue;
+            if (countOf(counts, kind) <= i || space.full(teamOf(kind))) continue;
             anyPlaceable = true;
             for (int attempt = 0; attempt < kDeployAttempts; ++attempt) {
-                if (tryPlace(field, space, kind)) break;
+                if (tryPlace(field, random, space, kind)) break;
                 if (space.full(teamOf(kind))) break;
             }
         }
         if (!anyPlaceable) break;  // every remaining unit belongs to a full zone
     }
-    pointTeamsAtEnemyBases();
+    pointTeamsAtEnemyBases(field);
 }
 
-void launchReinforcements()
+void launchReinforcements(Battlefield& field, Random& random, const UnitCounts& counts)
 {
-    reinforcementTimer = kReinforcementFrames;
-    Battlefield& field = *getBattlefield();
     ZoneSpace space(field);
     for (Kind kind : kWaveOrder) {
-        const int count = countOf(kind) / 2;
-        for (int n = 0; n < count && !space.full(teamOf(kind)); ++n) tryPlace(field, space, kind);
+        const int count = countOf(counts, kind) / 2;
+        for (int n = 0; n < count && !space.full(teamOf(kind)); ++n) tryPlace(field, random, space, kind);
     }
-    pointTeamsAtEnemyBases();
+    pointTeamsAtEnemyBases(field);
 }
 
-void setTeamGoal(int team, float goalX, float goalY)
+void setTeamGoal(Battlefield& field, int team, float goalX, float goalY)
 {
-    for (Entity* unit : getBattlefield()->units) {
+    for (Entity* unit : field.units) {
         if (unit->team == team) unit->goal = {goalX, goalY};
     }
 }

@@ -2,11 +2,14 @@
 
 #include "game/UnitCounts.h"
 
-// Places both bases and the starting armies, and sends each team towards the enemy base.
-void deployArmies();
+class Battlefield;
+class Random;
 
-// A wave: half of every count again, one attempt per unit; resets the reinforcement timer.
-void launchReinforcements();
+// Places both bases and the starting armies, and sends each team towards the enemy base.
+void deployArmies(Battlefield& field, Random& random, const UnitCounts& counts);
+
+// A wave: half of every count again, one attempt per unit.
+void launchReinforcements(Battlefield& field, Random& random, const UnitCounts& counts);
 
 // Gives every unit of the team (bases included) the goal cell.
-void setTeamGoal(int team, float goalX, float goalY);
+void setTeamGoal(Battlefield& field, int team, float goalX, float goalY);

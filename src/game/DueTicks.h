@@ -28,11 +28,6 @@ public:
         arrive();
         due_.store(due);
     }
-    DueTicks& operator=(int due)
-    {
-        store(due);
-        return *this;
-    }
     int exchange(int due)
     {
         arrive();

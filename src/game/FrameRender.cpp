@@ -19,31 +19,29 @@ constexpr int kSpeedTextY = kCountdownY + 10;
 constexpr int kPausedTextY = kGameOverTextY - 24;
 }  // namespace
 
-void drawShownFrame(const Battle& battle, const Playback& playback)
+void drawShownFrame(const Battle& battle, const Playback& playback, Canvas& canvas)
 {
-    renderFrame();
-    drawCountdownText();
+    renderFrame(battle.field(), canvas);
+    Surface& target = canvas.backBuffer();
+    drawCountdownText(target, battle.reinforcementTimer());
     const std::string speed = playback.speedText();
-    if (!speed.empty()) {
-        backBuffer().drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
-    }
-    if (battle.over()) ResultsPanel(battle).draw();
-    if (playback.paused()) drawCentredText("Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
+    if (!speed.empty()) target.drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
+    if (battle.over()) ResultsPanel(battle).draw(target);
+    if (playback.paused()) drawCentredText(target, "Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
 }
 
-void renderFrame()
+void renderFrame(const Battlefield& field, Canvas& canvas)
 {
-    const Battlefield& field = *getBattlefield();
     // The heights never change during a battle: the terrain is painted once per terrain and
     // each frame starts with a copy of it.
-    currentCanvas()->background.drawInto(*currentCanvas(), field.terrainStamp(), [&field] { drawTerrain(field); });
-    for (const Renderer* object : field.objects) object->draw();
-    drawHud(field);
+    Surface& target = canvas.backBuffer();
+    canvas.background().drawInto(target, field.terrainKey(), [&field](Surface& layer) { drawTerrain(field, layer); });
+    for (const std::unique_ptr<Renderer>& object : field.objects) object->draw(target);
+    drawHud(field, target);
 }
 
-void drawTerrain(const Battlefield& field)
+void drawTerrain(const Battlefield& field, Surface& target)
 {
-    Surface& target = backBuffer();
     for (int x = 0; x < kColumns; ++x) {
         for (int y = 0; y < kRows; ++y) {
             const int h = field.heightAt(static_cast<float>(x), static_cast<float>(y));
@@ -59,11 +57,11 @@ void drawTerrain(const Battlefield& field)
     }
 }
 
-void drawHud(const Battlefield& field)
+void drawHud(const Battlefield& field, Surface& target)
 {
-    if (field.gameOver == 1) {
-        drawCentredText("Game Over, the " + teamName(field.eliminatedTeam) + " has been eliminated!", kGameOverTextY,
-                        255, 0, 0, 0, 0, 0);
+    if (field.gameOver) {
+        drawCentredText(target, "Game Over, the " + teamName(field.eliminatedTeam) + " has been eliminated!",
+                        kGameOverTextY, 255, 0, 0, 0, 0, 0);
     }
-    drawCentredText("Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
+    drawCentredText(target, "Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
 }

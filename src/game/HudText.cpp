@@ -1,6 +1,6 @@
 #include "game/HudText.h"
 
-#include "gfx/Canvas.h"
+#include "gfx/Surface.h"
 
 std::string teamName(int team)
 {
@@ -11,9 +11,10 @@ std::string teamName(int team)
     }
 }
 
-void drawCentredText(const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG, int bgB)
+void drawCentredText(Surface& target, const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG,
+                     int bgB)
 {
     // Centred as the library centres a text: half its width, rounded down, left of x.
     const int width = kGlyphWidth * static_cast<int>(text.size());
-    backBuffer().drawText(text, kHudCentreX - width / 2, y, {fgR, fgG, fgB}, {bgR, bgG, bgB});
+    target.drawText(text, kHudCentreX - width / 2, y, {fgR, fgG, fgB}, {bgR, bgG, bgB});
 }

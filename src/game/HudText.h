@@ -2,6 +2,8 @@
 
 #include <string>
 
+class Surface;
+
 // The fixed x on which the HUD texts are centred, the middle of the screen.
 constexpr int kHudCentreX = 640;
 
@@ -12,4 +14,5 @@ constexpr int kGameOverTextY = 512;
 std::string teamName(int team);
 
 // A text in the 8 x 8 font centred on the HUD's x, its top at y, on its background colour.
-void drawCentredText(const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG, int bgB);
+void drawCentredText(Surface& target, const std::string& text, int y, int fgR, int fgG, int fgB, int bgR, int bgG,
+                     int bgB);

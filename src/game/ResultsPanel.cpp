@@ -7,7 +7,7 @@
 #include "game/Battle.h"
 #include "game/DueTicks.h"
 #include "game/HudText.h"
-#include "gfx/Canvas.h"
+#include "gfx/Surface.h"
 
 namespace {
 constexpr int kLineSpacing = 12;
@@ -55,7 +55,7 @@ std::string ResultsPanel::lengthText(int passes)
     return text;
 }
 
-void ResultsPanel::draw() const
+void ResultsPanel::draw(Surface& target) const
 {
     size_t widest = 0;
     for (const std::string& line : lines_) widest = std::max(widest, line.size());
@@ -64,7 +64,6 @@ void ResultsPanel::draw() const
     const int right = kHudCentreX + (textWidth + 1) / 2 + kPadding - 1;
     const int bottom =
         kResultsPanelTop + 2 * kPadding + kLineSpacing * (static_cast<int>(lines_.size()) - 1) + kGlyphHeight - 1;
-    Surface& target = backBuffer();
     const Colour black{0, 0, 0};
     const Colour edge{kEdgeGrey, kEdgeGrey, kEdgeGrey};
     target.fillBox(left, kResultsPanelTop, right, bottom, black);

@@ -4,6 +4,7 @@
 #include <vector>
 
 class Battle;
+class Surface;
 
 // What a battle came to, shown under the game-over message once a base has fallen: how long
 // it lasted, the units left of each side and kind, and the seed that plays it again. In the
@@ -15,7 +16,7 @@ public:
     explicit ResultsPanel(const Battle& battle);  // the figures of the battle as it stands
 
     const std::vector<std::string>& lines() const { return lines_; }
-    void draw() const;
+    void draw(Surface& target) const;
 
     // The length of a battle of this many update passes in minutes, seconds and tenths
     // ("0:09.8"), cut rather than rounded, as a stopwatch shows it.

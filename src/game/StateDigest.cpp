@@ -35,9 +35,9 @@ private:
 
 int classCode(const Entity& unit)
 {
-    if (unit.getType() == kTypeBase) return 100;
+    if (unit.getType() == ObjectKind::Base) return 100;
     if (dynamic_cast<const Tank*>(&unit) != nullptr) return 200;
-    if (const auto* soldier = dynamic_cast<const Soldier*>(&unit)) return 300 + soldier->soldierKind;
+    if (const auto* soldier = dynamic_cast<const Soldier*>(&unit)) return 300 + static_cast<int>(soldier->soldierKind);
     return 400;
 }
 
@@ -52,12 +52,12 @@ std::uint64_t stateDigest(const Battlefield& field)
         fnv.add(unit->x);
         fnv.add(unit->y);
         fnv.add(unit->health);
-        fnv.add(unit->mode);
+        fnv.add(static_cast<int>(unit->mode));
         fnv.add(unit->target() != nullptr ? unit->target()->x : -1);
         fnv.add(unit->target() != nullptr ? unit->target()->y : -1);
     }
-    fnv.add(static_cast<int>(field.objects.size()));
-    fnv.add(field.gameOver);
+    fnv.add(static_cast<int>(field.objectCount()));
+    fnv.add(field.gameOver ? 1 : 0);
     return fnv.value();
 }
 

@@ -3,8 +3,6 @@
 #include <cctype>
 #include <climits>
 
-UnitCounts unitCounts;
-
 int parseCount(const char* text)
 {
     if (text == nullptr) return 0;

@@ -67,9 +67,6 @@ UnitCounts countsOf(const CountsKey& key);
 std::string countsText(const UnitCounts& counts, char sep = ' ');
 inline std::ostream& operator<<(std::ostream& out, const UnitCounts& c) { return out << countsText(c); }
 
-// The counts in force, written once by parseUnitCounts before anything else starts.
-extern UnitCounts unitCounts;
-
 // Reads six counts in the command line's order from argv[1] on. Fewer than six arguments give
 // the defaults; extras are ignored.
 UnitCounts parseUnitCounts(int argc, const char* const* argv);

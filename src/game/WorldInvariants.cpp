@@ -21,7 +21,7 @@ std::string at(const char* what, const Entity& unit)
 // it checks.
 bool answeringOrEngaged(const Entity& unit)
 {
-    return unit.target() != nullptr || (unit.travelSteps() > 0 && unit.travelReason() == kTravelAnswerFire);
+    return unit.target() != nullptr || (unit.travelSteps() > 0 && unit.travelReason() == TravelReason::AnswerFire);
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ std::string findSearchDisagreement(const Battlefield& field)
 {
     for (const Entity* unit : field.units) {
         for (const int rings : {0, 5, 10, 20, 25}) {
-            if (findNearestEnemy(*unit, rings) != findNearestEnemyByScan(*unit, rings)) {
+            if (findNearestEnemy(field, *unit, rings) != findNearestEnemyByScan(field, *unit, rings)) {
                 std::ostringstream text;
                 text << at("the nearest enemy", *unit) << " within " << rings << " rings differs from the scan";
                 return text.str();
@@ -82,7 +82,8 @@ std::string findSearchDisagreement(const Battlefield& field)
 
 std::string findInvariantViolation(const Battlefield& field)
 {
-    std::unordered_set<const Renderer*> objects(field.objects.begin(), field.objects.end());
+    std::unordered_set<const Renderer*> objects;
+    for (const std::unique_ptr<Renderer>& object : field.objects) objects.insert(object.get());
     std::unordered_set<const Entity*> units;
     for (const Entity* unit : field.units) {
         if (!units.insert(unit).second) return "a unit is listed twice";
@@ -108,9 +109,9 @@ std::string findInvariantViolation(const Battlefield& field)
         if (unit->target() != nullptr && units.count(unit->target()) == 0)
             return "a target points outside the unit list";
     }
-    for (const Renderer* object : field.objects) {
-        if (object->getType() != kTypeEffect) continue;
-        const auto* particle = dynamic_cast<const Particle*>(object);
+    for (const std::unique_ptr<Renderer>& object : field.objects) {
+        if (object->getType() != ObjectKind::Effect) continue;
+        const auto* particle = dynamic_cast<const Particle*>(object.get());
         if (particle == nullptr) continue;  // an effect of another kind has no lifetime
         if (particle->lifetime <= 0) return "an effect outlived its lifetime";
         const auto* shot = dynamic_cast<const Projectile*>(particle);

@@ -1,29 +1,26 @@
 #include "gfx/BackgroundLayer.h"
 
-#include "gfx/Canvas.h"
+#include "gfx/Surface.h"
 
-void BackgroundLayer::drawInto(Canvas& canvas, unsigned long key, const std::function<void()>& paint)
+void BackgroundLayer::drawInto(Surface& target, std::string_view key, const std::function<void(Surface&)>& paint)
 {
-    Surface* target = canvas.backBuffer;
-    if (layer_ == nullptr || madeFor_ != target || layer_->width() != target->width() ||
-        layer_->height() != target->height()) {
-        layer_ = target->makeLayer();
-        madeFor_ = target;
-        key_ = 0;
+    if (layer_ == nullptr || madeFor_ != &target || layer_->width() != target.width() ||
+        layer_->height() != target.height()) {
+        layer_ = target.makeLayer();
+        madeFor_ = &target;
+        key_.clear();
     }
     if (layer_ == nullptr) {
         // No memory for the layer: paint the frame itself, as if nothing were kept.
-        target->clear({0, 0, 0});
-        paint();
+        target.clear({0, 0, 0});
+        paint(target);
         return;
     }
-    if (key == 0 || key != key_) {
-        key_ = 0;
-        canvas.backBuffer = layer_.get();
+    if (key.empty() || key != key_) {
+        key_.clear();
         layer_->clear({0, 0, 0});
-        paint();
-        canvas.backBuffer = target;
+        paint(*layer_);
         key_ = key;
     }
-    target->copyFrom(*layer_);
+    target.copyFrom(*layer_);
 }

@@ -1,12 +1,3 @@
 #include "gfx/PixelCanvas.h"
 
-PixelCanvas::PixelCanvas() : surface_(kScreenWidth, kScreenHeight)
-{
-    canvas_.backBuffer = &surface_;
-    previousCanvas_ = installCanvas(&canvas_);
-}
-
-PixelCanvas::~PixelCanvas()
-{
-    installCanvas(previousCanvas_);
-}
+PixelCanvas::PixelCanvas() : surface_(kScreenWidth, kScreenHeight), canvas_(surface_) {}

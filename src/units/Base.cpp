@@ -1,47 +1,44 @@
 #include "units/Base.h"
 
-#include "gfx/Canvas.h"
-#include "effects/Projectile.h"
+#include "gfx/Surface.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
 
 Base::Base(int team, int x, int y) : Entity(team, x, y)
 {
     health = 1000.0f;
-    size = 5.0f;  // never read: a base always draws at the same size
     damage = 10.0f;
     range = 25.0f;
     actionPeriod = 5;
     actionCountdown = 5;
 }
 
-void Base::update()
+void Base::update(Battlefield& field, Random& random)
 {
-    unitUpdate();
+    unitUpdate(field, random);
     if (!(health > 0)) {
-        Battlefield* field = getBattlefield();
-        field->gameOver = 1;
-        field->eliminatedTeam = team;
+        field.gameOver = true;
+        field.eliminatedTeam = team;
     }
 }
 
-void Base::think()
+void Base::think(Battlefield& field, Random& random)
 {
-    setTarget(findNearestEnemy(*this, static_cast<int>(range)));
-    setMode(target() != nullptr ? kModeEngage : kModeAdvance);
-    if (mode == kModeEngage) fire();
+    setTarget(findNearestEnemy(field, *this, static_cast<int>(range)));
+    setMode(target() != nullptr ? Mode::Engage : Mode::Advance);
+    if (mode == Mode::Engage) fire(field, random);
 }
 
-void Base::fire()
+void Base::fire(Battlefield& field, Random& random)
 {
-    shootAtTarget(5, 3);  // a bigger, slower shot
+    shootAtTarget(field, random, 5, 3);  // a bigger, slower shot
 }
 
-void Base::draw() const
+void Base::draw(Surface& target) const
 {
     const Colour c = teamColour(team);  // a base looks the same in every mode
     const int px = cellCentre(x);
     const int py = cellCentre(y);
-    fillBox(px - 5, py, px + 5, py + 5, c.r, c.g, c.b);
-    backBuffer().fillRoof(px, py, 5, c);
+    target.fillBox(px - 5, py, px + 5, py + 5, c);
+    target.fillRoof(px, py, 5, c);
 }

@@ -8,9 +8,10 @@ class Base : public Entity {
 public:
     Base(int team, int x, int y);  // health 1000, damage 10, range 25, period 5
 
-    void draw() const override;
-    void update() override;  // unitUpdate, then the game-over check
-    int getType() const override { return kTypeBase; }
-    void think() override;
-    void fire() override;
+    void draw(Surface& target) const override;
+    void update(Battlefield& field, Random& random) override;  // unitUpdate, then the game-over check
+    ObjectKind getType() const override { return ObjectKind::Base; }
+    void think(Battlefield& field, Random& random) override;
+    void fire(Battlefield& field, Random& random) override;
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<Base>(*this); }
 };

@@ -24,15 +24,15 @@ Colour addClamped(Colour a, Colour b)
     return {std::clamp(a.r + b.r, 0, 255), std::clamp(a.g + b.g, 0, 255), std::clamp(a.b + b.b, 0, 255)};
 }
 
-Colour modeColour(int team, int mode)
+Colour modeColour(int team, Mode mode)
 {
     switch (mode) {
-        case kModeAdvance:
-        case kModeTravel: return addClamped(teamColour(team), {-128, -128, -128});  // dim
-        case kModeEngage:
-        case kModeBombard: return addClamped(teamColour(team), {64, 64, 64});  // bright
-        default: return {255, 255, 255};
+        case Mode::Advance:
+        case Mode::Travel: return addClamped(teamColour(team), {-128, -128, -128});  // dim
+        case Mode::Engage:
+        case Mode::Bombard: return addClamped(teamColour(team), {64, 64, 64});  // bright
     }
+    return {255, 255, 255};
 }
 
 Entity::Entity(int team, int x, int y) : team(team)
@@ -42,22 +42,29 @@ Entity::Entity(int team, int x, int y) : team(team)
     colour = {0, 0, 0};
 }
 
-void Entity::update()
+void Entity::update(Battlefield& field, Random& random)
 {
-    unitUpdate();
+    unitUpdate(field, random);
 }
 
-void Entity::setMode(int newMode)
+void Entity::remapUnits(const UnitMap& copies)
+{
+    if (target_ == nullptr) return;
+    const auto found = copies.find(target_);
+    target_ = found == copies.end() ? nullptr : found->second;
+}
+
+void Entity::setMode(Mode newMode)
 {
     mode = newMode;
     // Entering travel keeps the order that comes with it.
-    if (newMode != kModeTravel) endTravelOrder();
+    if (newMode != Mode::Travel) endTravelOrder();
     colour = modeColour(team, newMode);
 }
 
 bool Entity::inFight() const
 {
-    return target_ != nullptr || (travelSteps_ > 0 && travelReason_ == kTravelAnswerFire);
+    return target_ != nullptr || (travelSteps_ > 0 && travelReason_ == TravelReason::AnswerFire);
 }
 
 void Entity::setTarget(Entity* enemy)
@@ -66,10 +73,10 @@ void Entity::setTarget(Entity* enemy)
     noteFightState();
 }
 
-void Entity::giveTravelOrder(Vec2 cell, int reason, int steps)
+void Entity::giveTravelOrder(Vec2 cell, TravelReason reason, int steps)
 {
     destination_ = cell;
-    setMode(kModeTravel);
+    setMode(Mode::Travel);
     travelReason_ = reason;
     travelSteps_ = steps;
     noteFightState();
@@ -83,7 +90,7 @@ void Entity::takeTravelStep()
 
 void Entity::endTravelOrder()
 {
-    travelReason_ = kTravelNone;
+    travelReason_ = TravelReason::None;
     travelSteps_ = 0;
     destination_ = Vec2();
     noteFightState();
@@ -94,69 +101,70 @@ void Entity::noteFightState()
     if (home_ != nullptr) home_->noteFightState(this);
 }
 
-void Entity::unitUpdate()
+void Entity::unitUpdate(Battlefield& field, Random& random)
 {
     if (!(health > 0)) {
-        getBattlefield()->queueRemoval(this, false);
+        field.queueRemoval(this);
         return;
     }
+    // The countdown is reset before the decision step, so a step may change the period it uses.
     --actionCountdown;
     if (actionCountdown > 0) return;
     actionCountdown = actionPeriod;
-    think();
+    think(field, random);
 }
 
-void Entity::advance()
+void Entity::advance(Battlefield& field)
 {
-    const Vec2 fight = findAllyFight(*getBattlefield(), *this);
+    const Vec2 fight = findAllyFight(field, *this);
     if (fight.isSet()) {
         // The order is only given in this step; the walk starts with the next one.
-        giveTravelOrder(fight, kTravelJoinFight, 5);
+        giveTravelOrder(fight, TravelReason::JoinFight, 5);
     } else if (goal.isSet()) {
-        moveTowards(goal);
+        moveTowards(field, goal);
     }
 }
 
-void Entity::moveTowards(Vec2 cell)
+void Entity::moveTowards(Battlefield& field, Vec2 cell)
 {
-    const Vec2 step = stepTowards(*this, cell.x, cell.y);
-    getBattlefield()->moveEntity(this, step.x, step.y);
+    const Vec2 step = stepTowards(field, *this, cell.x, cell.y);
+    field.moveEntity(this, step.x, step.y);
 }
 
-void Entity::shootAtTarget(int shotSize, int speed)
+void Entity::shootAtTarget(Battlefield& field, Random& random, int shotSize, int speed)
 {
-    getBattlefield()->addObject(new Projectile(this, damage, shotSize, 255, 255, 0, speed,
-                                               static_cast<float>(cellCentre(x)), static_cast<float>(cellCentre(y)),
-                                               static_cast<float>(cellCentre(target_->x)),
-                                               static_cast<float>(cellCentre(target_->y))));
+    field.addObject(std::make_unique<Projectile>(random, this, damage, shotSize, 255, 255, 0, speed,
+                                                 static_cast<float>(cellCentre(x)), static_cast<float>(cellCentre(y)),
+                                                 static_cast<float>(cellCentre(target_->x)),
+                                                 static_cast<float>(cellCentre(target_->y))));
 }
 
-void Entity::takeDamage(const Entity* attacker, float amount)
+void Entity::takeDamage(Battlefield& field, Random& random, const Entity* attacker, float amount)
 {
-    Battlefield* field = getBattlefield();
-    const int h = field->heightAt(static_cast<float>(x), static_cast<float>(y));
+    const int h = field.heightAt(static_cast<float>(x), static_cast<float>(y));
     const float damageFactor = static_cast<float>((30.0 - h) / 30.0);  // high ground protects
     health = health - damageFactor * amount;
 
     // A shot whose shooter has already fallen leaves nobody to answer: no reaction then.
     if (target_ == nullptr && attacker != nullptr) {
-        giveTravelOrder({static_cast<float>(attacker->x), static_cast<float>(attacker->y)}, kTravelAnswerFire, 10);
+        giveTravelOrder({static_cast<float>(attacker->x), static_cast<float>(attacker->y)}, TravelReason::AnswerFire,
+                        10);
     }
 
     const float px = static_cast<float>(cellCentre(x));
     const float py = static_cast<float>(cellCentre(y));
     if (health > 0) {
         for (int n = 0; n < 3; ++n) {  // sparks
-            const int g = battleRand() % 128 + 128;
-            const int r = battleRand() % 50 + 200;
-            const int lifetime = battleRand() % 4 + 8;
-            field->addObject(new Particle(lifetime, 1, r, g, 0, 1, 5, 20, 0, px, py));
+            const int g = random.next() % 128 + 128;
+            const int r = random.next() % 50 + 200;
+            const int lifetime = random.next() % 4 + 8;
+            Particle::spawn(field, random, lifetime, 1, r, g, 0, 1, 5, 20, ParticleStyle::Dot, px, py);
         }
     } else {
         for (int n = 0; n < 10; ++n) {  // debris
-            const int r = battleRand() % 128 + 128;
-            const int lifetime = battleRand() % 4 + 8;
-            field->addObject(new Particle(lifetime, 2, r, 0, 0, 1, 5, 20, 0, px, py));
+            const int r = random.next() % 128 + 128;
+            const int lifetime = random.next() % 4 + 8;
+            Particle::spawn(field, random, lifetime, 2, r, 0, 0, 1, 5, 20, ParticleStyle::Dot, px, py);
         }
     }
 }

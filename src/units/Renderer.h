@@ -1,6 +1,20 @@
 #pragma once
 
+#include <memory>
+#include <unordered_map>
+
 #include "gfx/Colour.h"
+
+class Battlefield;
+class Entity;
+class Random;
+class Surface;
+
+// What an object in the battlefield's list is, as getType tells it.
+enum class ObjectKind { MobileUnit = 0, Effect = 1, Base = 2 };
+
+// The units of a battlefield and of its copy, each unit to its copy.
+using UnitMap = std::unordered_map<const Entity*, Entity*>;
 
 // Root of every game object in the battlefield's object list: units and effects alike.
 // Objects are owned by the battlefield, updated once per tick and drawn once per frame.
@@ -9,11 +23,17 @@ public:
     virtual ~Renderer() = default;
 
     // ---- per-frame and per-tick work ----
-    virtual void draw() const = 0;        // draw into the back buffer; never changes state
-    virtual void update() = 0;            // advance by one simulation tick
-    virtual void onRemoved() = 0;         // called by the removal sweep just before destruction
-    virtual int getType() const = 0;      // 0 mobile unit, 1 effect, 2 base
+    virtual void draw(Surface& target) const = 0;                 // never changes state
+    virtual void update(Battlefield& field, Random& random) = 0;  // advance by one simulation tick
+    virtual void onRemoved() {}                                   // called by the removal sweep just before destruction
+    virtual ObjectKind getType() const = 0;
     virtual void forgetRemovedUnits() {}  // drop references to units marked queued
+
+    // ---- copies of a whole battlefield ----
+    // The same object, its references to units still those of the original.
+    virtual std::unique_ptr<Renderer> clone() const = 0;
+    // Points the references of a clone at the copies of the units they name.
+    virtual void remapUnits(const UnitMap& copies) { (void)copies; }
 
     // ---- shared fields ----
     int x = 0;      // grid column of a unit
@@ -24,8 +44,3 @@ public:
     bool queued = false;  // in the graveyard: destroyed at the end of this pass
     bool onGrid = false;  // a unit standing on the grid and in the unit list
 };
-
-// Kinds returned by getType.
-constexpr int kTypeMobileUnit = 0;
-constexpr int kTypeEffect = 1;
-constexpr int kTypeBase = 2;

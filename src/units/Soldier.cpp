@@ -1,69 +1,68 @@
 #include "units/Soldier.h"
 
-#include "gfx/Canvas.h"
 #include "effects/Projectile.h"
+#include "gfx/Surface.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
-Soldier::Soldier(int team, int x, int y, int soldierKind) : Entity(team, x, y), soldierKind(soldierKind)
+Soldier::Soldier(Random& random, int team, int x, int y, SoldierKind soldierKind)
+    : Entity(team, x, y), soldierKind(soldierKind)
 {
-    const bool sniper = soldierKind == kSniper;
+    const bool sniper = soldierKind == SoldierKind::Sniper;
     health = sniper ? 50.0f : 100.0f;
-    actionPeriod = sniper ? battleRand() % 10 + 25 : battleRand() % 10 + 10;
-    size = static_cast<float>(battleRand() % 5 + 1);
+    actionPeriod = sniper ? random.next() % 10 + 25 : random.next() % 10 + 10;
+    size = static_cast<float>(random.next() % 5 + 1);
     damage = 10.0f;
     range = sniper ? 20.0f : 5.0f;
     actionCountdown = actionPeriod;
-    colour = modeColour(team, kModeAdvance);
+    colour = modeColour(team, Mode::Advance);
 }
 
-void Soldier::think()
+void Soldier::think(Battlefield& field, Random& random)
 {
-    Battlefield* field = getBattlefield();
-    Entity* enemy = findNearestEnemy(*this, static_cast<int>(range));
+    Entity* enemy = findNearestEnemy(field, *this, static_cast<int>(range));
     if (enemy != nullptr) {
-        setMode(kModeEngage);
-    } else if (mode == kModeEngage) {
-        setMode(kModeAdvance);
+        setMode(Mode::Engage);
+    } else if (mode == Mode::Engage) {
+        setMode(Mode::Advance);
     }
     setTarget(enemy);
 
     switch (mode) {
-        case kModeAdvance: advance(); break;
-        case kModeEngage: {
-            const Vec2 position = findFiringPosition(*this);
+        case Mode::Advance: advance(field); break;
+        case Mode::Engage: {
+            const Vec2 position = findFiringPosition(field, *this);
             if (static_cast<int>(position.x) != x || static_cast<int>(position.y) != y) {
-                field->moveEntity(this, position.x, position.y);
+                field.moveEntity(this, position.x, position.y);
             }
-            if (inRange(x, y)) fire();
+            if (inRange(x, y)) fire(field, random);
             break;
         }
-        case kModeTravel:
+        case Mode::Travel:
             if (destination().isSet() && travelSteps() != 0) {
-                moveTowards(destination());
+                moveTowards(field, destination());
                 takeTravelStep();
             } else {
-                setMode(kModeAdvance);
+                setMode(Mode::Advance);
             }
             break;
-        default: break;
+        case Mode::Bombard: break;
     }
 }
 
-void Soldier::fire()
+void Soldier::fire(Battlefield& field, Random& random)
 {
-    shootAtTarget(2, 5);
+    shootAtTarget(field, random, 2, 5);
 }
 
-void Soldier::draw() const
+void Soldier::draw(Surface& target) const
 {
     const int s = static_cast<int>(size);
     const int px = cellCentre(x);
     const int py = cellCentre(y);
-    Surface& target = backBuffer();
     target.fillSoldierTriangle(px, py, s, colour);
-    if (soldierKind == kSniper) {
+    if (soldierKind == SoldierKind::Sniper) {
         // Two straight white lines: as boxes one pixel thick they are the same pixels.
         const Colour white{255, 255, 255};
         target.fillBox(px - 2, py, px + 2, py, white);

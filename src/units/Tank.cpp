@@ -1,7 +1,7 @@
 #include "units/Tank.h"
 
-#include "gfx/Canvas.h"
 #include "effects/Particle.h"
+#include "gfx/Surface.h"
 #include "units/TargetSearch.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
@@ -22,97 +22,96 @@ Tank::Tank(int team, int x, int y, int shade, int size, int period) : Entity(tea
     actionCountdown = period;
 }
 
-void Tank::think()
+void Tank::think(Battlefield& field, Random& random)
 {
-    if (mode == kModeAdvance || mode == kModeTravel) {
-        if (Entity* enemy = findNearestEnemy(*this, static_cast<int>(range))) {
-            setMode(kModeEngage);
+    if (mode == Mode::Advance || mode == Mode::Travel) {
+        if (Entity* enemy = findNearestEnemy(field, *this, static_cast<int>(range))) {
+            setMode(Mode::Engage);
             setTarget(enemy);
         }
     }
 
     switch (mode) {
-        case kModeAdvance: advance(); break;
-        case kModeEngage:
+        case Mode::Advance: advance(field); break;
+        case Mode::Engage:
             if (target() != nullptr) {
                 aimPoint = {static_cast<float>(target()->x), static_cast<float>(target()->y)};
                 aimCountdown = kAimSteps;
-                setMode(kModeBombard);
+                setMode(Mode::Bombard);
             } else {
-                setMode(kModeAdvance);
+                setMode(Mode::Advance);
             }
             break;
-        case kModeTravel:
+        case Mode::Travel:
             if (destination().isSet() && travelSteps() > 0) {
-                moveTowards(destination());
+                moveTowards(field, destination());
                 takeTravelStep();
             } else {
-                setMode(kModeAdvance);
+                setMode(Mode::Advance);
             }
             break;
-        case kModeBombard:
+        case Mode::Bombard:
             if (aimPoint.isSet()) {
                 if (aimCountdown == 0) {
-                    fire();
-                    setMode(kModeAdvance);
+                    fire(field, random);
+                    setMode(Mode::Advance);
                     aimPoint = Vec2();
                 }
                 aimCountdown -= 1;
             } else {
-                setMode(kModeAdvance);
+                setMode(Mode::Advance);
             }
             break;
-        default: break;
     }
 }
 
-void Tank::fire()
+void Tank::fire(Battlefield& field, Random& random)
 {
-    spawnExplosion(aimPoint.x, aimPoint.y);  // before the damage, so victims' particles follow it
-    splashDamage(team, aimPoint.x, aimPoint.y);
+    // The explosion before the damage, so the victims' particles follow it.
+    spawnExplosion(field, random, aimPoint.x, aimPoint.y);
+    splashDamage(field, random, team, aimPoint.x, aimPoint.y);
 }
 
-void Tank::splashDamage(int attackerTeam, float aimX, float aimY)
+void Tank::splashDamage(Battlefield& field, Random& random, int attackerTeam, float aimX, float aimY)
 {
-    Battlefield* field = getBattlefield();
     for (int i = static_cast<int>(aimX - 2); static_cast<float>(i) <= aimX + 2; ++i) {
         for (int j = static_cast<int>(aimY - 2); static_cast<float>(j) <= aimY + 2; ++j) {
             if (i < 0 || i >= kColumns || j < 0 || j >= kRows) continue;
-            Entity* victim = field->occupantAt(static_cast<float>(i), static_cast<float>(j));
-            if (victim != nullptr && victim->team != attackerTeam) victim->takeDamage(this, kShellDamage);
+            Entity* victim = field.occupantAt(static_cast<float>(i), static_cast<float>(j));
+            if (victim != nullptr && victim->team != attackerTeam)
+                victim->takeDamage(field, random, this, kShellDamage);
         }
     }
 }
 
-void Tank::spawnExplosion(float cellX, float cellY) const
+void Tank::spawnExplosion(Battlefield& field, Random& random, float cellX, float cellY) const
 {
-    Battlefield* field = getBattlefield();
     const float px = static_cast<float>(kCellPixels) * cellX + kCellPixels / 2;
     const float py = static_cast<float>(kCellPixels) * cellY + kCellPixels / 2;
     for (int n = 0; n < 10; ++n) {
-        const int g = 128 + battleRand() % 128;
-        const int r = 200 + battleRand() % 50;
-        const int lifetime = 8 + battleRand() % 4;
-        const int size = 2 + battleRand() % 3;
-        field->addObject(new Particle(lifetime, size, r, g, 0, 3, 5, 20, kStyleDot, px, py));
+        const int g = 128 + random.next() % 128;
+        const int r = 200 + random.next() % 50;
+        const int lifetime = 8 + random.next() % 4;
+        const int size = 2 + random.next() % 3;
+        Particle::spawn(field, random, lifetime, size, r, g, 0, 3, 5, 20, ParticleStyle::Dot, px, py);
     }
 }
 
-void Tank::draw() const
+void Tank::draw(Surface& target) const
 {
     const float s = static_cast<float>(static_cast<int>(size));
     const float px = static_cast<float>(cellCentre(x));
     const float py = static_cast<float>(cellCentre(y));
-    fillBox(static_cast<int>(px - s), static_cast<int>(py - s), static_cast<int>(px + s), static_cast<int>(py + s),
-            colour.r, colour.g, colour.b);
-    if (mode != kModeBombard) return;
+    target.fillBox(static_cast<int>(px - s), static_cast<int>(py - s), static_cast<int>(px + s),
+                   static_cast<int>(py + s), colour);
+    if (mode != Mode::Bombard) return;
     const float h = s * 0.5f;
-    fillBox(static_cast<int>(px - h), static_cast<int>(py - h), static_cast<int>(px + h), static_cast<int>(py + h), 255,
-            255, 255);
+    target.fillBox(static_cast<int>(px - h), static_cast<int>(py - h), static_cast<int>(px + h),
+                   static_cast<int>(py + h), {255, 255, 255});
     if (aimPoint.isSet()) {
         const Colour c = addClamped(teamColour(team), {-150, -150, -150});
-        backBuffer().drawLine(static_cast<int>(px), static_cast<int>(py),
-                              static_cast<int>(kCellPixels * aimPoint.x + kCellPixels / 2),
-                              static_cast<int>(kCellPixels * aimPoint.y + kCellPixels / 2), c);
+        target.drawLine(static_cast<int>(px), static_cast<int>(py),
+                        static_cast<int>(kCellPixels * aimPoint.x + kCellPixels / 2),
+                        static_cast<int>(kCellPixels * aimPoint.y + kCellPixels / 2), c);
     }
 }

@@ -9,12 +9,15 @@ public:
     // shade is the team channel 128..255, size 3..5, period 10..19.
     Tank(int team, int x, int y, int shade, int size, int period);
 
-    void draw() const override;
-    void think() override;
-    void fire() override;
+    void draw(Surface& target) const override;
+    void think(Battlefield& field, Random& random) override;
+    void fire(Battlefield& field, Random& random) override;
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<Tank>(*this); }
 
-    void splashDamage(int attackerTeam, float aimX, float aimY);  // 50 to every enemy in the block
-    void spawnExplosion(float cellX, float cellY) const;          // ten particles at the cell
+    // 50 to every enemy in the block.
+    void splashDamage(Battlefield& field, Random& random, int attackerTeam, float aimX, float aimY);
+    // Ten particles at the cell.
+    void spawnExplosion(Battlefield& field, Random& random, float cellX, float cellY) const;
 
     // ---- aiming ----
     Vec2 aimPoint;          // cell to be shelled; none when no shell is pending

@@ -66,22 +66,20 @@ Vec2 cellOf(const Entity& unit)
 
 }  // namespace
 
-Entity* findNearestEnemyByScan(const Entity& unit, int rings)
+Entity* findNearestEnemyByScan(const Battlefield& field, const Entity& unit, int rings)
 {
     if (rings <= 0) return nullptr;
-    const Battlefield& field = *getBattlefield();
     for (int r = 1; r <= rings; ++r) {
         if (Entity* e = firstEnemyOnRing(field, unit, r)) return e;
     }
     return nullptr;
 }
 
-Entity* findNearestEnemy(const Entity& unit, int rings)
+Entity* findNearestEnemy(const Battlefield& field, const Entity& unit, int rings)
 {
     if (rings <= 0) return nullptr;
-    const Battlefield& field = *getBattlefield();
     const CellMask* enemies = field.enemyCells(unit.team);
-    if (enemies == nullptr || !standsOnItsCell(field, unit)) return findNearestEnemyByScan(unit, rings);
+    if (enemies == nullptr || !standsOnItsCell(field, unit)) return findNearestEnemyByScan(field, unit, rings);
     // The nearest ring holding any enemy, from the enemy nearest to the unit's column in each
     // row that holds one. The rows are taken outwards from the unit's own, nearest first (those
     // below and those above are two sets of bits); a row as far away as the best ring so far
@@ -110,9 +108,8 @@ Entity* findNearestEnemy(const Entity& unit, int rings)
     return firstEnemyOnRing(field, *enemies, unit, nearest);
 }
 
-Vec2 stepTowards(const Entity& unit, float destX, float destY)
+Vec2 stepTowards(const Battlefield& field, const Entity& unit, float destX, float destY)
 {
-    const Battlefield& field = *getBattlefield();
     Vec2 result{static_cast<float>(unit.x), static_cast<float>(unit.y)};
     float best = 999999.0f;
     int bestHeight = 0;
@@ -135,9 +132,8 @@ Vec2 stepTowards(const Entity& unit, float destX, float destY)
     return result;
 }
 
-Vec2 findFiringPosition(const Entity& unit)
+Vec2 findFiringPosition(const Battlefield& field, const Entity& unit)
 {
-    const Battlefield& field = *getBattlefield();
     Vec2 result{static_cast<float>(unit.x), static_cast<float>(unit.y)};
     int bestHeight = field.heightOfCell(unit.x, unit.y);
     for (int index = 0; index <= 8; ++index) {
@@ -164,10 +160,10 @@ Vec2 findAllyFightByWalk(const Battlefield& field, const Entity& unit)
         const float dx = static_cast<float>(u->x - unit.x);
         const float dy = static_cast<float>(u->y - unit.y);
         const float d = dx * dx + dy * dy;
-        if (u->getType() == kTypeBase && u->target() != nullptr) {
+        if (u->getType() == ObjectKind::Base && u->target() != nullptr) {
             return {static_cast<float>(u->target()->x), static_cast<float>(u->target()->y)};  // a base under attack wins
         }
-        const bool answeringFire = u->travelSteps() > 0 && u->travelReason() == kTravelAnswerFire;
+        const bool answeringFire = u->travelSteps() > 0 && u->travelReason() == TravelReason::AnswerFire;
         if ((u->target() != nullptr || answeringFire) && d < best) {
             best = d;
             result = u->target() != nullptr ? Vec2{static_cast<float>(u->target()->x), static_cast<float>(u->target()->y)}

@@ -59,7 +59,7 @@ bool PageBattle::frame()
 
 void PageBattle::draw()
 {
-    drawShownFrame(battle_, playback_);
+    drawShownFrame(battle_, playback_, canvas_.canvas());
     // From one frame to the next most of the field (the terrain) stays as it was: only the
     // pixels that changed are turned into RGBA, found four at a time.
     const RgbaTable& table = rgbaOfPixels();

@@ -55,7 +55,7 @@ public:
 private:
     void draw();
 
-    PixelCanvas canvas_;                // installed for the page's life; before the battle
+    PixelCanvas canvas_;                // what every frame is drawn into
     Battle battle_;                     // the battle under way
     Playback playback_;                 // speed, pause, the endless show
     ClockTicks ticks_;                  // due ticks, read off the clock

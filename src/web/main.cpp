@@ -37,7 +37,6 @@ extern "C" {
 // Starts the battle of the address's values (null: not in the address).
 EMSCRIPTEN_KEEPALIVE void pageStart(const char* seed, const char* counts, const char* loop)
 {
-    page.reset();  // one battle at a time: the old one hands the world back first
     page = std::make_unique<PageBattle>(readPageAddress(seed, counts, loop), static_cast<unsigned>(std::time(nullptr)),
                                         [] { return emscripten_get_now(); });
 }

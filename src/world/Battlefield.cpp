@@ -1,33 +1,13 @@
 #include "world/Battlefield.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "units/Entity.h"
 #include "world/Random.h"
 
-namespace {
-Battlefield* theBattlefield = nullptr;
-}
-
-Battlefield* getBattlefield()
-{
-    if (theBattlefield == nullptr) {
-        theBattlefield = new Battlefield();
-        theBattlefield->generateTerrain();
-    }
-    return theBattlefield;
-}
-
-Battlefield* installBattlefield(Battlefield* field)
-{
-    Battlefield* previous = theBattlefield;
-    theBattlefield = field;
-    return previous;
-}
-
 Battlefield::Battlefield()
 {
-    terrainChanged();
     for (int x = 0; x < kColumns; ++x) {
         for (int y = 0; y < kRows; ++y) {
             occupant[x][y] = nullptr;
@@ -36,21 +16,61 @@ Battlefield::Battlefield()
     }
 }
 
-Battlefield::~Battlefield()
+Battlefield::~Battlefield() = default;
+
+Battlefield::Battlefield(const Battlefield& other)
+    : gameOver(other.gameOver),
+      eliminatedTeam(other.eliminatedTeam),
+      teamCells_{other.teamCells_[0], other.teamCells_[1]},
+      fightCells_{other.fightCells_[0], other.fightCells_[1]},
+      unindexedUnits_(other.unindexedUnits_),
+      queuedUnits_(other.queuedUnits_),
+      nextSerial_(other.nextSerial_),
+      effectsShown_(other.effectsShown_),
+      unseenEffects_(other.unseenEffects_),
+      unseenEndings_(other.unseenEndings_)
 {
-    for (Renderer* object : objects) delete object;
+    std::memcpy(height, other.height, sizeof height);
+    // Every object is cloned in list order; then every reference to a unit (a target, a shot's
+    // shooter, a cell of the grid) is pointed at the unit's copy.
+    UnitMap copies;
+    copies.reserve(other.units.size());
+    std::unordered_map<const Renderer*, Renderer*> queuedCopies;  // only in the middle of a pass
+    objects.reserve(other.objects.size());
+    for (const std::unique_ptr<Renderer>& object : other.objects) {
+        std::unique_ptr<Renderer> copy = object->clone();
+        if (object->onGrid) {
+            auto* unit = static_cast<Entity*>(copy.get());
+            unit->home_ = this;
+            copies.emplace(static_cast<const Entity*>(object.get()), unit);
+        }
+        if (object->queued) queuedCopies.emplace(object.get(), copy.get());
+        objects.push_back(std::move(copy));
+    }
+    for (const std::unique_ptr<Renderer>& object : objects) object->remapUnits(copies);
+    auto copyOf = [&copies](const Entity* unit) -> Entity* {
+        const auto found = copies.find(unit);
+        return found == copies.end() ? nullptr : found->second;
+    };
+    units.reserve(other.units.size());
+    for (const Entity* unit : other.units) units.push_back(copyOf(unit));
+    for (const Entity* base : other.bases_) bases_.push_back(copyOf(base));
+    for (const Renderer* object : other.graveyard) graveyard.push_back(queuedCopies.at(object));
+    for (int x = 0; x < kColumns; ++x) {
+        for (int y = 0; y < kRows; ++y) occupant[x][y] = other.occupant[x][y] ? copyOf(other.occupant[x][y]) : nullptr;
+    }
 }
 
 // ---- terrain ----
 
-void Battlefield::generateTerrain()
+void Battlefield::generateTerrain(Random& random)
 {
-    const int hills = battleRand() % 15 + 20;
+    const int hills = random.next() % 15 + 20;
     for (int n = 0; n < hills; ++n) {
         // Each hill draws column, row and peak in that order.
-        const int cx = (battleRand() % (kColumns * kCellPixels)) / kCellPixels;
-        const int cy = (battleRand() % (kRows * kCellPixels)) / kCellPixels;
-        const int peak = battleRand() % kMaxHeight + 1;
+        const int cx = (random.next() % (kColumns * kCellPixels)) / kCellPixels;
+        const int cy = (random.next() % (kRows * kCellPixels)) / kCellPixels;
+        const int peak = random.next() % kMaxHeight + 1;
         raiseHill(cx, cy, peak);
     }
 }
@@ -74,19 +94,11 @@ void Battlefield::raiseHill(int cx, int cy, int peak)
     for (auto& column : height) {
         for (int& h : column) h = std::clamp(h, 0, kMaxHeight);
     }
-    terrainChanged();
-}
-
-void Battlefield::terrainChanged()
-{
-    static unsigned long lastStamp = 0;
-    terrainStamp_ = ++lastStamp;
 }
 
 void Battlefield::setHeight(int x, int y, int h)
 {
     if (x >= 0 && x < kColumns && y >= 0 && y < kRows) height[x][y] = std::clamp(h, 0, kMaxHeight);
-    terrainChanged();
 }
 
 // ---- cell queries ----
@@ -141,14 +153,12 @@ void Battlefield::noteFightState(Entity* unit)
 
 // ---- object lists ----
 
-Entity* Battlefield::registerUnit(Entity* entity)
+Entity* Battlefield::registerUnit(std::unique_ptr<Entity> owned)
 {
-    const int x = entity->x;
-    const int y = entity->y;
-    if (x < 0 || y < 0 || x >= kColumns || y >= kRows || occupant[x][y] != nullptr) {
-        delete entity;
-        return nullptr;
-    }
+    const int x = owned->x;
+    const int y = owned->y;
+    if (x < 0 || y < 0 || x >= kColumns || y >= kRows || occupant[x][y] != nullptr) return nullptr;
+    Entity* entity = owned.get();
     occupant[x][y] = entity;
     entity->onGrid = true;
     entity->home_ = this;
@@ -158,35 +168,49 @@ Entity* Battlefield::registerUnit(Entity* entity)
     } else {
         ++unindexedUnits_;
     }
-    if (entity->getType() == kTypeBase) bases_.push_back(entity);
+    if (entity->getType() == ObjectKind::Base) bases_.push_back(entity);
     units.push_back(entity);
-    objects.push_back(entity);
+    objects.push_back(std::move(owned));
     noteFightState(entity);
     return entity;
 }
 
-void Battlefield::addObject(Renderer* object)
+void Battlefield::addObject(std::unique_ptr<Renderer> object)
 {
-    objects.push_back(object);
+    objects.push_back(std::move(object));
 }
 
-void Battlefield::queueRemoval(Renderer* object, bool unique)
+void Battlefield::queueRemoval(Renderer* object)
 {
     // An object is queued at most once: a second entry would destroy it twice.
-    (void)unique;
     if (object == nullptr || object->queued) return;
     object->queued = true;
     if (object->onGrid) ++queuedUnits_;
     graveyard.push_back(object);
 }
 
-void Battlefield::updatePass()
+void Battlefield::updatePass(Random& random)
 {
-    if (gameOver == 0) {
+    if (!gameOver) {
         // Indexed, not iterated: objects appended during the walk are updated in this pass.
-        for (size_t i = 0; i < objects.size(); ++i) objects[i]->update();
+        for (size_t i = 0; i < objects.size(); ++i) objects[i]->update(*this, random);
+        // The unseen particles that would have run out of lifetime in this pass.
+        if (!unseenEndings_.empty()) {
+            unseenEffects_ -= static_cast<std::size_t>(unseenEndings_.front());
+            unseenEndings_.pop_front();
+        }
     }
     removalSweep();
+}
+
+void Battlefield::countUnseenEffect(int lifetime)
+{
+    // A particle is updated in the pass that makes it, and leaves at the end of the pass in
+    // which its lifetime reaches 0: this one for a lifetime of 1 or less.
+    const std::size_t pass = lifetime > 1 ? static_cast<std::size_t>(lifetime - 1) : 0;
+    if (unseenEndings_.size() <= pass) unseenEndings_.resize(pass + 1, 0);
+    ++unseenEndings_[pass];
+    ++unseenEffects_;
 }
 
 void Battlefield::removalSweep()
@@ -195,8 +219,17 @@ void Battlefield::removalSweep()
     // Everything queued is marked, so the lists are compacted in one walk each, keeping their
     // order, instead of being searched once per removed object. Most passes remove only
     // effects: the unit list is walked only when a unit is queued.
-    objects.erase(std::remove_if(objects.begin(), objects.end(), [](const Renderer* o) { return o->queued; }),
-                  objects.end());
+    // A queued object leaves the list for the graveyard, which destroys it at the end.
+    size_t live = 0;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i]->queued) {
+            (void)objects[i].release();
+        } else {
+            if (live != i) objects[live] = std::move(objects[i]);
+            ++live;
+        }
+    }
+    objects.resize(live);
     bool unitRemoved = false;
     if (queuedUnits_ > 0) {
         size_t kept = 0;
@@ -216,13 +249,14 @@ void Battlefield::removalSweep()
         for (Entity* unit : units) {
             if (unit->target() != nullptr && unit->target()->queued) unit->setTarget(nullptr);
         }
-        for (Renderer* object : objects) object->forgetRemovedUnits();
+        for (const std::unique_ptr<Renderer>& object : objects) object->forgetRemovedUnits();
         bases_.erase(std::remove_if(bases_.begin(), bases_.end(), [](const Entity* b) { return b->queued; }),
                      bases_.end());
     }
+    // In the order they were queued.
     for (Renderer* object : graveyard) {
-        object->onRemoved();
-        delete object;
+        const std::unique_ptr<Renderer> dying(object);
+        dying->onRemoved();
     }
     graveyard.clear();
 }

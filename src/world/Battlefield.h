@@ -1,28 +1,36 @@
 #pragma once
 
+#include <deque>
+#include <memory>
+#include <string_view>
 #include <vector>
 
+#include "units/Renderer.h"
 #include "world/CellMask.h"
 #include "world/Grid.h"
+#include "world/Team.h"
 
 class Entity;
-class Renderer;
+class Random;
 
-// The single world object: the occupant and height grids, the object lists and the
-// game-over state. Everything in the simulation reaches the world through getBattlefield().
+// The world of one battle: the occupant and height grids, the object lists and the game-over
+// state. It owns every object in it. Whoever updates or searches it is handed it; a copy is a
+// whole world of its own, every object copied and every reference between them pointing into
+// the copy.
 class Battlefield {
 public:
     Battlefield();   // empty lists, empty grid, flat terrain
     ~Battlefield();  // destroys every object it owns
 
-    Battlefield(const Battlefield&) = delete;
+    Battlefield(const Battlefield& other);  // the same world, object for object
     Battlefield& operator=(const Battlefield&) = delete;
 
     // ---- terrain ----
-    void generateTerrain();                                       // random hills, drawn from battleRand()
-    void raiseHill(int cx, int cy, int peak);                     // one diamond hill, clamped to 0..15
-    void setHeight(int x, int y, int h);                          // for building a known terrain
-    unsigned long terrainStamp() const { return terrainStamp_; }  // changes with every terrain change
+    void generateTerrain(Random& random);      // random hills
+    void raiseHill(int cx, int cy, int peak);  // one diamond hill, clamped to 0..15
+    void setHeight(int x, int y, int h);       // for building a known terrain
+    // The heights as bytes: two battlefields with the same key have the same terrain.
+    std::string_view terrainKey() const { return {reinterpret_cast<const char*>(height), sizeof height}; }
 
     // ---- cell queries (float cell coordinates, bounds tested before truncation) ----
     // Defined after the class: every decision step asks them many times.
@@ -34,17 +42,31 @@ public:
     void moveEntity(Entity* entity, float x, float y);
 
     // ---- object lists ----
-    Entity* registerUnit(Entity* entity);              // place on its cell or destroy it
-    void addObject(Renderer* object);                  // append an effect; the world owns it
-    void queueRemoval(Renderer* object, bool unique);  // removed at the end of the pass
-    void updatePass();                                 // one tick over all objects, then sweep
+    // Places the unit on its cell and returns it; destroys it and returns null when the cell
+    // lies off the grid or is taken.
+    Entity* registerUnit(std::unique_ptr<Entity> entity);
+    void addObject(std::unique_ptr<Renderer> object);  // appended: updated and drawn after the rest
+    void queueRemoval(Renderer* object);               // removed at the end of the pass
+    void updatePass(Random& random);                   // one tick over all objects, then sweep
+
+    // ---- effects nobody sees ----
+    // A battle played with nobody watching (the lab's) need not make the particles that only
+    // the picture shows. Such a field keeps no particle, only their number: each is counted from
+    // the moment it would have been made until the end of the pass in which it would have run
+    // out of lifetime, so objectCount() is the same as if it had been made.
+    bool effectsShown() const { return effectsShown_; }
+    void setEffectsShown(bool shown) { effectsShown_ = shown; }
+    // A particle that nobody sees, made in the pass under way with this lifetime.
+    void countUnseenEffect(int lifetime);
+    // The objects of the battle: those in the list and the effects nobody sees.
+    std::size_t objectCount() const { return objects.size() + unseenEffects_; }
 
     // ---- state ----
-    int gameOver = 0;                  // 1 once a base has fallen; never reset
-    std::vector<Renderer*> objects;    // every live object, in update and draw order (owned)
-    std::vector<Entity*> units;        // every unit standing on the grid, in registration order
-    std::vector<Renderer*> graveyard;  // objects queued for removal in this pass
-    int eliminatedTeam = 4;            // team of the fallen base; 4 means none yet
+    bool gameOver = false;                           // a base has fallen; never reset
+    std::vector<std::unique_ptr<Renderer>> objects;  // every live object, in update and draw order
+    std::vector<Entity*> units;                      // every unit standing on the grid, in registration order
+    std::vector<Renderer*> graveyard;                // objects queued for removal in this pass
+    int eliminatedTeam = kNoTeam;                    // team of the fallen base
 
     // ---- indexes beside the grid, so that searches need not walk the lists ----
     // The cells held by the enemies of a team; null when some unit's team is not 0 or 1.
@@ -62,9 +84,6 @@ private:
     static bool insideGrid(float x, float y);
     static bool indexedTeam(int team) { return team == 0 || team == 1; }
 
-    void terrainChanged();
-
-    unsigned long terrainStamp_ = 0;    // unique among all battlefields and their terrains
     Entity* occupant[kColumns][kRows];  // unit on each cell, null when empty
     int height[kColumns][kRows];        // terrain height 0..15 of each cell
 
@@ -74,6 +93,10 @@ private:
     int unindexedUnits_ = 0;        // units of a team other than 0 and 1 (tests only)
     int queuedUnits_ = 0;           // units in the graveyard: the sweep walks the unit list only then
     unsigned long nextSerial_ = 0;  // registration order of units
+
+    bool effectsShown_ = true;       // particles are made; otherwise only counted
+    std::size_t unseenEffects_ = 0;  // particles counted, not made, still alive
+    std::deque<int> unseenEndings_;  // of those: how many end with this pass, the next one, ...
 };
 
 inline bool Battlefield::insideGrid(float x, float y)
@@ -110,10 +133,3 @@ inline bool Battlefield::isFreeCell(float x, float y) const
     if (!insideGrid(x, y)) return false;
     return occupant[static_cast<int>(x)][static_cast<int>(y)] == nullptr;
 }
-
-// The program's one battlefield, created with its terrain on the first call.
-Battlefield* getBattlefield();
-
-// Makes the given battlefield the one getBattlefield() returns (the previous is returned and
-// not freed). Lets a test run the simulation on a world with a known terrain.
-Battlefield* installBattlefield(Battlefield* field);

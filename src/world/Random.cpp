@@ -1,9 +1,5 @@
 #include "world/Random.h"
 
-namespace {
-Random theRandom;  // as rand() before any srand(): seeded with 1
-}  // namespace
-
 void Random::reseed(unsigned seed)
 {
     // The seed is taken as a signed 32-bit word, as the C library takes it.
@@ -31,14 +27,4 @@ int Random::next()
     if (++front_ == kWords) front_ = 0;
     if (++rear_ == kWords) rear_ = 0;
     return result;
-}
-
-void seedBattleRand(unsigned seed)
-{
-    theRandom.reseed(seed);
-}
-
-int battleRand()
-{
-    return theRandom.next();
 }

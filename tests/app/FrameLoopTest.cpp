@@ -21,15 +21,15 @@ namespace {
 // An invisible object that counts the update passes reaching it and can act on each one.
 class PassCounter : public Renderer {
 public:
-    void draw() const override {}
-    void update() override
+    void draw(Surface&) const override {}
+    void update(Battlefield&, Random&) override
     {
         // A catch-up that never stops would hang the suite; end it as a failure instead.
         if (++updates > 100) throw std::runtime_error("runaway catch-up");
         if (onUpdate) onUpdate(updates);
     }
-    void onRemoved() override {}
-    int getType() const override { return kTypeEffect; }
+    ObjectKind getType() const override { return ObjectKind::Effect; }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<PassCounter>(*this); }
 
     int updates = 0;
     std::function<void(int)> onUpdate;
@@ -60,21 +60,17 @@ protected:
     void SetUp() override
     {
         WorldTest::SetUp();
-        savedTimer_ = reinforcementTimer;
-        savedCounts_ = unitCounts;
         battle = std::make_unique<Battle>(UnitCounts{0, 0, 0, 0, 0, 0}, 1);
         for (int x = 0; x < kColumns; ++x) {
             for (int y = 0; y < kRows; ++y) field().setHeight(x, y, 0);
         }
-        reinforcementTimer = 3000;  // as start-up leaves it
-        counter = new PassCounter();
-        field().addObject(counter);
+        auto made = std::make_unique<PassCounter>();
+        counter = made.get();
+        field().addObject(std::move(made));
     }
     void TearDown() override
     {
         battle.reset();
-        reinforcementTimer = savedTimer_;
-        unitCounts = savedCounts_;
         WorldTest::TearDown();
     }
 
@@ -85,7 +81,7 @@ protected:
     int frame(const std::function<void()>& onSleep = {})
     {
         int sleeps = 0;
-        runFrame(*battle, playback, due, [&] {
+        runFrame(*battle, playback, canvas(), due, [&] {
             ++sleeps;
             if (onSleep) {
                 onSleep();
@@ -101,10 +97,6 @@ protected:
     Playback playback;
     DueTicks due{0};
     PassCounter* counter = nullptr;
-
-private:
-    int savedTimer_ = 0;
-    UnitCounts savedCounts_;
 };
 
 }  // namespace
@@ -120,7 +112,7 @@ TEST(FrameLoopTickTest, TimerTickAddsOneTick)
 
 TEST_F(FrameLoopTest, ThreeDueTicksRunThreePasses)
 {
-    due = 3;
+    due.store(3);
     EXPECT_EQ(frame(), 0);
     EXPECT_EQ(counter->updates, 3);
     EXPECT_EQ(due.load(), 0);
@@ -137,7 +129,7 @@ TEST(CatchUpTest, NoPassWithoutADueTick)
 
 TEST_F(FrameLoopTest, TickArrivingDuringFirstPassEndsTheFrameAndIsCarried)
 {
-    due = 3;
+    due.store(3);
     counter->onUpdate = [this](int n) {
         if (n == 1) due.fetch_add(1);
     };
@@ -165,25 +157,24 @@ TEST_F(FrameLoopTest, WaitSleepsUntilATickIsDue)
 
 TEST_F(FrameLoopTest, FirstFrameShows2999)
 {
-    due = 1;
+    due.store(1);
     frame();
-    EXPECT_EQ(reinforcementTimer, 2999);
+    EXPECT_EQ(battle->reinforcementTimer(), 2999);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 2999", 640, 32), 0);
 }
 
 TEST_F(FrameLoopTest, FrameOnWhichTheCountdownRunsOutLaunchesAWave)
 {
-    unitCounts = UnitCounts{0, 0, 0, 0, 0, 0};  // the wave itself places nothing
-    reinforcementTimer = 2;
+    battle->setReinforcementTimer(2);  // the wave itself places nothing: the counts are all 0
 
-    due = 1;
+    due.store(1);
     frame();
-    EXPECT_EQ(reinforcementTimer, 1);
+    EXPECT_EQ(battle->reinforcementTimer(), 1);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
 
-    due = 1;
+    due.store(1);
     frame();
-    EXPECT_EQ(reinforcementTimer, 3000);
+    EXPECT_EQ(battle->reinforcementTimer(), 3000);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 3000", 640, 32), 0);
     EXPECT_EQ(field().objects.size(), 3u) << "the counter and the two bases";
     EXPECT_EQ(field().units.size(), 2u) << "the two bases";
@@ -191,21 +182,22 @@ TEST_F(FrameLoopTest, FrameOnWhichTheCountdownRunsOutLaunchesAWave)
 
 TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)
 {
-    auto* fallen = static_cast<Soldier*>(field().registerUnit(new Soldier(0, 10, 10, kRifleman)));
+    auto* fallen = static_cast<Soldier*>(
+        field().registerUnit(std::make_unique<Soldier>(random(), 0, 10, 10, SoldierKind::Rifleman)));
     ASSERT_NE(fallen, nullptr);
     fallen->health = 0;  // would queue itself if it were updated
-    field().gameOver = 1;
-    reinforcementTimer = 1;  // one more step would launch a wave
+    field().gameOver = true;
+    battle->setReinforcementTimer(1);  // one more step would launch a wave
 
     for (int n = 0; n < 3; ++n) {
-        due = 2;
+        due.store(2);
         frame();
         EXPECT_EQ(due.load(), 0) << "due ticks are still used up";
     }
     EXPECT_EQ(counter->updates, 0);
     EXPECT_EQ(field().occupantAt(10, 10), fallen);
     EXPECT_EQ(field().objects.size(), 4u) << "the bases, the counter and the fallen soldier";
-    EXPECT_EQ(reinforcementTimer, 1);
+    EXPECT_EQ(battle->reinforcementTimer(), 1);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
 }
 
@@ -226,7 +218,7 @@ protected:
     {
         int looks = 0;
         return runFrames(
-            *battle, playback, due, [this] { due.fetch_add(1); },
+            *battle, playback, canvas(), due, [this] { due.fetch_add(1); },
             [&] {
                 if (lookHook) lookHook(looks);
                 ++looks;
@@ -256,12 +248,12 @@ protected:
 TEST_F(MainLoopTest, EscAlreadyDownAtTheFirstLookRunsNoFrameAtAll)
 {
     key[KEY_ESC] = 1;
-    due = 2;
+    due.store(2);
     EXPECT_EQ(runLoop(), 0);
     EXPECT_EQ(counter->updates, 0) << "no update pass";
     EXPECT_EQ(due.load(), 2) << "no tick used";
     EXPECT_EQ(shown, 0) << "nothing shown";
-    EXPECT_EQ(reinforcementTimer, 3000) << "no countdown";
+    EXPECT_EQ(battle->reinforcementTimer(), 3000) << "no countdown";
     EXPECT_TRUE(backBufferIsBlank()) << "no frame drawn";
 }
 
@@ -308,7 +300,7 @@ TEST_F(MainLoopTest, TheViewersKeysTakeEffectFromTheNextFrame)
     });
     EXPECT_EQ(frames, 6);
     EXPECT_EQ(counter->updates, 1 + 1 + 8) << "two frames at 1x, one at 8x, three paused";
-    EXPECT_EQ(reinforcementTimer, 3000 - 10);
+    EXPECT_EQ(battle->reinforcementTimer(), 3000 - 10);
     EXPECT_EQ(playback.speedStep(), 3);
     EXPECT_TRUE(playback.paused());
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Paused", 640 - 24, 488), 0);

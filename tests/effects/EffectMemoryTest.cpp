@@ -18,30 +18,35 @@ using EffectMemoryTest = WorldTest;
 TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemNext)
 {
     Soldier* shooter = placeSoldier(0, 10, 10);
-    auto makeEffects = [shooter](int shotEvery) {
-        std::vector<Renderer*> made;
+    auto makeEffects = [this, shooter](int shotEvery) {
+        std::vector<std::unique_ptr<Renderer>> made;
         for (int n = 0; n < 40; ++n) {
             if (n % shotEvery == 0) {
-                made.push_back(new Projectile(shooter, 7.5f, 5, 255, 255, 0, 3, 168.0f, 168.0f, 168.0f, 400.0f));
+                made.push_back(std::make_unique<Projectile>(random(), shooter, 7.5f, 5, 255, 255, 0, 3, 168.0f, 168.0f,
+                                                            168.0f, 400.0f));
             } else {
-                made.push_back(new Particle(9, 3, 12, 34, 56, 3, 5, 20, kStyleDot, 50.0f, 60.0f));
+                made.push_back(
+                    std::make_unique<Particle>(random(), 9, 3, 12, 34, 56, 3, 5, 20, ParticleStyle::Dot, 50.0f, 60.0f));
             }
         }
         return made;
     };
     // Sparks and shots alive at once, then all destroyed, then as many again with shots where
     // sparks were and the other way round.
-    const std::vector<Renderer*> first = makeEffects(3);
-    const std::set<const void*> blocks(first.begin(), first.end());
+    std::vector<std::unique_ptr<Renderer>> first = makeEffects(3);
+    std::set<const void*> blocks;
+    for (const auto& effect : first) blocks.insert(effect.get());
     EXPECT_EQ(blocks.size(), first.size()) << "a block was handed out twice";
     const std::size_t sparesWhileAlive = EffectMemory::spareBlocks();
-    for (Renderer* effect : first) delete effect;
-    EXPECT_EQ(EffectMemory::spareBlocks(), sparesWhileAlive + (EffectMemory::reusesBlocks() ? first.size() : 0));
+    const std::size_t made = first.size();
+    first.clear();
+    EXPECT_EQ(EffectMemory::spareBlocks(), sparesWhileAlive + (EffectMemory::reusesBlocks() ? made : 0));
 
-    const std::vector<Renderer*> next = makeEffects(2);
+    const std::vector<std::unique_ptr<Renderer>> next = makeEffects(2);
     EXPECT_EQ(EffectMemory::spareBlocks(), sparesWhileAlive) << "the blocks given back are taken again";
     int reused = 0;
-    for (const Renderer* effect : next) {
+    for (const auto& owned : next) {
+        const Renderer* effect = owned.get();
         reused += blocks.count(effect);
         if (const auto* shot = dynamic_cast<const Projectile*>(effect)) {
             EXPECT_EQ(shot->shooter, shooter);
@@ -58,5 +63,4 @@ TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemN
     if (EffectMemory::reusesBlocks()) {
         EXPECT_EQ(reused, 40) << "the blocks given back are the first taken";
     }
-    for (Renderer* effect : next) delete effect;
 }

@@ -33,8 +33,8 @@ protected:
     int particleCount()
     {
         int n = 0;
-        for (Renderer* object : field().objects) {
-            if (dynamic_cast<Particle*>(object) != nullptr) ++n;
+        for (const auto& object : field().objects) {
+            if (dynamic_cast<Particle*>(object.get()) != nullptr) ++n;
         }
         return n;
     }
@@ -58,8 +58,8 @@ TEST_F(ParticleTest, DotsAndBoxesCoverExactlyTheirPixels)
     const int lit = colourValue(200, 100, 50);
     for (const Case& c : cases) {
         clear_to_color(bitmap(), 0);
-        Particle dot(10, c.size, 200, 100, 50, 1, 5, 20, kStyleDot, c.px, c.py);
-        dot.draw();
+        Particle dot(random(), 10, c.size, 200, 100, 50, 1, 5, 20, ParticleStyle::Dot, c.px, c.py);
+        dot.draw(surface());
         EXPECT_EQ(pixelsOffBox(80, 30, 120, 70, c.x1, c.y1, c.x2, c.y2, lit), 0)
             << "size " << c.size << " at (" << c.px << ", " << c.py << ")";
     }
@@ -85,10 +85,10 @@ TEST_F(ParticleTest, StreakIsTheLineOfOneFramesMovement)
         clear_to_color(reference, 0);
         line(reference, c.x1, c.y1, c.x2, c.y2, yellow);
 
-        Particle streak(10, 2, 255, 255, 0, 2, 2, 0, kStyleStreak, 0.0f, 0.0f);
+        Particle streak(random(), 10, 2, 255, 255, 0, 2, 2, 0, ParticleStyle::Streak, 0.0f, 0.0f);
         streak.position = {c.px, c.py};
         streak.velocity = {c.vx, c.vy};
-        streak.draw();
+        streak.draw(surface());
 
         int differing = 0;
         int litCount = 0;
@@ -108,21 +108,21 @@ TEST_F(ParticleTest, StreakIsTheLineOfOneFramesMovement)
 
 TEST_F(ParticleTest, HiddenStyleDrawsNothingButLivesItsLife)
 {
-    auto* ghost = new Particle(2, 4, 100, 100, 100, 1, 5, 30, 2, 100.0f, 50.0f);
+    auto* ghost = addObject(
+        std::make_unique<Particle>(random(), 2, 4, 100, 100, 100, 1, 5, 30, ParticleStyle::Hidden, 100.0f, 50.0f));
     ghost->velocity = {2.0f, -3.0f};
-    field().addObject(ghost);
 
-    ghost->draw();
+    ghost->draw(surface());
     EXPECT_EQ(pixelsOffBox(80, 30, 120, 70, 0, 0, -1, -1, 0), 0);
 
-    field().updatePass();
+    updatePass();
     ASSERT_EQ(particleCount(), 1);
     EXPECT_FLOAT_EQ(ghost->position.x, 102.0f);
     EXPECT_FLOAT_EQ(ghost->position.y, 47.0f);
     EXPECT_EQ(ghost->colour, (Colour{70, 70, 70}));
     EXPECT_EQ(ghost->lifetime, 1);
 
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(particleCount(), 0);
 }
 
@@ -136,16 +136,16 @@ TEST_F(ParticleTest, VelocityComesFromFourDrawsInOrder)
     bool sawMinus = false;
     for (const Case& c : cases) {
         for (unsigned seed = 1; seed <= 8; ++seed) {
-            seedBattleRand(seed);
-            Particle p(10, 1, 0, 0, 0, c.minSpeed, c.speedSpread, 0, kStyleDot, 0.0f, 0.0f);
-            const int drawAfter = battleRand();
+            random().reseed(seed);
+            Particle p(random(), 10, 1, 0, 0, 0, c.minSpeed, c.speedSpread, 0, ParticleStyle::Dot, 0.0f, 0.0f);
+            const int drawAfter = random().next();
 
-            seedBattleRand(seed);
-            const int signX = battleRand() % 2 == 0 ? 1 : -1;
-            const int signY = battleRand() % 2 == 0 ? 1 : -1;
-            const int speedX = c.minSpeed + battleRand() % c.speedSpread;
-            const int speedY = c.minSpeed + battleRand() % c.speedSpread;
-            EXPECT_EQ(battleRand(), drawAfter) << "construction must take exactly four draws";
+            random().reseed(seed);
+            const int signX = random().next() % 2 == 0 ? 1 : -1;
+            const int signY = random().next() % 2 == 0 ? 1 : -1;
+            const int speedX = c.minSpeed + random().next() % c.speedSpread;
+            const int speedY = c.minSpeed + random().next() % c.speedSpread;
+            EXPECT_EQ(random().next(), drawAfter) << "construction must take exactly four draws";
 
             EXPECT_EQ(p.velocity.x, static_cast<float>(signX * speedX)) << "seed " << seed;
             EXPECT_EQ(p.velocity.y, static_cast<float>(signY * speedY)) << "seed " << seed;
@@ -178,8 +178,8 @@ TEST_F(ParticleTest, FadeDarkensAndClampsEveryChannel)
         {{0, 255, 0}, 0, 5, {0, 255, 0}},         // the edges of the range hold
     };
     for (const Case& c : cases) {
-        Particle p(10, 1, c.start.r, c.start.g, c.start.b, 1, 5, c.fade, kStyleDot, 50.0f, 50.0f);
-        for (int n = 0; n < c.updates; ++n) p.update();
+        Particle p(random(), 10, 1, c.start.r, c.start.g, c.start.b, 1, 5, c.fade, ParticleStyle::Dot, 50.0f, 50.0f);
+        for (int n = 0; n < c.updates; ++n) p.update(field(), random());
         EXPECT_EQ(p.colour, c.expected) << "fade " << c.fade << " after " << c.updates << " updates";
     }
     EXPECT_TRUE(field().graveyard.empty());
@@ -188,17 +188,18 @@ TEST_F(ParticleTest, FadeDarkensAndClampsEveryChannel)
 TEST_F(ParticleTest, ShortLifetimesEndInTheFirstPass)
 {
     for (int lifetime : {1, 0, -3}) {
-        field().addObject(new Particle(lifetime, 1, 255, 255, 255, 1, 5, 20, kStyleDot, 40.0f, 40.0f));
-        field().updatePass();
+        field().addObject(std::make_unique<Particle>(random(), lifetime, 1, 255, 255, 255, 1, 5, 20, ParticleStyle::Dot,
+                                                     40.0f, 40.0f));
+        updatePass();
         EXPECT_EQ(particleCount(), 0) << "lifetime " << lifetime;
     }
 
-    auto* twoFrames = new Particle(2, 1, 255, 255, 255, 1, 5, 20, kStyleDot, 40.0f, 40.0f);
-    field().addObject(twoFrames);
-    EXPECT_EQ(twoFrames->getType(), kTypeEffect);
-    field().updatePass();
+    auto* twoFrames = addObject(
+        std::make_unique<Particle>(random(), 2, 1, 255, 255, 255, 1, 5, 20, ParticleStyle::Dot, 40.0f, 40.0f));
+    EXPECT_EQ(twoFrames->getType(), ObjectKind::Effect);
+    updatePass();
     EXPECT_EQ(particleCount(), 1);
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(particleCount(), 0);
 }
 

@@ -18,17 +18,18 @@ public:
         actionPeriod = period;
         actionCountdown = period;
     }
-    void draw() const override {}
-    void think() override
+    void draw(Surface&) const override {}
+    void think(Battlefield& field, Random& random) override
     {
-        if (aim.isSet()) fire();
+        if (aim.isSet()) fire(field, random);
     }
-    void fire() override
+    void fire(Battlefield& field, Random& random) override
     {
-        getBattlefield()->addObject(new Projectile(this, damage, 2, 255, 255, 0, 5, cellCentre(x), cellCentre(y),
-                                                   cellCentre(static_cast<int>(aim.x)),
-                                                   cellCentre(static_cast<int>(aim.y))));
+        field.addObject(std::make_unique<Projectile>(random, this, damage, 2, 255, 255, 0, 5, cellCentre(x),
+                                                     cellCentre(y), cellCentre(static_cast<int>(aim.x)),
+                                                     cellCentre(static_cast<int>(aim.y))));
     }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<Gunner>(*this); }
 
     Vec2 aim;
 };
@@ -37,16 +38,16 @@ public:
 class GraveyardWatch : public Renderer {
 public:
     explicit GraveyardWatch(const Renderer* watched) : watched(watched) {}
-    void draw() const override {}
-    void update() override
+    void draw(Surface&) const override {}
+    void update(Battlefield& field, Random&) override
     {
         seen = 0;
-        for (Renderer* queued : getBattlefield()->graveyard) {
+        for (Renderer* queued : field.graveyard) {
             if (queued == watched) ++seen;
         }
     }
-    void onRemoved() override {}
-    int getType() const override { return kTypeEffect; }
+    ObjectKind getType() const override { return ObjectKind::Effect; }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<GraveyardWatch>(*this); }
 
     const Renderer* watched;
     int seen = -1;
@@ -56,7 +57,7 @@ class ProjectileTest : public WorldTest {
 protected:
     Gunner* place(int team, int x, int y, int period = 1000)
     {
-        auto* unit = static_cast<Gunner*>(field().registerUnit(new Gunner(team, x, y, period)));
+        auto* unit = static_cast<Gunner*>(field().registerUnit(std::make_unique<Gunner>(team, x, y, period)));
         EXPECT_NE(unit, nullptr);
         return unit;
     }
@@ -64,10 +65,10 @@ protected:
     // A soldier's shot added to the world, about to move to pixel (nextX, nextY).
     Projectile* shotArrivingAt(Entity* shooter, float nextX, float nextY)
     {
-        auto* shot = new Projectile(shooter, 10.0f, 2, 255, 255, 0, 5, 0.0f, 0.0f, 0.0f, 0.0f);
+        auto* shot = addObject(
+            std::make_unique<Projectile>(random(), shooter, 10.0f, 2, 255, 255, 0, 5, 0.0f, 0.0f, 0.0f, 0.0f));
         shot->velocity = {1.0f, 1.0f};
         shot->position = {nextX - 1.0f, nextY - 1.0f};
-        field().addObject(shot);
         return shot;
     }
 
@@ -90,7 +91,7 @@ TEST_F(ProjectileTest, ConstructionAimsAndTimesTheShot)
     };
     Gunner shooter(1, 10, 10, 10);
     for (const auto& c : cases) {
-        Projectile shot(&shooter, 7.5f, 2, 255, 255, 0, c.speed, c.fromX, c.fromY, c.toX, c.toY);
+        Projectile shot(random(), &shooter, 7.5f, 2, 255, 255, 0, c.speed, c.fromX, c.fromY, c.toX, c.toY);
         EXPECT_FALSE(std::isnan(shot.velocity.x) || std::isnan(shot.velocity.y));
         EXPECT_EQ(shot.velocity.x, c.vx) << "speed " << c.speed << " to (" << c.toX << ", " << c.toY << ")";
         EXPECT_EQ(shot.velocity.y, c.vy);
@@ -100,9 +101,9 @@ TEST_F(ProjectileTest, ConstructionAimsAndTimesTheShot)
         EXPECT_EQ(shot.team, 1);
         EXPECT_EQ(shot.shooter, &shooter);
         EXPECT_EQ(shot.damage, 7.5f);
-        EXPECT_EQ(shot.style, kStyleStreak);
+        EXPECT_EQ(shot.style, ParticleStyle::Streak);
         EXPECT_EQ(shot.fade, 0);
-        EXPECT_EQ(shot.getType(), kTypeEffect);
+        EXPECT_EQ(shot.getType(), ObjectKind::Effect);
     }
 }
 
@@ -120,7 +121,7 @@ TEST_P(ProjectileCellTest, TestsTheCellUnderItsTruncatedPixel)
     Gunner* shooter = place(0, 40, 40);
     Gunner* enemy = place(1, c.enemyX, c.enemyY);
     shotArrivingAt(shooter, c.nextX, c.nextY);
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(enemy->health, c.hit ? 90.0f : 100.0f);
     EXPECT_EQ(shotsInFlight().size(), c.hit ? 0u : 1u);
 }
@@ -141,21 +142,22 @@ TEST_F(ProjectileTest, FliesThroughFriendsAndHitsTheFirstEnemy)
     Gunner* first = place(1, 12, 10);
     Gunner* second = place(1, 13, 10);
     field().setHeight(12, 10, 15);
-    field().addObject(new Projectile(shooter, 10.0f, 2, 255, 255, 0, 5, 168.0f, 168.0f, 232.0f, 168.0f));
+    field().addObject(
+        std::make_unique<Projectile>(random(), shooter, 10.0f, 2, 255, 255, 0, 5, 168.0f, 168.0f, 232.0f, 168.0f));
 
     // x runs 173, 178, 183, 188: the shooter's cell, then three moves over the friend.
     for (int pass = 1; pass <= 4; ++pass) {
-        field().updatePass();
+        updatePass();
         ASSERT_EQ(shotsInFlight().size(), 1u) << "pass " << pass;
     }
-    field().updatePass();  // x 193: cell 12
+    updatePass();  // x 193: cell 12
     EXPECT_TRUE(shotsInFlight().empty());
     EXPECT_EQ(shooter->health, 100.0f);
     EXPECT_EQ(friendly->health, 100.0f);
     EXPECT_EQ(first->health, 95.0f);  // half damage on height 15
     EXPECT_EQ(second->health, 100.0f);
     // The victim had no target, so it turns towards the shooter's cell.
-    EXPECT_EQ(first->mode, kModeTravel);
+    EXPECT_EQ(first->mode, Mode::Travel);
     EXPECT_EQ(first->destination().x, 10.0f);
     EXPECT_EQ(first->destination().y, 10.0f);
 }
@@ -166,10 +168,9 @@ TEST_F(ProjectileTest, HitOnTheLastFrameIsCountedOnce)
     Gunner* enemy = place(1, 3, 3);
     Projectile* shot = shotArrivingAt(shooter, 56.0f, 56.0f);
     shot->lifetime = 1;
-    auto* watch = new GraveyardWatch(shot);
-    field().addObject(watch);
+    auto* watch = addObject(std::make_unique<GraveyardWatch>(shot));
 
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(watch->seen, 1);
     EXPECT_TRUE(shotsInFlight().empty());
     EXPECT_EQ(enemy->health, 90.0f);
@@ -179,7 +180,7 @@ TEST_F(ProjectileTest, MovesInThePassInWhichItIsFired)
 {
     Gunner* shooter = place(0, 10, 10, 1);
     shooter->aim = {13.0f, 14.0f};  // centre (216, 232): velocity (3, 4)
-    field().updatePass();
+    updatePass();
     const std::vector<Projectile*> shots = shotsInFlight();
     ASSERT_EQ(shots.size(), 1u);
     EXPECT_EQ(shots[0]->position.x, 171.0f);
@@ -194,13 +195,13 @@ TEST_F(ProjectileTest, ShotOfAFallenShooterStillHitsAndNobodyAnswers)
     field().setHeight(14, 10, 12);
     shooter->aim = {14.0f, 10.0f};
 
-    field().updatePass();  // fires; the shot moves to x 173
+    updatePass();  // fires; the shot moves to x 173
     std::vector<Projectile*> shots = shotsInFlight();
     ASSERT_EQ(shots.size(), 1u);
     Projectile* shot = shots[0];
 
     shooter->health = 0.0f;
-    field().updatePass();  // the shooter queues itself and is swept away; the shot is at x 178
+    updatePass();  // the shooter queues itself and is swept away; the shot is at x 178
     ASSERT_EQ(shotsInFlight().size(), 1u);
     EXPECT_EQ(field().occupantAt(10.0f, 10.0f), nullptr);
     EXPECT_EQ(field().units.size(), 1u);
@@ -209,14 +210,14 @@ TEST_F(ProjectileTest, ShotOfAFallenShooterStillHitsAndNobodyAnswers)
     // x reaches 228, inside cell 14, on the twelfth move.
     int pass = 2;
     while (!shotsInFlight().empty() && pass < 30) {
-        field().updatePass();
+        updatePass();
         ++pass;
     }
     EXPECT_EQ(pass, 12);
     EXPECT_EQ(victim->health, 94.0f);  // 10 damage on height 12
-    EXPECT_EQ(victim->mode, kModeAdvance);
+    EXPECT_EQ(victim->mode, Mode::Advance);
     EXPECT_FALSE(victim->destination().isSet());
-    EXPECT_EQ(victim->travelReason(), kTravelNone);
+    EXPECT_EQ(victim->travelReason(), TravelReason::None);
     EXPECT_EQ(victim->travelSteps(), 0);
 }
 
@@ -235,10 +236,10 @@ TEST_F(ProjectileTest, AMissFliesPastTheAimPointAndExpires)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "speed " << c.speed);
         // 80 pixels from the shooter's cell centre to the aim point, on empty ground.
-        auto* shot = new Projectile(shooter, 10.0f, 2, 255, 255, 0, c.speed, 168.0f, 168.0f, 216.0f, 232.0f);
-        field().addObject(shot);
+        auto* shot = addObject(std::make_unique<Projectile>(random(), shooter, 10.0f, 2, 255, 255, 0, c.speed, 168.0f,
+                                                            168.0f, 216.0f, 232.0f));
         ASSERT_EQ(shot->lifetime, c.lifetime);
-        for (int pass = 1; pass < c.lifetime; ++pass) field().updatePass();
+        for (int pass = 1; pass < c.lifetime; ++pass) updatePass();
         ASSERT_EQ(shotsInFlight().size(), 1u) << "gone before its last move";
         const float dx = shot->position.x + shot->velocity.x - 216.0f;
         const float dy = shot->position.y + shot->velocity.y - 232.0f;
@@ -249,7 +250,7 @@ TEST_F(ProjectileTest, AMissFliesPastTheAimPointAndExpires)
             EXPECT_EQ(shot->position.x + shot->velocity.x, 231.0f);
             EXPECT_EQ(shot->position.y + shot->velocity.y, 252.0f);
         }
-        field().updatePass();
+        updatePass();
         EXPECT_TRUE(shotsInFlight().empty()) << "still flying after its lifetime";
     }
     EXPECT_EQ(shooter->health, 100.0f);

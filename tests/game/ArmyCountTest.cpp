@@ -8,15 +8,15 @@ using ArmyCountTest = WorldTest;
 
 TEST_F(ArmyCountTest, CountsTheLivingFightersOfEachSideAndKind)
 {
-    placeSoldier(0, 1, 1, kRifleman);
-    placeSoldier(0, 2, 1, kRifleman);
-    placeSoldier(0, 3, 1, kSniper);
+    placeSoldier(0, 1, 1, SoldierKind::Rifleman);
+    placeSoldier(0, 2, 1, SoldierKind::Rifleman);
+    placeSoldier(0, 3, 1, SoldierKind::Sniper);
     placeTank(0, 4, 1);
     placeBase(0, 40, 3);
-    placeSoldier(1, 1, 60, kSniper);
+    placeSoldier(1, 1, 60, SoldierKind::Sniper);
     placeTank(1, 2, 60);
     placeTank(1, 3, 60)->health = 0;  // dead but not yet swept away
-    placeSoldier(1, 4, 60, kRifleman)->health = -3;
+    placeSoldier(1, 4, 60, SoldierKind::Rifleman)->health = -3;
     placeBase(1, 40, 61);
 
     const ArmyCount count = countArmies(field());

@@ -7,13 +7,16 @@
 
 #include "app/FrameLoop.h"
 #include "effects/Particle.h"
+#include "effects/Projectile.h"
 #include "game/Battle.h"
 #include "game/Countdown.h"
 #include "game/Deployment.h"
 #include "game/FrameRender.h"
 #include "game/Playback.h"
 #include "game/StateDigest.h"
+#include "game/WorldInvariants.h"
 #include "gfx/Canvas.h"
+#include "gfx/PixelCanvas.h"
 #include "support/TestWorld.h"
 #include "units/Entity.h"
 #include "world/Random.h"
@@ -48,12 +51,13 @@ struct ObjectState {
 std::vector<ObjectState> snapshot(const Battlefield& field)
 {
     std::vector<ObjectState> states;
-    for (const Renderer* object : field.objects) {
+    for (const std::unique_ptr<Renderer>& owned : field.objects) {
+        const Renderer* object = owned.get();
         ObjectState s{object, object->x, object->y, object->colour, 0, 0, 0, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0};
         if (const auto* unit = dynamic_cast<const Entity*>(object)) {
             s.health = unit->health;
             s.countdown = unit->actionCountdown;
-            s.mode = unit->mode;
+            s.mode = static_cast<int>(unit->mode);
             s.target = unit->target();
             s.goalX = unit->goal.x;
             s.goalY = unit->goal.y;
@@ -72,14 +76,7 @@ std::vector<ObjectState> snapshot(const Battlefield& field)
     return states;
 }
 
-class BattleTest : public WorldTest {
-protected:
-    void TearDown() override
-    {
-        reinforcementTimer = 0;
-        WorldTest::TearDown();
-    }
-};
+using BattleTest = WorldTest;
 
 // Every unit's class, team and cell in list order, and the heights: what a start decides.
 struct StartPicture {
@@ -96,7 +93,7 @@ StartPicture pictureOf(const Battlefield& field)
             picture.heights.push_back(field.heightAt(static_cast<float>(x), static_cast<float>(y)));
     }
     for (const Entity* unit : field.units) {
-        picture.units.insert(picture.units.end(), {unit->team, unit->x, unit->y, unit->getType(),
+        picture.units.insert(picture.units.end(), {unit->team, unit->x, unit->y, static_cast<int>(unit->getType()),
                                                    static_cast<int>(unit->health), unit->actionPeriod});
     }
     return picture;
@@ -112,33 +109,33 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
     Battle battle({200, 5, 50, 2, 50, 2}, 2024);
     Battlefield& field = battle.field();
     // Close to running out, so that a wave joins the battle under way.
-    reinforcementTimer = 250;
+    battle.setReinforcementTimer(250);
 
     int passes = 0;
     int waves = 0;
-    while (field.gameOver == 0 && passes < kMaxPasses) {
-        const int before = reinforcementTimer;
+    while (!field.gameOver && passes < kMaxPasses) {
+        const int before = battle.reinforcementTimer();
         battle.frame();
-        if (reinforcementTimer > before) ++waves;
+        if (battle.reinforcementTimer() > before) ++waves;
         ++passes;
     }
-    ASSERT_EQ(field.gameOver, 1) << "no Base fell in " << passes << " passes";
+    ASSERT_EQ(field.gameOver, true) << "no Base fell in " << passes << " passes";
     EXPECT_EQ(field.eliminatedTeam, 1);
-    for (const Entity* unit : field.units) EXPECT_FALSE(unit->getType() == kTypeBase && unit->team == 1);
+    for (const Entity* unit : field.units) EXPECT_FALSE(unit->getType() == ObjectKind::Base && unit->team == 1);
     EXPECT_EQ(waves, passes < 250 ? 0 : 1 + (passes - 250) / 3000);
 
     // Frames after the end: one due tick each, as the real loop runs them. A timer about to
     // run out shows that neither the countdown nor a wave happens any more.
-    reinforcementTimer = 1;
+    battle.setReinforcementTimer(1);
     const std::vector<ObjectState> frozen = snapshot(field);
     const size_t units = field.units.size();
     DueTicks due{0};
     Playback playback;
     for (int frame = 0; frame < 30; ++frame) {
-        due = 1;
-        runFrame(battle, playback, due, [] {});
+        due.store(1);
+        runFrame(battle, playback, canvas(), due, [] {});
     }
-    EXPECT_EQ(reinforcementTimer, 1);
+    EXPECT_EQ(battle.reinforcementTimer(), 1);
     EXPECT_EQ(field.units.size(), units);
     EXPECT_TRUE(snapshot(field) == frozen) << "an object changed after the game was over";
 
@@ -171,27 +168,17 @@ TEST_F(BattleTest, StartsFromTheSeedTerrainFirstThenTheArmies)
     StartPicture expected;
     {
         // The order spelled out by hand on a world of its own.
-        seedBattleRand(99);
+        Random random(99);
         Battlefield reference;
-        reference.generateTerrain();
-        Battlefield* previous = installBattlefield(&reference);
-        const UnitCounts savedCounts = unitCounts;
-        unitCounts = counts;
-        deployArmies();
+        reference.generateTerrain(random);
+        deployArmies(reference, random, counts);
         expected = pictureOf(reference);
-        unitCounts = savedCounts;
-        installBattlefield(previous);
     }
-    Battlefield* before = getBattlefield();
-    {
-        Battle battle(counts, 99);
-        EXPECT_EQ(getBattlefield(), &battle.field());
-        EXPECT_EQ(reinforcementTimer, kReinforcementFrames);
-        EXPECT_EQ(battle.seed(), 99u);
-        EXPECT_TRUE(pictureOf(battle.field()) == expected);
-        EXPECT_EQ(battle.field().units.size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
-    }
-    EXPECT_EQ(getBattlefield(), before) << "the world in force before the battle comes back";
+    Battle battle(counts, 99);
+    EXPECT_EQ(battle.reinforcementTimer(), kReinforcementFrames);
+    EXPECT_EQ(battle.seed(), 99u);
+    EXPECT_TRUE(pictureOf(battle.field()) == expected);
+    EXPECT_EQ(battle.field().units.size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
 }
 
 TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)
@@ -212,9 +199,7 @@ TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)
     battle.restart(counts, 8);
     EXPECT_EQ(battle.seed(), 8u);
     EXPECT_EQ(battle.counts(), counts);
-    EXPECT_EQ(unitCounts, counts);
-    EXPECT_EQ(getBattlefield(), &battle.field());
-    EXPECT_EQ(reinforcementTimer, kReinforcementFrames);
+    EXPECT_EQ(battle.reinforcementTimer(), kReinforcementFrames);
     EXPECT_TRUE(pictureOf(battle.field()) == freshStart);
     EXPECT_FALSE(pictureOf(battle.field()) == seven) << "seeds 7 and 8 should not give the same start";
     for (int n = 0; n < 400; ++n) battle.frame();
@@ -246,4 +231,100 @@ TEST_F(BattleTest, CountsItsPassesAndRemembersTheOneInWhichABaseFell)
     EXPECT_FALSE(battle.over());
     EXPECT_EQ(battle.passes(), 0);
     EXPECT_EQ(battle.endPass(), 0);
+}
+
+namespace {
+
+// The digest after every frame of a battle played from where it stands to its end.
+std::vector<std::uint64_t> digestsToTheEnd(Battle& battle)
+{
+    std::vector<std::uint64_t> digests;
+    while (!battle.over() && battle.passes() < kMaxPasses) {
+        battle.frame();
+        digests.push_back(stateDigest(battle.field()));
+    }
+    return digests;
+}
+
+// The whole frame as the program draws it, pixel for pixel.
+std::vector<std::uint16_t> shownFrame(const Battle& battle)
+{
+    PixelCanvas canvas;
+    drawShownFrame(battle, Playback(), canvas.canvas());
+    const std::uint16_t* pixels = canvas.pixels().pixels();
+    return {pixels, pixels + kScreenWidth * kScreenHeight};
+}
+
+}  // namespace
+
+// A copy taken at any frame is that battle from there on: the copy and the original, played
+// frame by frame in turn, both follow the battle of the seed to its end, and look the same on
+// screen (shots and particles included). Neither reaches into the other, not even when the
+// original is gone.
+TEST(BattleCopyTest, ACopyPlaysOnExactlyAsTheOriginalAndApartFromIt)
+{
+    for (const unsigned seed : {3u, 5u, 10u}) {  // bases fall in frames 2807, 4913 and 5563
+        Battle reference(UnitCounts(), seed);
+        const std::vector<std::uint64_t> expected = digestsToTheEnd(reference);
+        ASSERT_TRUE(reference.over());
+        for (const int at : {0, 700, 2100}) {
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << ", copied after frame " << at);
+            auto original = std::make_unique<Battle>(UnitCounts(), seed);
+            while (original->passes() < at && !original->over()) original->frame();
+            Battle copy(UnitCounts::bothSides(1, 1, 1), seed + 1);
+            copy = *original;  // replaces a battle under way
+            ASSERT_EQ(copy.passes(), original->passes());
+            EXPECT_EQ(copy.reinforcementTimer(), original->reinforcementTimer());
+            EXPECT_TRUE(shownFrame(copy) == shownFrame(*original));
+            if (at == 2100) original.reset();
+            while (!copy.over()) {
+                copy.frame();
+                ASSERT_EQ(stateDigest(copy.field()), expected.at(copy.passes() - 1)) << "copy, frame " << copy.passes();
+                if (copy.passes() % 100 == 0) {
+                    ASSERT_EQ(findInvariantViolation(copy.field()), "");
+                }
+                if (original == nullptr) continue;
+                original->frame();
+                ASSERT_EQ(stateDigest(original->field()), expected.at(original->passes() - 1));
+            }
+            EXPECT_EQ(copy.endPass(), reference.endPass());
+            if (original != nullptr) {
+                EXPECT_TRUE(shownFrame(copy) == shownFrame(*original));
+            }
+        }
+    }
+}
+
+// Nobody watches the lab's battles: they make no particles, only their draws and their count,
+// and are the same battles frame for frame, a copy of one included.
+TEST(BattleWatchedTest, ABattleNobodyWatchesIsTheSameBattleWithoutItsParticles)
+{
+    const struct {
+        UnitCounts counts;
+        unsigned seed;
+        int frames;
+    } cases[] = {
+        {UnitCounts(), 2, 36000}, {UnitCounts(), 9, 36000}, {UnitCounts::bothSides(2000, 2000, 2000), 5, 1500}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "seed " << c.seed);
+        Battle watched(c.counts, c.seed);
+        Battle unwatched(c.counts, 1);
+        unwatched.setWatched(false);
+        unwatched.restart(c.counts, c.seed);
+        size_t fewerObjects = 0;
+        while (!watched.over() && watched.passes() < c.frames) {
+            watched.frame();
+            unwatched.frame();
+            ASSERT_EQ(stateDigest(unwatched.field()), stateDigest(watched.field())) << "frame " << watched.passes();
+            fewerObjects += watched.field().objects.size() - unwatched.field().objects.size();
+            if (watched.passes() == c.frames / 2) {
+                const Battle copy(unwatched);
+                EXPECT_EQ(stateDigest(copy.field()), stateDigest(watched.field()));
+            }
+        }
+        EXPECT_EQ(unwatched.over(), watched.over());
+        EXPECT_GT(fewerObjects, 0u) << "no particle was left out";
+        EXPECT_TRUE(objectsOf<Particle>(unwatched.field()).size() == objectsOf<Projectile>(unwatched.field()).size())
+            << "only shots are made";
+    }
 }

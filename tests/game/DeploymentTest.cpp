@@ -47,7 +47,7 @@ int kindOf(const Entity* unit)
 {
     if (dynamic_cast<const Tank*>(unit) != nullptr) return unit->team == 0 ? kRedTanks : kBlueTanks;
     if (const auto* soldier = dynamic_cast<const Soldier*>(unit)) {
-        const bool sniper = soldier->soldierKind == kSniper;
+        const bool sniper = soldier->soldierKind == SoldierKind::Sniper;
         return unit->team == 0 ? (sniper ? kRedSnipers : kRedRiflemen) : (sniper ? kBlueSnipers : kBlueRiflemen);
     }
     return -1;
@@ -64,7 +64,7 @@ struct Drawn {
 // cells, so the field's units can be checked figure by figure against the same seed.
 class Replay {
 public:
-    explicit Replay(const Battlefield& field)
+    Replay(const Battlefield& field, Random& random) : random_(random)
     {
         for (int x = 0; x < 80; ++x) {
             for (int y = 0; y < 64; ++y) taken_[x][y] = field.occupantAt(float(x), float(y)) != nullptr;
@@ -76,16 +76,16 @@ public:
     {
         Drawn unit{kind, 0, 0, 0, 0, 0};
         if (isTank(kind)) {
-            unit.shade = battleRand() % 128 + 128;
-            unit.size = battleRand() % 3 + 3;
-            unit.period = battleRand() % 10 + 10;
+            unit.shade = random_.next() % 128 + 128;
+            unit.size = random_.next() % 3 + 3;
+            unit.period = random_.next() % 10 + 10;
             unit.y = drawRow(kind);
             unit.x = drawColumn();
         } else {
             unit.y = drawRow(kind);
             unit.x = drawColumn();
-            unit.period = isSniper(kind) ? battleRand() % 10 + 25 : battleRand() % 10 + 10;
-            unit.size = battleRand() % 5 + 1;
+            unit.period = isSniper(kind) ? random_.next() % 10 + 25 : random_.next() % 10 + 10;
+            unit.size = random_.next() % 5 + 1;
         }
         if (unit.x >= 80 || taken_[unit.x][unit.y]) return false;
         taken_[unit.x][unit.y] = true;
@@ -118,9 +118,10 @@ public:
     std::vector<Drawn> placed;
 
 private:
-    static int drawRow(Kind kind) { return teamOf(kind) == 0 ? battleRand() % 21 + 1 : 63 - battleRand() % 21; }
-    static int drawColumn() { return battleRand() % 1280 / 16 + 1; }
+    int drawRow(Kind kind) { return teamOf(kind) == 0 ? random_.next() % 21 + 1 : 63 - random_.next() % 21; }
+    int drawColumn() { return random_.next() % 1280 / 16 + 1; }
 
+    Random& random_;
     bool taken_[80][64];
 };
 
@@ -142,7 +143,7 @@ void expectBase(const Entity* unit, int team, int y)
     EXPECT_EQ(unit->range, 25.0f);
     EXPECT_EQ(unit->actionPeriod, 5);
     EXPECT_EQ(unit->actionCountdown, 5);
-    EXPECT_EQ(unit->mode, 0);
+    EXPECT_EQ(unit->mode, Mode::Advance);
     EXPECT_EQ(unit->colour, (Colour{0, 0, 0}));
     expectGoalOfTeam(*unit);
 }
@@ -157,10 +158,10 @@ void expectDrawnUnit(const Entity* unit, const Drawn& drawn)
     EXPECT_EQ(unit->actionCountdown, drawn.period);
     EXPECT_EQ(unit->size, float(drawn.size));
     EXPECT_EQ(unit->damage, 10.0f);
-    EXPECT_EQ(unit->mode, 0);
+    EXPECT_EQ(unit->mode, Mode::Advance);
     EXPECT_EQ(unit->target(), nullptr);
     EXPECT_EQ(unit->travelSteps(), 0);
-    EXPECT_EQ(unit->travelReason(), 0);
+    EXPECT_EQ(unit->travelReason(), TravelReason::None);
     EXPECT_FALSE(unit->destination().isSet());
     expectGoalOfTeam(*unit);
     if (const auto* tank = dynamic_cast<const Tank*>(unit)) {
@@ -200,24 +201,7 @@ int occupiedZoneCells(const Battlefield& field, int team)
     return occupied;
 }
 
-// A fresh flat field installed as the program's world while it lives, for table cases that
-// each need an empty field.
-struct ScopedField {
-    ScopedField() : field(new Battlefield()), previous(installBattlefield(field.get())) {}
-    ~ScopedField() { installBattlefield(previous); }
-    std::unique_ptr<Battlefield> field;
-    Battlefield* previous;
-};
-
-class DeploymentTest : public WorldTest {
-protected:
-    void TearDown() override
-    {
-        unitCounts = UnitCounts();
-        reinforcementTimer = 0;
-        WorldTest::TearDown();
-    }
-};
+using DeploymentTest = WorldTest;
 
 struct DeployCase {
     const char* name;
@@ -241,24 +225,23 @@ TEST_F(DeploymentTest, DeployedUnitsAreTheSeedsDrawsInInterleavedOrder)
 {
     for (const DeployCase& c : kDeployCases) {
         SCOPED_TRACE(c.name);
-        ScopedField scoped;
-        Battlefield& fresh = *scoped.field;
-        unitCounts = c.counts;
+        const auto scoped = std::make_unique<Battlefield>();
+        Battlefield& fresh = *scoped;
+        Random replayed(77);
+        Replay replay(fresh, replayed);
+        Random random(77);
+        deployArmies(fresh, random, c.counts);
+        const int nextDraw = random.next();
 
-        Replay replay(fresh);
-        seedBattleRand(77);
-        deployArmies();
-        const int nextDraw = battleRand();
-
-        seedBattleRand(77);
         replay.deploy(c.counts);
-        EXPECT_EQ(battleRand(), nextDraw) << "a different number of draws was made";
+        EXPECT_EQ(replayed.next(), nextDraw) << "a different number of draws was made";
 
         ASSERT_GE(fresh.units.size(), 2u);
         expectBase(fresh.units.front(), 0, 3);
         expectBase(*std::next(fresh.units.begin()), 1, 61);
         expectUnitsAsDrawn(fresh.units, 2, replay.placed);
-        EXPECT_TRUE(std::equal(fresh.units.begin(), fresh.units.end(), fresh.objects.begin(), fresh.objects.end()));
+        const std::vector<Renderer*> objects = objectList(fresh);
+        EXPECT_TRUE(std::equal(fresh.units.begin(), fresh.units.end(), objects.begin(), objects.end()));
 
         int perKind[6] = {0, 0, 0, 0, 0, 0};
         for (const Entity* unit : fresh.units) {
@@ -306,27 +289,24 @@ TEST_F(DeploymentTest, WaveAddsHalfOfEveryCountInItsOwnOrderAndRetargetsEveryone
 {
     for (const WaveCase& c : kWaveCases) {
         SCOPED_TRACE(c.name);
-        ScopedField scoped;
-        Battlefield& fresh = *scoped.field;
-        unitCounts = c.counts;
-        seedBattleRand(5);
-        if (c.deployFirst) deployArmies();
+        const auto scoped = std::make_unique<Battlefield>();
+        Battlefield& fresh = *scoped;
+        Random random(5);
+        if (c.deployFirst) deployArmies(fresh, random, c.counts);
         // Units that stand anywhere and head anywhere before the wave.
-        fresh.registerUnit(new Soldier(0, 30, 50, kRifleman));
-        fresh.registerUnit(new Tank(1, 31, 10, 200, 4, 12));
+        fresh.registerUnit(std::make_unique<Soldier>(random, 0, 30, 50, SoldierKind::Rifleman));
+        fresh.registerUnit(std::make_unique<Tank>(1, 31, 10, 200, 4, 12));
         for (Entity* unit : fresh.units) unit->goal = {5.0f, 6.0f};
         const size_t before = fresh.units.size();
-        reinforcementTimer = -2;
 
-        seedBattleRand(99);
-        Replay replay(fresh);
-        launchReinforcements();
-        const int nextDraw = battleRand();
-        seedBattleRand(99);
+        Random replayed(99);
+        Replay replay(fresh, replayed);
+        random.reseed(99);
+        launchReinforcements(fresh, random, c.counts);
+        const int nextDraw = random.next();
         replay.wave(c.counts);
-        EXPECT_EQ(battleRand(), nextDraw) << "a different number of draws was made";
+        EXPECT_EQ(replayed.next(), nextDraw) << "a different number of draws was made";
 
-        EXPECT_EQ(reinforcementTimer, 3000);
         expectUnitsAsDrawn(fresh.units, before, replay.placed);
 
         int added[6] = {0, 0, 0, 0, 0, 0};
@@ -366,11 +346,10 @@ TEST_F(DeploymentTest, HugeCountsPackTheStartZones)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ScopedField scoped;
-        Battlefield& fresh = *scoped.field;
-        unitCounts = c.counts;
-        seedBattleRand(3);
-        deployArmies();
+        const auto scoped = std::make_unique<Battlefield>();
+        Battlefield& fresh = *scoped;
+        Random random(3);
+        deployArmies(fresh, random, c.counts);
 
         EXPECT_LE(fresh.units.size(), size_t(2 * kZoneCells));
         EXPECT_EQ(occupiedZoneCells(fresh, 0), kZoneCells);
@@ -381,9 +360,7 @@ TEST_F(DeploymentTest, HugeCountsPackTheStartZones)
         for (const Entity* unit : fresh.units) expectGoalOfTeam(*unit);
 
         // A wave on top of packed (or nearly packed) zones ends as promptly and adds what fits.
-        unitCounts = {kHuge, kHuge, kHuge, kHuge, kHuge, kHuge};
-        launchReinforcements();
-        EXPECT_EQ(reinforcementTimer, 3000);
+        launchReinforcements(fresh, random, {kHuge, kHuge, kHuge, kHuge, kHuge, kHuge});
         EXPECT_EQ(occupiedZoneCells(fresh, 0), kZoneCells);
         EXPECT_EQ(occupiedZoneCells(fresh, 1), kZoneCells);
         EXPECT_EQ(fresh.units.size(), size_t(2 * kZoneCells));
@@ -401,15 +378,15 @@ TEST_F(DeploymentTest, AFullStartZoneDrawsNoMoreRandomNumbers)
         int nextDraw = 0;
     };
     auto deployAndWave = [](int redRiflemen, bool wave) {
-        ScopedField scoped;
-        unitCounts = {redRiflemen, 40, 0, 5, 0, 5};
-        seedBattleRand(17);
-        deployArmies();
-        if (wave) launchReinforcements();
+        const auto field = std::make_unique<Battlefield>();
+        const UnitCounts counts{redRiflemen, 40, 0, 5, 0, 5};
+        Random random(17);
+        deployArmies(*field, random, counts);
+        if (wave) launchReinforcements(*field, random, counts);
         Outcome outcome;
-        for (const Entity* unit : scoped.field->units)
+        for (const Entity* unit : field->units)
             outcome.cells.insert(outcome.cells.end(), {unit->team, unit->x, unit->y});
-        outcome.nextDraw = battleRand();
+        outcome.nextDraw = random.next();
         return outcome;
     };
     for (const bool wave : {false, true}) {

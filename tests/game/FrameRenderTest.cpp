@@ -39,10 +39,10 @@ BITMAP* referenceBitmap(int colour)
 // An object that paints the whole back buffer, to see what is drawn over objects.
 class FullScreenPaint : public Renderer {
 public:
-    void draw() const override { backBuffer().fillBox(0, 0, 1279, 1023, {0, 200, 0}); }
-    void update() override {}
-    void onRemoved() override {}
-    int getType() const override { return kTypeEffect; }
+    void draw(Surface& target) const override { target.fillBox(0, 0, 1279, 1023, {0, 200, 0}); }
+    void update(Battlefield&, Random&) override {}
+    ObjectKind getType() const override { return ObjectKind::Effect; }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<FullScreenPaint>(*this); }
 };
 
 using FrameRenderTest = WorldTest;
@@ -55,7 +55,7 @@ TEST_F(FrameRenderTest, TerrainIsShadedSixteenGreysPerLevel)
         int x, y, h, grey;
     } const cells[] = {{2, 3, 1, 16}, {20, 30, 15, 240}, {50, 10, 8, 128}, {40, 40, 0, 0}};
     for (const auto& c : cells) field().setHeight(c.x, c.y, c.h);
-    renderFrame();
+    renderFrame(field(), canvas());
     const int black = colourValue(0, 0, 0);
     for (const auto& c : cells) {
         SCOPED_TRACE(::testing::Message() << "cell (" << c.x << ", " << c.y << ") height " << c.h);
@@ -78,7 +78,7 @@ TEST_F(FrameRenderTest, LaterCellWinsOnSharedEdges)
     field().setHeight(3, 4, 5);  // grey 80, box 48..64 x 64..80
     field().setHeight(4, 4, 9);  // grey 144, box 64..80 x 64..80
     field().setHeight(3, 5, 7);  // grey 112, box 48..64 x 80..96
-    renderFrame();
+    renderFrame(field(), canvas());
     struct {
         int x, y, grey;
     } const probes[] = {
@@ -94,22 +94,20 @@ TEST_F(FrameRenderTest, LaterCellWinsOnSharedEdges)
 TEST_F(FrameRenderTest, EveryFrameShowsTheTerrainAsItIsNow)
 {
     field().setHeight(5, 5, 3);
-    renderFrame();
+    renderFrame(field(), canvas());
     EXPECT_EQ(pixel(85, 85), colourValue(48, 48, 48));
 
     field().setHeight(5, 5, 0);
     field().setHeight(6, 6, 15);
-    renderFrame();
+    renderFrame(field(), canvas());
     EXPECT_EQ(pixel(85, 85), colourValue(0, 0, 0));
     EXPECT_EQ(pixel(104, 104), colourValue(240, 240, 240));
 
-    // Another battlefield installed as the world: its own (flat) terrain is drawn.
+    // Another battlefield drawn on the same canvas: its own (flat) terrain is drawn.
     Battlefield other;
-    Battlefield* mine = installBattlefield(&other);
-    renderFrame();
+    renderFrame(other, canvas());
     EXPECT_EQ(pixel(104, 104), colourValue(0, 0, 0));
-    installBattlefield(mine);
-    renderFrame();
+    renderFrame(field(), canvas());
     EXPECT_EQ(pixel(104, 104), colourValue(240, 240, 240));
 }
 
@@ -118,33 +116,32 @@ TEST_F(FrameRenderTest, ExitHintIsCentredAtTheBottomOnEveryFrame)
     BITMAP* expected = referenceBitmap(makecol16(0, 0, 0));
     textout_ex(expected, font, kExitHint.c_str(), centredLeft(kExitHint), 992, makecol16(255, 255, 255),
                makecol16(0, 0, 0));
-    for (int gameOver : {0, 1}) {
+    for (bool gameOver : {false, true}) {
         field().gameOver = gameOver;
         clear_to_color(bitmap(), makecol16(9, 9, 9));  // nothing left over from a previous frame
-        renderFrame();
+        renderFrame(field(), canvas());
         EXPECT_EQ(countDiffering(bitmap(), expected, 500, 980, 780, 1023), 0) << "gameOver " << gameOver;
     }
     destroy_bitmap(expected);
 }
 
-TEST_F(FrameRenderTest, GameOverTextOnlyWhileTheFlagIsOne)
+TEST_F(FrameRenderTest, GameOverTextOnlyOnceABaseHasFallen)
 {
     struct {
-        int gameOver, eliminatedTeam;
+        bool gameOver;
+        int eliminatedTeam;
         const char* text;  // null: no text
     } const cases[] = {
-        {0, 0, nullptr},
-        {1, 0, "Game Over, the Red Team has been eliminated!"},
-        {1, 1, "Game Over, the Blue Team has been eliminated!"},
-        {1, 4, "Game Over, the  has been eliminated!"},
-        {2, 0, nullptr},
-        {-1, 1, nullptr},
+        {false, 0, nullptr},
+        {true, 0, "Game Over, the Red Team has been eliminated!"},
+        {true, 1, "Game Over, the Blue Team has been eliminated!"},
+        {true, kNoTeam, "Game Over, the  has been eliminated!"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "gameOver " << c.gameOver << ", eliminatedTeam " << c.eliminatedTeam);
         field().gameOver = c.gameOver;
         field().eliminatedTeam = c.eliminatedTeam;
-        renderFrame();
+        renderFrame(field(), canvas());
         BITMAP* expected = referenceBitmap(makecol16(0, 0, 0));
         if (c.text != nullptr) {
             textout_ex(expected, font, c.text, centredLeft(c.text), 512, makecol16(255, 0, 0), makecol16(0, 0, 0));
@@ -158,10 +155,10 @@ TEST_F(FrameRenderTest, ObjectsCoverTheTerrainAndTheHudCoversObjects)
 {
     field().setHeight(0, 0, 15);
     field().setHeight(40, 32, 7);
-    field().gameOver = 1;
+    field().gameOver = true;
     field().eliminatedTeam = 0;
-    field().addObject(new FullScreenPaint());
-    renderFrame();
+    field().addObject(std::make_unique<FullScreenPaint>());
+    renderFrame(field(), canvas());
 
     const std::string gameOverText = "Game Over, the Red Team has been eliminated!";
     BITMAP* expected = referenceBitmap(makecol16(0, 200, 0));

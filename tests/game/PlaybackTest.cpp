@@ -35,7 +35,7 @@ struct Standing {
 
 Standing standingOf(const Battle& battle)
 {
-    return {stateDigest(battle.field()), reinforcementTimer, battle.passes(), battle.seed()};
+    return {stateDigest(battle.field()), battle.reinforcementTimer(), battle.passes(), battle.seed()};
 }
 
 std::ostream& operator<<(std::ostream& out, const Standing& s)
@@ -52,9 +52,6 @@ struct KeyAt {
 
 class PlaybackTest : public ::testing::Test {
 protected:
-    void SetUp() override { savedTimer_ = reinforcementTimer; }
-    void TearDown() override { reinforcementTimer = savedTimer_; }
-
     // One drawn frame with `ticks` due at its start and none arriving while it runs; a frame
     // that has to wait gets one tick after its first sleep. Returns how often it slept.
     int drawnFrame(Playback& playback, Battle& battle, int ticks = 1)
@@ -72,15 +69,12 @@ protected:
     Standing reference(int frames, unsigned seed = 5)
     {
         Battle battle(kSmallArmies, seed);
-        reinforcementTimer = 100;
+        battle.setReinforcementTimer(100);
         for (int n = 0; n < frames; ++n) battle.frame();
         return standingOf(battle);
     }
 
     DueTicks due{0};
-
-private:
-    int savedTimer_ = 0;
 };
 
 }  // namespace
@@ -153,11 +147,11 @@ TEST_F(PlaybackTest, ADrawnFrameRunsTheSpeedsShareOfLogicalFrames)
         for (const Frame& f : c.frames) {
             SCOPED_TRACE(::testing::Message() << "speed step " << c.step << ", frame " << n++);
             const int passesBefore = battle.passes();
-            const int timerBefore = reinforcementTimer;
+            const int timerBefore = battle.reinforcementTimer();
             EXPECT_EQ(drawnFrame(playback, battle, f.ticks), f.ticks == 0 ? 1 : 0);
             EXPECT_EQ(due.load(), 0);
             EXPECT_EQ(battle.passes() - passesBefore, f.passes);
-            EXPECT_EQ(timerBefore - reinforcementTimer, f.steps);
+            EXPECT_EQ(timerBefore - battle.reinforcementTimer(), f.steps);
         }
     }
 }
@@ -185,7 +179,7 @@ TEST_F(PlaybackTest, EverySpeedPlaysTheSameBattleFrameForFrame)
     for (int step = kSlowestSpeedStep; step <= kFastestSpeedStep; ++step) {
         SCOPED_TRACE(::testing::Message() << "speed step " << step);
         Battle battle(kSmallArmies, 5);
-        reinforcementTimer = 100;
+        battle.setReinforcementTimer(100);
         Playback playback;
         while (playback.speedStep() < step) playback.faster();
         while (playback.speedStep() > step) playback.slower();
@@ -206,7 +200,7 @@ TEST_F(PlaybackTest, ChangingSpeedAndPausingOnTheWayKeepTheBattle)
         {71, &Playback::faster},      {72, &Playback::faster},
     };
     Battle battle(kSmallArmies, 5);
-    reinforcementTimer = 100;
+    battle.setReinforcementTimer(100);
     Playback playback;
     size_t next = 0;
     int drawn = 0;
@@ -239,7 +233,7 @@ TEST_F(PlaybackTest, WhilePausedNothingRunsAndNoBurstFollows)
     playback.togglePause();
     EXPECT_EQ(drawnFrame(playback, battle, 40), 1) << "the frame waits for a fresh tick";
     EXPECT_EQ(battle.passes(), before.passes + 1);
-    EXPECT_EQ(reinforcementTimer, before.timer - 1);
+    EXPECT_EQ(battle.reinforcementTimer(), before.timer - 1);
 }
 
 // The endless show: the end stays for 300 drawn frames (not counting paused ones), then the
@@ -268,7 +262,7 @@ TEST_F(PlaybackTest, TheShowStartsTheNextSeedAfterTheEndWasShown)
     }
     EXPECT_EQ(endShown, kEndShownFrames);
     EXPECT_EQ(standingOf(battle), nextFirstFrame);
-    EXPECT_EQ(reinforcementTimer, kReinforcementFrames - 1);
+    EXPECT_EQ(battle.reinforcementTimer(), kReinforcementFrames - 1);
     EXPECT_FALSE(battle.over());
 }
 
@@ -283,6 +277,6 @@ TEST_F(PlaybackTest, WithoutTheShowTheEndStays)
     for (int n = 0; n < 2 * kEndShownFrames; ++n) drawnFrame(playback, battle);
     EXPECT_EQ(stateDigest(battle.field()), end.digest);
     EXPECT_EQ(battle.seed(), 11u);
-    EXPECT_EQ(reinforcementTimer, end.timer);
+    EXPECT_EQ(battle.reinforcementTimer(), end.timer);
     EXPECT_EQ(battle.endPass(), kRedOnlyEnd);
 }

@@ -33,14 +33,7 @@ int differing(BITMAP* a, BITMAP* b, int* firstX = nullptr, int* firstY = nullptr
     return count;
 }
 
-class ResultsPanelTest : public WorldTest {
-protected:
-    void TearDown() override
-    {
-        reinforcementTimer = 0;
-        WorldTest::TearDown();
-    }
-};
+using ResultsPanelTest = WorldTest;
 
 // The command line --seed 11 0 0 0 300 50 50: the blue base alone falls, in pass 589, as
 // battle-lab --battles 1 --first-seed 11 0 0 0 300 50 50 reports it.
@@ -87,8 +80,8 @@ TEST_F(ResultsPanelTest, TheShownFrameAddsThePanelUnderTheGameOverMessage)
     while (!battle.over() && battle.passes() < 6000) battle.frame();
     ASSERT_TRUE(battle.over());
 
-    renderFrame();
-    drawCountdownText();
+    renderFrame(battle.field(), canvas());
+    drawCountdownText(surface(), battle.reinforcementTimer());
     BITMAP* expected = copyOf(bitmap());
     // The widest line has 33 characters: 264 pixels, and 8 on each side.
     rectfill(expected, 500, 528, 779, 599, makecol(0, 0, 0));
@@ -105,7 +98,7 @@ TEST_F(ResultsPanelTest, TheShownFrameAddsThePanelUnderTheGameOverMessage)
     }
     EXPECT_GT(messageInk, 0) << "the game-over message is drawn";
 
-    drawShownFrame(battle, Playback());
+    drawShownFrame(battle, Playback(), canvas());
     int x = -1, y = -1;
     EXPECT_EQ(differing(bitmap(), expected, &x, &y), 0) << "first at (" << x << ", " << y << ")";
     destroy_bitmap(expected);
@@ -118,8 +111,8 @@ TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
 {
     Battle battle(kRedOnly, 11);
     battle.frame();
-    renderFrame();
-    drawCountdownText();
+    renderFrame(battle.field(), canvas());
+    drawCountdownText(surface(), battle.reinforcementTimer());
     BITMAP* plain = copyOf(bitmap());
 
     struct {
@@ -143,7 +136,7 @@ TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
         if (c.paused) {
             textout_centre_ex(expected, font, "Paused", 640, 488, makecol(255, 255, 255), makecol(0, 0, 0));
         }
-        drawShownFrame(battle, playback);
+        drawShownFrame(battle, playback, canvas());
         EXPECT_EQ(differing(bitmap(), expected), 0);
         destroy_bitmap(expected);
         // The red base's roof, under the texts at the top, is still seen whole.

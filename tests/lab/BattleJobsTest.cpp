@@ -61,7 +61,7 @@ std::string armyText(const Battlefield& field)
     for (const Entity* unit : field.units) {
         if (unit->health <= 0) continue;
         if (const auto* soldier = dynamic_cast<const Soldier*>(unit))
-            ++units[unit->team][soldier->soldierKind == kSniper];
+            ++units[unit->team][soldier->soldierKind == SoldierKind::Sniper];
         if (dynamic_cast<const Tank*>(unit) != nullptr) ++units[unit->team][2];
     }
     const auto n = [](int value) { return std::to_string(value); };

@@ -34,10 +34,10 @@ int main(int argc, char** argv)
         ++battles;
         Battle battle(full, seed);
         Battlefield& field = battle.field();
-        while (passes < wanted && field.gameOver == 0) {
+        while (passes < wanted && !field.gameOver) {
             battle.frame();
             ++passes;
-            if (reinforcementTimer == kReinforcementFrames) ++waves;
+            if (battle.reinforcementTimer() == kReinforcementFrames) ++waves;
             if (field.objects.size() > peakObjects) peakObjects = field.objects.size();
             const std::string problem = findInvariantViolation(field);
             if (!problem.empty()) {

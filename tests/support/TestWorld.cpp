@@ -8,7 +8,6 @@
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
-#include "world/Random.h"
 
 void ensureHeadlessAllegro()
 {
@@ -22,10 +21,7 @@ void ensureHeadlessAllegro()
 void WorldTest::SetUp()
 {
     ensureHeadlessAllegro();
-    seedBattleRand(12345);
     canvas_.emplace();
-    field_ = new Battlefield();
-    previousField_ = installBattlefield(field_);
 }
 
 void WorldTest::TearDown()
@@ -33,8 +29,7 @@ void WorldTest::TearDown()
     // Whatever the test did, the world's indexes must still agree with the world.
     EXPECT_EQ(findIndexViolation(*field_), "") << "at the end of the test";
     EXPECT_EQ(findSearchDisagreement(*field_), "") << "at the end of the test";
-    installBattlefield(previousField_);
-    delete field_;
+    field_.reset();
     canvas_.reset();
 }
 
@@ -48,23 +43,23 @@ int WorldTest::colourValue(int r, int g, int b)
     return makecol16(r, g, b);
 }
 
-Soldier* WorldTest::placeSoldier(int team, int x, int y, int kind)
+Soldier* WorldTest::placeSoldier(int team, int x, int y, SoldierKind kind)
 {
-    auto* unit = static_cast<Soldier*>(field_->registerUnit(new Soldier(team, x, y, kind)));
+    auto* unit = static_cast<Soldier*>(field_->registerUnit(std::make_unique<Soldier>(random_, team, x, y, kind)));
     EXPECT_NE(unit, nullptr) << "cell (" << x << ", " << y << ") is taken";
     return unit;
 }
 
 Tank* WorldTest::placeTank(int team, int x, int y, int size, int period)
 {
-    auto* unit = static_cast<Tank*>(field_->registerUnit(new Tank(team, x, y, 200, size, period)));
+    auto* unit = static_cast<Tank*>(field_->registerUnit(std::make_unique<Tank>(team, x, y, 200, size, period)));
     EXPECT_NE(unit, nullptr) << "cell (" << x << ", " << y << ") is taken";
     return unit;
 }
 
 Base* WorldTest::placeBase(int team, int x, int y)
 {
-    auto* unit = static_cast<Base*>(field_->registerUnit(new Base(team, x, y)));
+    auto* unit = static_cast<Base*>(field_->registerUnit(std::make_unique<Base>(team, x, y)));
     EXPECT_NE(unit, nullptr) << "cell (" << x << ", " << y << ") is taken";
     return unit;
 }

@@ -5,12 +5,13 @@
 #include <optional>
 #include <vector>
 
-#include "gfx/Canvas.h"
 #include "bitmap/MemoryCanvas.h"
+#include "gfx/Canvas.h"
 #include "units/Renderer.h"
+#include "units/Soldier.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
-class Soldier;
 class Tank;
 class Base;
 
@@ -23,34 +24,55 @@ template <class T>
 std::vector<T*> objectsOf(const Battlefield& field)
 {
     std::vector<T*> found;
-    for (Renderer* object : field.objects) {
-        if (auto* match = dynamic_cast<T*>(object)) found.push_back(match);
+    for (const std::unique_ptr<Renderer>& object : field.objects) {
+        if (auto* match = dynamic_cast<T*>(object.get())) found.push_back(match);
     }
     return found;
 }
 
-// A fresh, flat, empty battlefield and a 1280 x 1024 memory back buffer, installed as the
-// program's world and canvas for the length of one test. The battle's random numbers are
-// seeded with a fixed value.
+// The objects of the field's list, in list order.
+inline std::vector<Renderer*> objectList(const Battlefield& field)
+{
+    std::vector<Renderer*> list;
+    for (const std::unique_ptr<Renderer>& object : field.objects) list.push_back(object.get());
+    return list;
+}
+
+// A fresh, flat, empty battlefield, a random generator seeded with a fixed value and a
+// 1280 x 1024 memory back buffer, for the length of one test.
 class WorldTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     Battlefield& field() { return *field_; }
+    Random& random() { return random_; }
+    void updatePass() { field_->updatePass(random_); }  // one update pass of the field
+    Canvas& canvas() { return canvas_->canvas(); }
+    Surface& surface() { return canvas_->surface(); }
     BITMAP* bitmap() { return canvas_->bitmap(); }
 
     // Pixel value at (x, y) of the back buffer, and the pixel value of a colour.
     int pixel(int x, int y) const;
     static int colourValue(int r, int g, int b);
 
+    // Appends the object to the field's list (the field owns it) and returns it.
+    template <class T>
+    T* addObject(std::unique_ptr<T> object)
+    {
+        T* added = object.get();
+        field_->addObject(std::move(object));
+        return added;
+    }
+
     // Units registered on the field; fails the test if the cell is taken.
-    Soldier* placeSoldier(int team, int x, int y, int kind = 1);
+    Soldier* placeSoldier(int team, int x, int y, SoldierKind kind = SoldierKind::Rifleman);
     Tank* placeTank(int team, int x, int y, int size = 4, int period = 10);
     Base* placeBase(int team, int x, int y);
 
 private:
-    Battlefield* field_ = nullptr;
-    Battlefield* previousField_ = nullptr;
-    std::optional<MemoryCanvas> canvas_;
+    Random random_{12345};
+    // Destroyed at the end of the test, before anything the test's own fixture holds.
+    std::unique_ptr<Battlefield> field_ = std::make_unique<Battlefield>();
+    std::optional<MemoryCanvas> canvas_;  // once the graphics library runs
 };

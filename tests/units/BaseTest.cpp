@@ -24,11 +24,11 @@ TEST_F(BaseTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
     const int red = colourValue(255, 0, 0);
     const int black = colourValue(0, 0, 0);
     Base* base = placeBase(0, 40, 3);
-    for (int mode : {kModeAdvance, kModeEngage}) {
-        SCOPED_TRACE(testing::Message() << "mode " << mode);
+    for (Mode mode : {Mode::Advance, Mode::Engage}) {
+        SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode));
         clear_to_color(bitmap(), black);
         base->setMode(mode);
-        base->draw();
+        base->draw(surface());
         const int inside[][2] = {{643, 56}, {653, 56}, {643, 61}, {653, 61}, {648, 59},
                                  {648, 52}, {645, 55}, {651, 55}, {648, 54}};
         for (const auto& p : inside) EXPECT_EQ(pixel(p[0], p[1]), red) << "(" << p[0] << ", " << p[1] << ")";
@@ -37,8 +37,8 @@ TEST_F(BaseTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
     }
 
     Base* blue = placeBase(1, 10, 60);  // centre (168, 968)
-    blue->setMode(kModeEngage);
-    blue->draw();
+    blue->setMode(Mode::Engage);
+    blue->draw(surface());
     EXPECT_EQ(pixel(168, 970), colourValue(0, 0, 255));
     EXPECT_EQ(pixel(168, 965), colourValue(0, 0, 255));
 }
@@ -51,17 +51,17 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
     Soldier* enemy = placeSoldier(1, 40, 29);
     base->setTarget(enemy);  // a stale target is replaced by whatever the search finds
 
-    base->think();
+    base->think(field(), random());
     EXPECT_EQ(base->target(), nullptr);
-    EXPECT_EQ(base->mode, kModeAdvance);
+    EXPECT_EQ(base->mode, Mode::Advance);
     EXPECT_TRUE(shotsIn(field()).empty());
 
     field().moveEntity(enemy, 40.0f, 28.0f);
-    for (int update = 1; update <= 4; ++update) base->update();
+    for (int update = 1; update <= 4; ++update) base->update(field(), random());
     EXPECT_TRUE(shotsIn(field()).empty());
-    base->update();  // the fifth update is a decision step
+    base->update(field(), random());  // the fifth update is a decision step
     EXPECT_EQ(base->target(), enemy);
-    EXPECT_EQ(base->mode, kModeEngage);
+    EXPECT_EQ(base->mode, Mode::Engage);
     std::vector<Projectile*> shots = shotsIn(field());
     ASSERT_EQ(shots.size(), 1u);
 
@@ -77,13 +77,13 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
     EXPECT_EQ(shot.damage, 10.0f);
     EXPECT_EQ(shot.shooter, base);
 
-    for (int update = 1; update <= 5; ++update) base->update();
+    for (int update = 1; update <= 5; ++update) base->update(field(), random());
     EXPECT_EQ(shotsIn(field()).size(), 2u);
 
     field().moveEntity(enemy, 40.0f, 29.0f);
-    base->think();
+    base->think(field(), random());
     EXPECT_EQ(base->target(), nullptr);
-    EXPECT_EQ(base->mode, kModeAdvance);
+    EXPECT_EQ(base->mode, Mode::Advance);
     EXPECT_EQ(shotsIn(field()).size(), 2u);
 }
 
@@ -95,22 +95,22 @@ TEST_F(BaseTest, FallenBaseEndsTheGameAtItsNextUpdateAndFreezesTheWorld)
     base->health = 50.0f;
     base->actionCountdown = 1000;  // keeps it from shooting at the tank
     Tank* tank = placeTank(1, 5, 8, 4, 10);
-    tank->setMode(kModeBombard);
+    tank->setMode(Mode::Bombard);
     tank->aimPoint = {5.0f, 5.0f};
     tank->aimCountdown = 0;
     tank->actionCountdown = 1;
 
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(base->health, 0.0f);
-    EXPECT_EQ(field().gameOver, 0);
-    EXPECT_EQ(field().eliminatedTeam, 4);
+    EXPECT_EQ(field().gameOver, false);
+    EXPECT_EQ(field().eliminatedTeam, kNoTeam);
     ASSERT_FALSE(field().objects.empty());
-    const Renderer* lastParticle = field().objects.back();
+    const Renderer* lastParticle = field().objects.back().get();
     const int particleLifetime = static_cast<const Particle*>(lastParticle)->lifetime;
     const int tankCountdown = tank->actionCountdown;
 
-    field().updatePass();
-    EXPECT_EQ(field().gameOver, 1);
+    updatePass();
+    EXPECT_EQ(field().gameOver, true);
     EXPECT_EQ(field().eliminatedTeam, 0);
     // The rest of the pass ran ...
     EXPECT_EQ(tank->actionCountdown, tankCountdown - 1);
@@ -119,7 +119,7 @@ TEST_F(BaseTest, FallenBaseEndsTheGameAtItsNextUpdateAndFreezesTheWorld)
     EXPECT_EQ(field().occupantAt(5.0f, 5.0f), nullptr);
     EXPECT_EQ(field().units.size(), 1u);
 
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(tank->actionCountdown, tankCountdown - 1);
     EXPECT_EQ(static_cast<const Particle*>(lastParticle)->lifetime, particleLifetime - 1);
     EXPECT_EQ(field().eliminatedTeam, 0);
@@ -134,8 +134,8 @@ TEST_P(BothBasesFallTest, EliminatedTeamNamesTheBaseUpdatedLater)
     Base* second = placeBase(1 - firstTeam, 70, 60);
     first->health = 0.0f;
     second->health = -3.0f;
-    field().updatePass();
-    EXPECT_EQ(field().gameOver, 1);
+    updatePass();
+    EXPECT_EQ(field().gameOver, true);
     EXPECT_EQ(field().eliminatedTeam, 1 - firstTeam);
     EXPECT_TRUE(field().units.empty());
 }
@@ -153,22 +153,22 @@ TEST_F(BaseTest, HitWithoutATargetItAnswersAndItsAlliesGoToItsDestination)
     Soldier* ally = placeSoldier(0, 10, 10);
     ally->goal = {40.0f, 61.0f};
 
-    base->takeDamage(attacker, 10.0f);
-    EXPECT_EQ(base->mode, kModeTravel);
-    EXPECT_EQ(base->travelReason(), kTravelAnswerFire);
+    base->takeDamage(field(), random(), attacker, 10.0f);
+    EXPECT_EQ(base->mode, Mode::Travel);
+    EXPECT_EQ(base->travelReason(), TravelReason::AnswerFire);
     EXPECT_EQ(base->travelSteps(), 10);
     EXPECT_EQ(base->destination().x, 40.0f);
     EXPECT_EQ(base->destination().y, 40.0f);
 
-    ally->think();
-    EXPECT_EQ(ally->mode, kModeTravel);
-    EXPECT_EQ(ally->travelReason(), kTravelJoinFight);
+    ally->think(field(), random());
+    EXPECT_EQ(ally->mode, Mode::Travel);
+    EXPECT_EQ(ally->travelReason(), TravelReason::JoinFight);
     EXPECT_EQ(ally->destination().x, 40.0f);
     EXPECT_EQ(ally->destination().y, 40.0f);
 
     // The base's next decision step finds nobody within its rings and ends the order.
-    base->think();
-    EXPECT_EQ(base->mode, kModeAdvance);
+    base->think(field(), random());
+    EXPECT_EQ(base->mode, Mode::Advance);
     EXPECT_EQ(base->travelSteps(), 0);
     EXPECT_EQ(base->x, 40);
     EXPECT_EQ(base->y, 3);

@@ -24,12 +24,13 @@ public:
         actionPeriod = period;
         actionCountdown = period;
     }
-    void draw() const override {}
-    void think() override
+    void draw(Surface&) const override {}
+    void think(Battlefield&, Random&) override
     {
         if (thinks != nullptr) ++*thinks;
     }
-    void fire() override {}
+    void fire(Battlefield&, Random&) override {}
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<Probe>(*this); }
 
     int* thinks;
 };
@@ -38,7 +39,7 @@ class EntityTest : public WorldTest {
 protected:
     Probe* place(int team, int x, int y, int period = 1000, int* thinks = nullptr)
     {
-        auto* unit = static_cast<Probe*>(field().registerUnit(new Probe(team, x, y, period, thinks)));
+        auto* unit = static_cast<Probe*>(field().registerUnit(std::make_unique<Probe>(team, x, y, period, thinks)));
         EXPECT_NE(unit, nullptr);
         return unit;
     }
@@ -48,9 +49,9 @@ protected:
     {
         std::vector<Particle*> found;
         size_t index = 0;
-        for (Renderer* object : field().objects) {
+        for (const auto& object : field().objects) {
             if (index++ < skip) continue;
-            if (auto* p = dynamic_cast<Particle*>(object)) found.push_back(p);
+            if (auto* p = dynamic_cast<Particle*>(object.get())) found.push_back(p);
         }
         return found;
     }
@@ -89,8 +90,8 @@ TEST_F(EntityTest, ModeColoursDimWhileMovingBrightWhileFighting)
     };
     for (const auto& c : cases) {
         Probe unit(c.team, 5, 5, 10);
-        unit.setMode(c.mode);
-        EXPECT_EQ(unit.mode, c.mode);
+        unit.setMode(static_cast<Mode>(c.mode));
+        EXPECT_EQ(static_cast<int>(unit.mode), c.mode);
         EXPECT_EQ(unit.colour, c.expected) << "team " << c.team << " mode " << c.mode;
     }
 }
@@ -99,16 +100,16 @@ TEST_F(EntityTest, OnlyTravelModeKeepsTheTravelOrder)
 {
     for (int mode : {0, 1, 2, 3, 4}) {
         Probe unit(0, 5, 5, 10);
-        unit.giveTravelOrder({12.0f, 7.0f}, kTravelJoinFight, 5);
-        unit.setMode(mode);
-        if (mode == kModeTravel) {
+        unit.giveTravelOrder({12.0f, 7.0f}, TravelReason::JoinFight, 5);
+        unit.setMode(static_cast<Mode>(mode));
+        if (static_cast<Mode>(mode) == Mode::Travel) {
             EXPECT_FLOAT_EQ(unit.destination().x, 12.0f);
             EXPECT_FLOAT_EQ(unit.destination().y, 7.0f);
-            EXPECT_EQ(unit.travelReason(), kTravelJoinFight);
+            EXPECT_EQ(unit.travelReason(), TravelReason::JoinFight);
             EXPECT_EQ(unit.travelSteps(), 5);
         } else {
             EXPECT_FALSE(unit.destination().isSet()) << "mode " << mode;
-            EXPECT_EQ(unit.travelReason(), kTravelNone) << "mode " << mode;
+            EXPECT_EQ(unit.travelReason(), TravelReason::None) << "mode " << mode;
             EXPECT_EQ(unit.travelSteps(), 0) << "mode " << mode;
         }
     }
@@ -121,7 +122,7 @@ TEST_F(EntityTest, ThinksOnEveryPeriodthUpdate)
     std::vector<int> thinkingUpdates;
     for (int update = 1; update <= 30; ++update) {
         const int before = thinks;
-        field().updatePass();
+        updatePass();
         if (thinks != before) thinkingUpdates.push_back(update);
     }
     EXPECT_EQ(thinkingUpdates, (std::vector<int>{10, 20, 30}));
@@ -133,7 +134,7 @@ TEST_F(EntityTest, DeadUnitNeverThinksAndLeavesAtItsNextUpdate)
         int thinks = 0;
         Probe* unit = place(0, 5, 5, 1, &thinks);
         unit->health = health;
-        field().updatePass();
+        updatePass();
         EXPECT_EQ(thinks, 0) << "health " << health;
         EXPECT_EQ(field().occupantAt(5.0f, 5.0f), nullptr);
         EXPECT_TRUE(field().units.empty());
@@ -152,7 +153,7 @@ TEST_F(EntityTest, HighGroundReducesDamage)
     for (const auto& c : cases) {
         field().setHeight(column, 4, c.height);
         Probe* victim = place(0, column, 4);
-        victim->takeDamage(attacker, 10.0f);
+        victim->takeDamage(field(), random(), attacker, 10.0f);
         EXPECT_FLOAT_EQ(victim->health, 100.0f - c.lost) << "height " << c.height;
         column += 2;
     }
@@ -170,36 +171,36 @@ TEST_F(EntityTest, SparksForTheLivingDebrisForTheDead)
         victim->health = c.health;
         const size_t before = field().objects.size();
         const unsigned seed = 77;
-        seedBattleRand(seed);
-        victim->takeDamage(attacker, 10.0f);
+        random().reseed(seed);
+        victim->takeDamage(field(), random(), attacker, 10.0f);
         const std::vector<Particle*> thrown = particlesAfter(before);
         ASSERT_EQ(thrown.size(), c.dead ? 10u : 3u) << "health " << c.health;
         EXPECT_EQ(field().objects.size(), before + thrown.size());
 
-        seedBattleRand(seed);
+        random().reseed(seed);
         for (const Particle* p : thrown) {
             int r, g, lifetime, size;
             if (c.dead) {
-                r = battleRand() % 128 + 128;
+                r = random().next() % 128 + 128;
                 g = 0;
-                lifetime = battleRand() % 4 + 8;
+                lifetime = random().next() % 4 + 8;
                 size = 2;
             } else {
-                g = battleRand() % 128 + 128;
-                r = battleRand() % 50 + 200;
-                lifetime = battleRand() % 4 + 8;
+                g = random().next() % 128 + 128;
+                r = random().next() % 50 + 200;
+                lifetime = random().next() % 4 + 8;
                 size = 1;
             }
-            const int signX = battleRand() % 2 == 0 ? 1 : -1;
-            const int signY = battleRand() % 2 == 0 ? 1 : -1;
-            const int speedX = 1 + battleRand() % 5;
-            const int speedY = 1 + battleRand() % 5;
+            const int signX = random().next() % 2 == 0 ? 1 : -1;
+            const int signY = random().next() % 2 == 0 ? 1 : -1;
+            const int speedX = 1 + random().next() % 5;
+            const int speedY = 1 + random().next() % 5;
 
             EXPECT_EQ(p->colour, (Colour{r, g, 0}));
             EXPECT_EQ(p->lifetime, lifetime);
             EXPECT_EQ(p->size, size);
             EXPECT_EQ(p->fade, 20);
-            EXPECT_EQ(p->style, kStyleDot);
+            EXPECT_EQ(p->style, ParticleStyle::Dot);
             EXPECT_FLOAT_EQ(p->position.x, 88.0f);  // centre of cell (5, 7)
             EXPECT_FLOAT_EQ(p->position.y, 120.0f);
             EXPECT_EQ(p->velocity.x, static_cast<float>(signX * speedX));
@@ -213,14 +214,14 @@ TEST_F(EntityTest, VictimWithTargetKeepsItsOrders)
     Probe* attacker = place(1, 30, 30);
     Probe* victim = place(0, 5, 7);
     victim->setTarget(attacker);
-    victim->giveTravelOrder({9.0f, 11.0f}, kTravelJoinFight, 4);
+    victim->giveTravelOrder({9.0f, 11.0f}, TravelReason::JoinFight, 4);
 
-    victim->takeDamage(attacker, 10.0f);
+    victim->takeDamage(field(), random(), attacker, 10.0f);
     EXPECT_FLOAT_EQ(victim->health, 90.0f);
-    EXPECT_EQ(victim->mode, kModeTravel);
+    EXPECT_EQ(victim->mode, Mode::Travel);
     EXPECT_FLOAT_EQ(victim->destination().x, 9.0f);
     EXPECT_FLOAT_EQ(victim->destination().y, 11.0f);
-    EXPECT_EQ(victim->travelReason(), kTravelJoinFight);
+    EXPECT_EQ(victim->travelReason(), TravelReason::JoinFight);
     EXPECT_EQ(victim->travelSteps(), 4);
     EXPECT_EQ(victim->target(), attacker);
 }
@@ -231,17 +232,17 @@ TEST_F(EntityTest, VictimWithoutTargetTurnsOnTheAttackerEvenWhenKilled)
     for (float health : {100.0f, 10.0f, 4.0f}) {
         Probe* victim = place(0, 5, 7);
         victim->health = health;
-        victim->setMode(kModeEngage);
-        victim->takeDamage(attacker, 10.0f);
-        EXPECT_EQ(victim->mode, kModeTravel) << "health " << health;
+        victim->setMode(Mode::Engage);
+        victim->takeDamage(field(), random(), attacker, 10.0f);
+        EXPECT_EQ(victim->mode, Mode::Travel) << "health " << health;
         EXPECT_EQ(victim->colour, (Colour{127, 0, 0}));
-        EXPECT_EQ(victim->travelReason(), kTravelAnswerFire);
+        EXPECT_EQ(victim->travelReason(), TravelReason::AnswerFire);
         EXPECT_EQ(victim->travelSteps(), 10);
         EXPECT_FLOAT_EQ(victim->destination().x, 30.0f);
         EXPECT_FLOAT_EQ(victim->destination().y, 31.0f);
         // Clear the way for the next victim on the same cell.
         victim->health = 0.0f;
-        field().updatePass();
+        updatePass();
         ASSERT_EQ(field().occupantAt(5.0f, 7.0f), nullptr);
     }
 }

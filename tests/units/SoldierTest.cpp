@@ -25,20 +25,22 @@ void expectAt(const Entity& unit, int x, int y)
 TEST_F(SoldierTest, ConstructorFiguresAndDraws)
 {
     struct Case {
-        int kind;
+        SoldierKind kind;
         float health;
         float range;
         int periodBase;
     };
-    const Case cases[] = {{kRifleman, 100.0f, 5.0f, 10}, {kSniper, 50.0f, 20.0f, 25}, {3, 100.0f, 5.0f, 10}};
+    const Case cases[] = {{SoldierKind::Rifleman, 100.0f, 5.0f, 10},
+                          {SoldierKind::Sniper, 50.0f, 20.0f, 25},
+                          {static_cast<SoldierKind>(3), 100.0f, 5.0f, 10}};
     for (const Case& c : cases) {
         for (unsigned seed : {1u, 2u, 7u}) {
-            SCOPED_TRACE(testing::Message() << "kind " << c.kind << ", seed " << seed);
-            seedBattleRand(seed);
-            const Soldier soldier(1, 4, 9, c.kind);
-            seedBattleRand(seed);
-            const int period = battleRand() % 10 + c.periodBase;
-            const float size = static_cast<float>(battleRand() % 5 + 1);
+            SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(c.kind) << ", seed " << seed);
+            random().reseed(seed);
+            const Soldier soldier(random(), 1, 4, 9, c.kind);
+            random().reseed(seed);
+            const int period = random().next() % 10 + c.periodBase;
+            const float size = static_cast<float>(random().next() % 5 + 1);
             EXPECT_EQ(soldier.actionPeriod, period);
             EXPECT_EQ(soldier.actionCountdown, period);
             EXPECT_EQ(soldier.size, size);
@@ -46,7 +48,7 @@ TEST_F(SoldierTest, ConstructorFiguresAndDraws)
             EXPECT_EQ(soldier.range, c.range);
             EXPECT_EQ(soldier.damage, 10.0f);
             EXPECT_EQ(soldier.colour, (Colour{0, 0, 127}));
-            EXPECT_EQ(soldier.mode, kModeAdvance);
+            EXPECT_EQ(soldier.mode, Mode::Advance);
             EXPECT_EQ(soldier.target(), nullptr);
             EXPECT_FALSE(soldier.goal.isSet());
             expectAt(soldier, 4, 9);
@@ -61,15 +63,16 @@ TEST_F(SoldierTest, DrawsTriangleAndOnlySnipersCarryTheCross)
     const int white = colourValue(255, 255, 255);
     const int black = colourValue(0, 0, 0);
     struct Case {
-        int kind;
+        SoldierKind kind;
         bool cross;
     };
-    for (const Case c : {Case{kSniper, true}, Case{kRifleman, false}, Case{3, false}}) {
-        SCOPED_TRACE(testing::Message() << "kind " << c.kind);
+    for (const Case c : {Case{SoldierKind::Sniper, true}, Case{SoldierKind::Rifleman, false},
+                         Case{static_cast<SoldierKind>(3), false}}) {
+        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(c.kind));
         clear_to_color(bitmap(), black);
-        Soldier soldier(0, 10, 10, c.kind);
+        Soldier soldier(random(), 0, 10, 10, c.kind);
         soldier.size = 5.0f;
-        soldier.draw();
+        soldier.draw(surface());
         const int crossColour = c.cross ? white : dimRed;
         const int crossPixels[][2] = {{168, 168}, {166, 168}, {170, 168}, {168, 166}, {168, 170}};
         for (const auto& p : crossPixels) {
@@ -102,16 +105,16 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
     Soldier* enemy = placeSoldier(1, 11, 14);
 
     // It was travelling: the enemy in its rings ends the order at once.
-    soldier->giveTravelOrder({30.0f, 10.0f}, kTravelJoinFight, 3);
+    soldier->giveTravelOrder({30.0f, 10.0f}, TravelReason::JoinFight, 3);
     soldier->goal = {11.0f, 40.0f};
 
-    soldier->think();
-    EXPECT_EQ(soldier->mode, kModeEngage);
+    soldier->think(field(), random());
+    EXPECT_EQ(soldier->mode, Mode::Engage);
     EXPECT_EQ(soldier->target(), enemy);
     EXPECT_EQ(soldier->colour, (Colour{255, 64, 64}));
     EXPECT_FALSE(soldier->destination().isSet());
     EXPECT_EQ(soldier->travelSteps(), 0);
-    EXPECT_EQ(soldier->travelReason(), kTravelNone);
+    EXPECT_EQ(soldier->travelReason(), TravelReason::None);
     expectAt(*soldier, 11, 11);
     EXPECT_EQ(field().occupantAt(11, 11), soldier);
     EXPECT_EQ(field().occupantAt(10, 10), nullptr);
@@ -132,7 +135,7 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
     EXPECT_EQ(shot.team, 0);
 
     // Nothing higher is left in range: it fires again from where it stands.
-    soldier->think();
+    soldier->think(field(), random());
     expectAt(*soldier, 11, 11);
     shots = shotsIn(field());
     ASSERT_EQ(shots.size(), 2u);
@@ -141,8 +144,8 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
 
     // The enemy walks out of its rings: back to advancing, and it steps towards the goal at once.
     field().moveEntity(enemy, 60.0f, 60.0f);
-    soldier->think();
-    EXPECT_EQ(soldier->mode, kModeAdvance);
+    soldier->think(field(), random());
+    EXPECT_EQ(soldier->mode, Mode::Advance);
     EXPECT_EQ(soldier->target(), nullptr);
     EXPECT_EQ(soldier->colour, (Colour{127, 0, 0}));
     expectAt(*soldier, 11, 12);
@@ -155,21 +158,21 @@ TEST_F(SoldierTest, JoiningAnAllysFightChangesModeFirstAndMovesFromTheNextStep)
     Soldier* ally = placeSoldier(0, 20, 10);
     Soldier* enemy = placeSoldier(1, 30, 10);  // far beyond the soldier's rings
 
-    soldier->think();  // no goal, no fight to join
-    EXPECT_EQ(soldier->mode, kModeAdvance);
+    soldier->think(field(), random());  // no goal, no fight to join
+    EXPECT_EQ(soldier->mode, Mode::Advance);
     expectAt(*soldier, 10, 10);
 
     soldier->goal = {10.0f, 40.0f};
     ally->setTarget(enemy);  // written directly, so reported as the units' own code does
-    soldier->think();
-    EXPECT_EQ(soldier->mode, kModeTravel);
+    soldier->think(field(), random());
+    EXPECT_EQ(soldier->mode, Mode::Travel);
     EXPECT_EQ(soldier->destination().x, 30.0f);
     EXPECT_EQ(soldier->destination().y, 10.0f);
-    EXPECT_EQ(soldier->travelReason(), kTravelJoinFight);
+    EXPECT_EQ(soldier->travelReason(), TravelReason::JoinFight);
     EXPECT_EQ(soldier->travelSteps(), 5);
     expectAt(*soldier, 10, 10);
 
-    soldier->think();
+    soldier->think(field(), random());
     expectAt(*soldier, 11, 10);
     EXPECT_EQ(soldier->travelSteps(), 4);
     EXPECT_TRUE(shotsIn(field()).empty());
@@ -181,24 +184,24 @@ TEST_F(SoldierTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
 {
     Soldier* soldier = placeSoldier(0, 10, 10);
     soldier->goal = {10.0f, 40.0f};
-    soldier->giveTravelOrder({30.0f, 10.0f}, kTravelJoinFight, 5);
+    soldier->giveTravelOrder({30.0f, 10.0f}, TravelReason::JoinFight, 5);
 
     for (int step = 1; step <= 5; ++step) {
         SCOPED_TRACE(testing::Message() << "step " << step);
-        soldier->think();
-        EXPECT_EQ(soldier->mode, kModeTravel);
+        soldier->think(field(), random());
+        EXPECT_EQ(soldier->mode, Mode::Travel);
         expectAt(*soldier, 10 + step, 10);
         EXPECT_EQ(soldier->travelSteps(), 5 - step);
     }
 
-    soldier->think();
-    EXPECT_EQ(soldier->mode, kModeAdvance);
+    soldier->think(field(), random());
+    EXPECT_EQ(soldier->mode, Mode::Advance);
     expectAt(*soldier, 15, 10);
     EXPECT_FALSE(soldier->destination().isSet());
-    EXPECT_EQ(soldier->travelReason(), kTravelNone);
+    EXPECT_EQ(soldier->travelReason(), TravelReason::None);
 
     // From (15, 10) towards (10, 40): down-left is nearest (16 + 841).
-    soldier->think();
+    soldier->think(field(), random());
     expectAt(*soldier, 14, 11);
 }
 
@@ -208,25 +211,28 @@ TEST_F(SoldierTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
 TEST_F(SoldierTest, SightReachesTheRingOfItsRangeAndNoFurther)
 {
     const struct {
-        int kind;
+        SoldierKind kind;
         int dx, dy;
         bool seen;
     } cases[] = {
-        {kSniper, 0, 20, true},    {kSniper, 0, 21, false},  {kSniper, 10, 10, true},
-        {kSniper, -11, 10, false}, {kSniper, 20, 0, true},   {kSniper, -13, -7, true},
-        {kRifleman, 5, 0, true},   {kRifleman, 3, 3, false}, {kRifleman, -2, -3, true},
+        {SoldierKind::Sniper, 0, 20, true},    {SoldierKind::Sniper, 0, 21, false},
+        {SoldierKind::Sniper, 10, 10, true},   {SoldierKind::Sniper, -11, 10, false},
+        {SoldierKind::Sniper, 20, 0, true},    {SoldierKind::Sniper, -13, -7, true},
+        {SoldierKind::Rifleman, 5, 0, true},   {SoldierKind::Rifleman, 3, 3, false},
+        {SoldierKind::Rifleman, -2, -3, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "kind " << c.kind << ", enemy at (" << c.dx << ", " << c.dy << ")");
+        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(c.kind) << ", enemy at (" << c.dx << ", " << c.dy
+                                        << ")");
         Soldier* soldier = placeSoldier(0, 30, 30, c.kind);
         Soldier* enemy = placeSoldier(1, 30 + c.dx, 30 + c.dy);
         soldier->goal = {30.0f, 63.0f};
-        soldier->think();
+        soldier->think(field(), random());
         EXPECT_EQ(soldier->target(), c.seen ? enemy : nullptr);
-        EXPECT_EQ(soldier->mode, c.seen ? kModeEngage : kModeAdvance);
+        EXPECT_EQ(soldier->mode, c.seen ? Mode::Engage : Mode::Advance);
         // Clear the field for the next case.
         soldier->health = enemy->health = 0.0f;
-        field().updatePass();
+        updatePass();
         ASSERT_TRUE(field().units.empty());
     }
 }

@@ -27,11 +27,11 @@ TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
     Soldier* enemy = placeSoldier(1, 10, 13);
 
     for (int update = 1; update <= 69; ++update) {
-        tank->update();
+        tank->update(field(), random());
         if (update % 10 != 0) continue;
         const int step = update / 10;
         SCOPED_TRACE(testing::Message() << "decision step " << step);
-        EXPECT_EQ(tank->mode, kModeBombard);
+        EXPECT_EQ(tank->mode, Mode::Bombard);
         EXPECT_EQ(tank->target(), enemy);
         EXPECT_EQ(tank->aimPoint.x, 10.0f);
         EXPECT_EQ(tank->aimPoint.y, 13.0f);
@@ -42,7 +42,7 @@ TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
     EXPECT_TRUE(effectsIn(field()).empty());
     EXPECT_EQ(enemy->health, 100.0f);
 
-    tank->update();
+    tank->update(field(), random());
     EXPECT_EQ(enemy->health, 50.0f);
     // The explosion comes first, then the victim's three sparks (the only size-1 particles).
     const std::vector<Particle*> effects = effectsIn(field());
@@ -50,7 +50,7 @@ TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
     for (std::size_t n = 0; n < effects.size(); ++n) {
         EXPECT_EQ(effects[n]->size == 1, n >= 10) << "particle " << n;
     }
-    EXPECT_EQ(tank->mode, kModeAdvance);
+    EXPECT_EQ(tank->mode, Mode::Advance);
     EXPECT_FALSE(tank->aimPoint.isSet());
     EXPECT_EQ(tank->aimCountdown, -1);
     EXPECT_EQ(tank->target(), enemy);  // a tank keeps its last target
@@ -66,11 +66,11 @@ TEST_F(TankTest, ShellHitsWhoeverIsInTheBlockWhenItLands)
     Base* enemyBase = placeBase(1, 12, 16);
     Soldier* outside = placeSoldier(1, 13, 14);
 
-    tank->think();
+    tank->think(field(), random());
     ASSERT_EQ(tank->target(), aimedAt);
     field().moveEntity(aimedAt, 10.0f, 17.0f);  // three cells away
     field().moveEntity(latecomer, 11.0f, 15.0f);
-    for (int step = 0; step < 6; ++step) tank->think();
+    for (int step = 0; step < 6; ++step) tank->think(field(), random());
 
     EXPECT_EQ(aimedAt->health, 100.0f);
     EXPECT_EQ(latecomer->health, 50.0f);
@@ -95,8 +95,8 @@ TEST_F(TankTest, SplashAtTheCornersStaysInsideTheGrid)
     std::vector<Soldier*> enemies;
     for (const Spot& s : spots) enemies.push_back(placeSoldier(1, s.x, s.y));
 
-    tank->splashDamage(0, 0.0f, 0.0f);
-    tank->splashDamage(0, 79.0f, 63.0f);
+    tank->splashDamage(field(), random(), 0, 0.0f, 0.0f);
+    tank->splashDamage(field(), random(), 0, 79.0f, 63.0f);
 
     for (std::size_t n = 0; n < std::size(spots); ++n) {
         EXPECT_EQ(enemies[n]->health, spots[n].hit ? 50.0f : 100.0f) << "(" << spots[n].x << ", " << spots[n].y << ")";
@@ -109,7 +109,7 @@ TEST_F(TankTest, SplashVisitsColumnsBeforeRows)
     Tank* tank = placeTank(0, 40, 30);
     placeSoldier(1, 10, 9);
     placeSoldier(1, 9, 11);
-    tank->splashDamage(0, 10.0f, 10.0f);
+    tank->splashDamage(field(), random(), 0, 10.0f, 10.0f);
     const std::vector<Particle*> sparks = effectsIn(field());
     ASSERT_EQ(sparks.size(), 6u);
     EXPECT_EQ(sparks[0]->position.x, 16.0f * 9 + 8);
@@ -121,21 +121,21 @@ TEST_F(TankTest, SplashVisitsColumnsBeforeRows)
 TEST_F(TankTest, ExplosionDrawsGreenRedLifetimeSizeThenTheParticlesOwn)
 {
     Tank* tank = placeTank(0, 40, 30);
-    seedBattleRand(31);
-    tank->spawnExplosion(5.0f, 6.0f);
+    random().reseed(31);
+    tank->spawnExplosion(field(), random(), 5.0f, 6.0f);
     const std::vector<Particle*> effects = effectsIn(field());
     ASSERT_EQ(effects.size(), 10u);
 
-    seedBattleRand(31);
+    random().reseed(31);
     for (const Particle* particle : effects) {
-        const int g = 128 + battleRand() % 128;
-        const int r = 200 + battleRand() % 50;
-        const int lifetime = 8 + battleRand() % 4;
-        const int size = 2 + battleRand() % 3;
-        const float signX = battleRand() % 2 == 0 ? 1.0f : -1.0f;
-        const float signY = battleRand() % 2 == 0 ? 1.0f : -1.0f;
-        const float vx = signX * static_cast<float>(3 + battleRand() % 5);
-        const float vy = signY * static_cast<float>(3 + battleRand() % 5);
+        const int g = 128 + random().next() % 128;
+        const int r = 200 + random().next() % 50;
+        const int lifetime = 8 + random().next() % 4;
+        const int size = 2 + random().next() % 3;
+        const float signX = random().next() % 2 == 0 ? 1.0f : -1.0f;
+        const float signY = random().next() % 2 == 0 ? 1.0f : -1.0f;
+        const float vx = signX * static_cast<float>(3 + random().next() % 5);
+        const float vy = signY * static_cast<float>(3 + random().next() % 5);
         EXPECT_EQ(particle->colour, (Colour{r, g, 0}));
         EXPECT_EQ(particle->lifetime, lifetime);
         EXPECT_EQ(particle->size, size);
@@ -144,7 +144,7 @@ TEST_F(TankTest, ExplosionDrawsGreenRedLifetimeSizeThenTheParticlesOwn)
         EXPECT_EQ(particle->position.x, 88.0f);
         EXPECT_EQ(particle->position.y, 104.0f);
         EXPECT_EQ(particle->fade, 20);
-        EXPECT_EQ(particle->style, kStyleDot);
+        EXPECT_EQ(particle->style, ParticleStyle::Dot);
     }
 }
 
@@ -156,9 +156,9 @@ TEST_F(TankTest, DrawsBodyWhiteBoxAndAimLine)
     const int white = colourValue(255, 255, 255);
     const int black = colourValue(0, 0, 0);
     Tank* tank = placeTank(0, 10, 10, 5);
-    tank->setMode(kModeBombard);
+    tank->setMode(Mode::Bombard);
     tank->aimPoint = {10.0f, 20.0f};
-    tank->draw();
+    tank->draw(surface());
 
     EXPECT_EQ(pixel(165, 165), white);
     EXPECT_EQ(pixel(170, 170), white);
@@ -176,9 +176,9 @@ TEST_F(TankTest, DrawsBodyWhiteBoxAndAimLine)
     EXPECT_EQ(pixel(168, 327), aimLine);
 
     Tank* blue = placeTank(1, 30, 30, 5);  // px 488, aiming right at px 568
-    blue->setMode(kModeBombard);
+    blue->setMode(Mode::Bombard);
     blue->aimPoint = {35.0f, 30.0f};
-    blue->draw();
+    blue->draw(surface());
     EXPECT_EQ(pixel(520, 488), colourValue(0, 0, 105));
 }
 
@@ -189,19 +189,19 @@ TEST_F(TankTest, OutsideBombardModeOnlyTheBodyIsDrawn)
     const int black = colourValue(0, 0, 0);
     Tank* tank = placeTank(0, 10, 10, 5);  // shade 200 until its first mode change
     tank->aimPoint = {10.0f, 20.0f};
-    tank->draw();
+    tank->draw(surface());
     EXPECT_EQ(pixel(168, 168), colourValue(200, 0, 0));
     EXPECT_EQ(pixel(165, 165), colourValue(200, 0, 0));
     EXPECT_EQ(pixel(168, 200), black);
 
-    tank->setMode(kModeTravel);
-    tank->draw();
+    tank->setMode(Mode::Travel);
+    tank->draw(surface());
     EXPECT_EQ(pixel(168, 168), colourValue(127, 0, 0));
     EXPECT_EQ(pixel(168, 200), black);
 
-    tank->setMode(kModeBombard);
+    tank->setMode(Mode::Bombard);
     tank->aimPoint = Vec2();  // no shell pending: white box, no line
-    tank->draw();
+    tank->draw(surface());
     EXPECT_EQ(pixel(168, 168), colourValue(255, 255, 255));
     EXPECT_EQ(pixel(168, 200), black);
 }
@@ -215,26 +215,26 @@ TEST_F(TankTest, HitWhileBombardingItAnswersFireAndAimsAnewAtItsNextStep)
     Tank* tank = placeTank(0, 10, 10, 4, 10);
     tank->goal = {10.0f, 60.0f};
     Soldier* first = placeSoldier(1, 10, 13);
-    for (int update = 0; update < 10; ++update) tank->update();
-    ASSERT_EQ(tank->mode, kModeBombard);
+    for (int update = 0; update < 10; ++update) tank->update(field(), random());
+    ASSERT_EQ(tank->mode, Mode::Bombard);
     ASSERT_EQ(tank->target(), first);
 
     first->health = 0.0f;
-    field().updatePass();  // the enemy queues itself and is swept away, clearing the target
+    updatePass();  // the enemy queues itself and is swept away, clearing the target
     ASSERT_EQ(tank->target(), nullptr);
-    ASSERT_EQ(tank->mode, kModeBombard);
+    ASSERT_EQ(tank->mode, Mode::Bombard);
 
     Soldier* shooter = placeSoldier(1, 12, 16);
-    tank->takeDamage(shooter, 10.0f);
-    EXPECT_EQ(tank->mode, kModeTravel);
-    EXPECT_EQ(tank->travelReason(), kTravelAnswerFire);
+    tank->takeDamage(field(), random(), shooter, 10.0f);
+    EXPECT_EQ(tank->mode, Mode::Travel);
+    EXPECT_EQ(tank->travelReason(), TravelReason::AnswerFire);
     EXPECT_EQ(tank->destination().x, 12.0f);
     EXPECT_EQ(tank->destination().y, 16.0f);
     EXPECT_EQ(tank->aimPoint.x, 10.0f) << "the old aim point stays until the next aim";
     EXPECT_EQ(tank->aimPoint.y, 13.0f);
 
-    tank->think();  // the shooter is within its rings: engage, aim at once
-    EXPECT_EQ(tank->mode, kModeBombard);
+    tank->think(field(), random());  // the shooter is within its rings: engage, aim at once
+    EXPECT_EQ(tank->mode, Mode::Bombard);
     EXPECT_EQ(tank->target(), shooter);
     EXPECT_EQ(tank->aimPoint.x, 12.0f);
     EXPECT_EQ(tank->aimPoint.y, 16.0f);
@@ -247,23 +247,23 @@ TEST_F(TankTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
 {
     Tank* tank = placeTank(0, 10, 10);
     tank->goal = {10.0f, 40.0f};
-    tank->giveTravelOrder({30.0f, 10.0f}, kTravelJoinFight, 5);
+    tank->giveTravelOrder({30.0f, 10.0f}, TravelReason::JoinFight, 5);
     for (int step = 1; step <= 5; ++step) {
         SCOPED_TRACE(testing::Message() << "step " << step);
-        tank->think();
-        EXPECT_EQ(tank->mode, kModeTravel);
+        tank->think(field(), random());
+        EXPECT_EQ(tank->mode, Mode::Travel);
         EXPECT_EQ(tank->x, 10 + step);
         EXPECT_EQ(tank->y, 10);
         EXPECT_EQ(tank->travelSteps(), 5 - step);
     }
-    tank->think();
-    EXPECT_EQ(tank->mode, kModeAdvance);
+    tank->think(field(), random());
+    EXPECT_EQ(tank->mode, Mode::Advance);
     EXPECT_EQ(tank->x, 15);
     EXPECT_EQ(tank->y, 10);
     EXPECT_FALSE(tank->destination().isSet());
-    EXPECT_EQ(tank->travelReason(), kTravelNone);
+    EXPECT_EQ(tank->travelReason(), TravelReason::None);
 
-    tank->think();  // towards (10, 40): down-left is nearest
+    tank->think(field(), random());  // towards (10, 40): down-left is nearest
     EXPECT_EQ(tank->x, 14);
     EXPECT_EQ(tank->y, 11);
 }

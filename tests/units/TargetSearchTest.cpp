@@ -40,7 +40,7 @@ TEST_P(RingOrderTest, FindsTheEnemyItsRingsReachFirst)
     std::vector<Entity*> enemies;
     for (const Cell& e : c.enemies) enemies.push_back(placeSoldier(1, 20 + e.x, 20 + e.y));
     Entity* expected = c.expected < 0 ? nullptr : enemies[c.expected];
-    EXPECT_EQ(findNearestEnemy(*searcher, c.rings), expected);
+    EXPECT_EQ(findNearestEnemy(field(), *searcher, c.rings), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(TargetSearch, RingOrderTest,
@@ -62,7 +62,7 @@ TEST_F(TargetSearchTest, NearestEnemyPassesOverAlliesAndCountsBases)
     placeSoldier(0, 20, 21);  // first cell of ring 1, same team
     Base* base = placeBase(1, 19, 20);
     placeSoldier(1, 20, 19);
-    EXPECT_EQ(findNearestEnemy(*searcher, 3), base);
+    EXPECT_EQ(findNearestEnemy(field(), *searcher, 3), base);
 }
 
 // A search that wrapped around the edges would see the far-side enemies in ring 1.
@@ -74,8 +74,8 @@ TEST_F(TargetSearchTest, CornerSearchStaysInsideTheGrid)
     placeSoldier(1, 0, 63);
     Soldier* nearTopLeft = placeSoldier(1, 2, 1);
     Soldier* nearBottomRight = placeSoldier(1, 77, 62);
-    EXPECT_EQ(findNearestEnemy(*topLeft, 5), nearTopLeft);
-    EXPECT_EQ(findNearestEnemy(*bottomRight, 5), nearBottomRight);
+    EXPECT_EQ(findNearestEnemy(field(), *topLeft, 5), nearTopLeft);
+    EXPECT_EQ(findNearestEnemy(field(), *bottomRight, 5), nearBottomRight);
 }
 
 // ---- stepTowards ----
@@ -88,7 +88,7 @@ TEST_F(TargetSearchTest, StepTowardsStaysWhenBoxedIn)
             if (dx != 0 || dy != 0) placeSoldier(dx == 1 ? 1 : 0, 10 + dx, 10 + dy);
         }
     }
-    const Vec2 step = stepTowards(*unit, 10.0f, 30.0f);
+    const Vec2 step = stepTowards(field(), *unit, 10.0f, 30.0f);
     EXPECT_EQ(step.x, 10.0f);
     EXPECT_EQ(step.y, 10.0f);
 }
@@ -114,7 +114,8 @@ TEST_P(StepTowardsTest, TakesNearestFreeNeighbourThenHigherGroundThenLowerIndex)
     Soldier* unit = placeSoldier(0, 10, 10);
     for (const Cell& b : c.blockers) placeSoldier(0, b.x, b.y);
     for (const Cell& h : c.hills) field().setHeight(h.x, h.y, 4);
-    const Vec2 step = stepTowards(*unit, static_cast<float>(c.destination.x), static_cast<float>(c.destination.y));
+    const Vec2 step =
+        stepTowards(field(), *unit, static_cast<float>(c.destination.x), static_cast<float>(c.destination.y));
     EXPECT_EQ(step.x, static_cast<float>(c.expected.x));
     EXPECT_EQ(step.y, static_cast<float>(c.expected.y));
 }
@@ -145,12 +146,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TargetSearchTest, StepTowardsFromCornersOnlyOffersCellsInsideTheGrid)
 {
     Soldier* topLeft = placeSoldier(0, 0, 0);
-    const Vec2 fromTopLeft = stepTowards(*topLeft, -5.0f, -5.0f);  // every cell inside lies farther
+    const Vec2 fromTopLeft = stepTowards(field(), *topLeft, -5.0f, -5.0f);  // every cell inside lies farther
     EXPECT_EQ(fromTopLeft.x, 1.0f);
     EXPECT_EQ(fromTopLeft.y, 0.0f);
 
     Soldier* bottomRight = placeSoldier(0, 79, 63);
-    const Vec2 fromBottomRight = stepTowards(*bottomRight, 90.0f, 70.0f);
+    const Vec2 fromBottomRight = stepTowards(field(), *bottomRight, 90.0f, 70.0f);
     EXPECT_EQ(fromBottomRight.x, 79.0f);
     EXPECT_EQ(fromBottomRight.y, 62.0f);
 }
@@ -175,7 +176,7 @@ TEST_F(TargetSearchTest, FiringPositionWithoutHigherGroundIsOwnCell)
         field().setHeight(column, 10, c.ownHeight);
         Soldier* unit = placeSoldier(0, column, 10);
         unit->setTarget(placeSoldier(1, column, 13));
-        const Vec2 position = findFiringPosition(*unit);
+        const Vec2 position = findFiringPosition(field(), *unit);
         EXPECT_EQ(position.x, static_cast<float>(column));
         EXPECT_EQ(position.y, 10.0f);
         column += 10;
@@ -195,13 +196,13 @@ TEST_F(TargetSearchTest, FiringPositionPicksHighestFreeCellThatKeepsTargetInRang
     Soldier* unit = placeSoldier(0, 10, 10);
     placeSoldier(0, 10, 11);
     unit->setTarget(placeSoldier(1, 11, 14));
-    Vec2 position = findFiringPosition(*unit);
+    Vec2 position = findFiringPosition(field(), *unit);
     EXPECT_EQ(position.x, 11.0f);
     EXPECT_EQ(position.y, 11.0f);
 
     // A second 7 at (9, 11), in range too: the lower index, down-right, keeps the choice.
     field().setHeight(9, 11, 7);
-    position = findFiringPosition(*unit);
+    position = findFiringPosition(field(), *unit);
     EXPECT_EQ(position.x, 11.0f);
     EXPECT_EQ(position.y, 11.0f);
 }
@@ -232,9 +233,9 @@ TEST_F(TargetSearchTest, AllyFightIgnoresUnitsThatGiveNoReason)
     Soldier* enemy = placeSoldier(1, 40, 40);
     unit->setTarget(enemy);  // its own fight is no reason to travel
     Soldier* joining = placeSoldier(0, 12, 10);
-    joining->giveTravelOrder({30.0f, 30.0f}, kTravelJoinFight, 5);
+    joining->giveTravelOrder({30.0f, 30.0f}, TravelReason::JoinFight, 5);
     Soldier* spentOrder = placeSoldier(0, 13, 10);
-    spentOrder->giveTravelOrder({31.0f, 31.0f}, kTravelAnswerFire, 0);
+    spentOrder->giveTravelOrder({31.0f, 31.0f}, TravelReason::AnswerFire, 0);
     placeSoldier(0, 14, 10);  // idle
     Soldier* otherTeam = placeSoldier(1, 11, 10);
     otherTeam->setTarget(unit);
@@ -249,7 +250,7 @@ TEST_F(TargetSearchTest, AllyFightFindsTheNearestReasonAndLetsBasesWin)
     Soldier* farEngaged = placeSoldier(0, 10, 20);
     farEngaged->setTarget(placeSoldier(1, 10, 24));
     Soldier* answering = placeSoldier(0, 14, 10);  // hit while unengaged
-    answering->giveTravelOrder({18.0f, 3.0f}, kTravelAnswerFire, 7);
+    answering->giveTravelOrder({18.0f, 3.0f}, TravelReason::AnswerFire, 7);
     Vec2 fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 18.0f);
     EXPECT_EQ(fight.y, 3.0f);

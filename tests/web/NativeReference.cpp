@@ -43,11 +43,11 @@ int chain(unsigned seed, int maxFrames, const UnitCounts& counts)
 int frame(unsigned seed, int frames, const char* path, const UnitCounts& counts)
 {
     install_allegro(SYSTEM_NONE, &errno, atexit);
-    const MemoryCanvas canvas;
+    MemoryCanvas canvas;
     Battle battle(counts, seed);
     const Playback playback;
     for (int n = 0; n < frames; ++n) battle.frame();
-    drawShownFrame(battle, playback);
+    drawShownFrame(battle, playback, canvas.canvas());
     std::vector<unsigned char> bytes;
     for (int y = 0; y < kScreenHeight; ++y) {
         for (int x = 0; x < kScreenWidth; ++x) {

@@ -85,8 +85,8 @@ TEST_F(BattlefieldTest, MoveEntityToItsOwnCellKeepsItThere)
 TEST(NewBattlefieldTest, StartsEmptyWithNoGameOver)
 {
     const auto field = std::make_unique<Battlefield>();
-    EXPECT_EQ(field->gameOver, 0);
-    EXPECT_EQ(field->eliminatedTeam, 4);
+    EXPECT_EQ(field->gameOver, false);
+    EXPECT_EQ(field->eliminatedTeam, kNoTeam);
     EXPECT_TRUE(field->objects.empty());
     EXPECT_TRUE(field->units.empty());
     EXPECT_TRUE(field->graveyard.empty());

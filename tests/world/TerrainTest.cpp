@@ -109,17 +109,17 @@ TEST(TerrainTest, GeneratedTerrainFollowsTheDrawsOfEachHill)
     for (unsigned seed : {1u, 7u, 12345u}) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
         auto field = std::make_unique<Battlefield>();
-        seedBattleRand(seed);
-        field->generateTerrain();
+        Random terrainDraws(seed);
+        field->generateTerrain(terrainDraws);
 
         // Hill count, then column, row and peak of each hill, from the same draws.
-        seedBattleRand(seed);
+        Random random(seed);
         Heights expected = flat();
-        const int hills = battleRand() % 15 + 20;
+        const int hills = random.next() % 15 + 20;
         for (int n = 0; n < hills; ++n) {
-            const int cx = (battleRand() % 1280) / 16;
-            const int cy = (battleRand() % 1024) / 16;
-            const int peak = battleRand() % 15 + 1;
+            const int cx = (random.next() % 1280) / 16;
+            const int cy = (random.next() % 1024) / 16;
+            const int peak = random.next() % 15 + 1;
             addHill(expected, cx, cy, peak);
         }
         EXPECT_EQ(differingCells(*field, expected), 0);

@@ -22,14 +22,15 @@ class Probe : public Renderer {
 public:
     Probe(Journal& journal, int id) : journal_(journal), id_(id) {}
     ~Probe() override { journal_.destroyed.push_back(id_); }
-    void draw() const override {}
-    void update() override
+    void draw(Surface&) const override {}
+    void update(Battlefield&, Random&) override
     {
         journal_.updated.push_back(id_);
         if (onUpdate) onUpdate();
     }
     void onRemoved() override { journal_.removed.push_back(id_); }
-    int getType() const override { return kTypeEffect; }
+    ObjectKind getType() const override { return ObjectKind::Effect; }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<Probe>(*this); }
 
     std::function<void()> onUpdate;
 
@@ -47,10 +48,11 @@ public:
         actionPeriod = actionCountdown = 1000;
     }
     ~LoggedUnit() override { journal_.destroyed.push_back(id_); }
-    void draw() const override {}
-    void think() override {}
-    void fire() override {}
+    void draw(Surface&) const override {}
+    void think(Battlefield&, Random&) override {}
+    void fire(Battlefield&, Random&) override {}
     void onRemoved() override { journal_.removed.push_back(id_); }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<LoggedUnit>(*this); }
 
 private:
     Journal& journal_;
@@ -65,15 +67,10 @@ bool contains(const List& list, const T* item)
 
 class UpdatePassTest : public WorldTest {
 protected:
-    Probe* addProbe(int id)
-    {
-        auto* probe = new Probe(journal, id);
-        field().addObject(probe);
-        return probe;
-    }
+    Probe* addProbe(int id) { return addObject(std::make_unique<Probe>(journal, id)); }
     LoggedUnit* placeLogged(int id, int x, int y)
     {
-        return static_cast<LoggedUnit*>(field().registerUnit(new LoggedUnit(journal, id, 0, x, y)));
+        return static_cast<LoggedUnit*>(field().registerUnit(std::make_unique<LoggedUnit>(journal, id, 0, x, y)));
     }
 
     Journal journal;
@@ -91,9 +88,9 @@ TEST_F(UpdatePassTest, ObjectAddedDuringThePassIsUpdatedLastInThatPass)
         spawned = true;
         addProbe(3);
     };
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(journal.updated, (std::vector<int>{1, 2, 3}));
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(journal.updated, (std::vector<int>{1, 2, 3, 1, 2, 3}));
 }
 
@@ -102,14 +99,14 @@ TEST_F(UpdatePassTest, NothingIsUpdatedAfterGameOver)
     addProbe(1);
     Soldier* dead = placeSoldier(0, 10, 10);
     dead->health = 0;  // would queue itself if updated
-    const std::vector<Renderer*> objectsBefore = field().objects;
+    const std::vector<Renderer*> objectsBefore = objectList(field());
     const std::vector<Entity*> unitsBefore = field().units;
 
-    field().gameOver = 1;
-    field().updatePass();
+    field().gameOver = true;
+    updatePass();
     EXPECT_TRUE(journal.updated.empty());
     EXPECT_TRUE(journal.removed.empty());
-    EXPECT_EQ(field().objects, objectsBefore);
+    EXPECT_EQ(objectList(field()), objectsBefore);
     EXPECT_EQ(field().units, unitsBefore);
     EXPECT_TRUE(field().graveyard.empty());
     EXPECT_EQ(field().occupantAt(10, 10), dead);
@@ -128,7 +125,7 @@ TEST_F(UpdatePassTest, RefusedRegistrationDestroysTheUnitAndChangesNothing)
         EXPECT_EQ(placeLogged(id, c.x, c.y), nullptr);
         EXPECT_EQ(journal.destroyed, std::vector<int>{id});
         EXPECT_EQ(field().units, std::vector<Entity*>{resident});
-        EXPECT_EQ(field().objects, std::vector<Renderer*>{resident});
+        EXPECT_EQ(objectList(field()), std::vector<Renderer*>{resident});
         EXPECT_EQ(field().occupantAt(5, 5), resident);
         ++id;
     }
@@ -145,10 +142,10 @@ TEST_F(UpdatePassTest, RemovedUnitLeavesGridListsAndTargets)
     bystander->setTarget(other);
     fallen->health = 0;
 
-    field().updatePass();
+    updatePass();
     EXPECT_TRUE(field().isFreeCell(10, 10));
     EXPECT_FALSE(contains(field().units, fallen));
-    EXPECT_FALSE(contains(field().objects, fallen));
+    EXPECT_FALSE(contains(objectList(field()), fallen));
     EXPECT_EQ(hunter->target(), nullptr);
     EXPECT_EQ(other->target(), nullptr);
     EXPECT_EQ(bystander->target(), other);
@@ -168,17 +165,17 @@ TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
     // Queue in an order that differs from the list order.
     Probe* queuer = addProbe(6);
     queuer->onUpdate = [this, a, b, c, effect] {
-        field().queueRemoval(c, false);
-        field().queueRemoval(effect, false);
-        field().queueRemoval(a, false);
-        field().queueRemoval(b, false);
+        field().queueRemoval(c);
+        field().queueRemoval(effect);
+        field().queueRemoval(a);
+        field().queueRemoval(b);
     };
-    field().updatePass();
+    updatePass();
 
     EXPECT_EQ(journal.removed, (std::vector<int>{3, 5, 1, 2}));
     EXPECT_EQ(journal.destroyed, (std::vector<int>{3, 5, 1, 2}));
     EXPECT_EQ(field().units, std::vector<Entity*>{survivor});
-    EXPECT_EQ(field().objects, (std::vector<Renderer*>{survivor, queuer}));
+    EXPECT_EQ(objectList(field()), (std::vector<Renderer*>{survivor, queuer}));
     EXPECT_EQ(survivor->target(), nullptr);
     for (int x : {1, 2, 3}) EXPECT_TRUE(field().isFreeCell(x, 1)) << "column " << x;
 }
@@ -187,13 +184,13 @@ TEST_F(UpdatePassTest, AnObjectIsQueuedOnlyOnce)
 {
     Probe* probe = addProbe(1);
     probe->onUpdate = [this, probe] {
-        field().queueRemoval(probe, true);  // not there yet: added
-        field().queueRemoval(probe, true);  // already there: ignored
+        field().queueRemoval(probe);  // not there yet: added
+        field().queueRemoval(probe);  // already there: ignored
         EXPECT_EQ(field().graveyard.size(), 1u);
-        field().queueRemoval(probe, false);  // nor without the flag: it would be destroyed twice
+        field().queueRemoval(probe);  // nor without the flag: it would be destroyed twice
         EXPECT_EQ(field().graveyard.size(), 1u);
     };
-    field().updatePass();
+    updatePass();
     EXPECT_EQ(journal.removed, std::vector<int>{1});
     EXPECT_EQ(journal.destroyed, std::vector<int>{1});
     EXPECT_TRUE(field().objects.empty());

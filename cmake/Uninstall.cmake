@@ -1,0 +1,67 @@
+# `make uninstall`: removes what `make install` put under $DESTDIR$PREFIX, and nothing else, as the
+# install listed it there (share/battle/installed-files for the whole build, share/battle-lab/...
+# for a build of the lab alone; see InstallManifest.cmake). Needs no build folder.
+#
+#   DESTDIR=... cmake -D PREFIX=/usr/local -P cmake/Uninstall.cmake
+if(NOT PREFIX)
+  message(FATAL_ERROR "uninstall: give the prefix the programs were installed under (-D PREFIX=...)")
+endif()
+set(root "$ENV{DESTDIR}${PREFIX}")
+set(lists "")
+foreach(name battle battle-lab)
+  if(EXISTS "${root}/share/${name}/installed-files")
+    list(APPEND lists "${root}/share/${name}/installed-files")
+  endif()
+endforeach()
+if(NOT lists)
+  message(FATAL_ERROR "uninstall: nothing to remove under ${root}: make install lists what it installs in "
+                      "share/battle/installed-files there, and there is none (another PREFIX or DESTDIR?)")
+endif()
+
+set(files "")
+set(folders "")
+foreach(list IN LISTS lists)
+  file(STRINGS "${list}" entries)
+  foreach(entry IN LISTS entries)
+    # Only paths inside the prefix: never an absolute one, never one that climbs out of it.
+    if(entry MATCHES "^/" OR entry MATCHES "(^|/)\\.\\.?(/|$)" OR entry STREQUAL "")
+      message(FATAL_ERROR "uninstall: ${list} names '${entry}', which is not a path inside ${root}; "
+                          "nothing was removed")
+    endif()
+    if(entry MATCHES "/$")
+      list(APPEND folders "${entry}")
+    else()
+      list(APPEND files "${entry}")
+    endif()
+  endforeach()
+endforeach()
+
+set(removed 0)
+foreach(entry IN LISTS files)
+  set(path "${root}/${entry}")
+  if(IS_DIRECTORY "${path}" AND NOT IS_SYMLINK "${path}")
+    message(WARNING "uninstall: ${path} is a folder now; left as it is")
+  elseif(EXISTS "${path}" OR IS_SYMLINK "${path}")
+    file(REMOVE "${path}")
+    if(EXISTS "${path}" OR IS_SYMLINK "${path}")
+      message(FATAL_ERROR "uninstall: cannot remove ${path}")
+    endif()
+    message(STATUS "Removed: ${path}")
+    math(EXPR removed "${removed} + 1")
+  endif()
+endforeach()
+
+# The folders the install created, deepest first, each only when nothing else is left in it.
+list(REMOVE_DUPLICATES folders)
+list(SORT folders)
+list(REVERSE folders)
+foreach(entry IN LISTS folders)
+  set(path "${root}/${entry}")
+  if(IS_DIRECTORY "${path}" AND NOT IS_SYMLINK "${path}")
+    execute_process(COMMAND rmdir -- "${path}" RESULT_VARIABLE failed ERROR_QUIET)
+    if(NOT failed)
+      message(STATUS "Removed: ${path}")
+    endif()
+  endif()
+endforeach()
+message(STATUS "Uninstalled: ${removed} files from ${root}")
