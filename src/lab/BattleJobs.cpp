@@ -58,6 +58,7 @@ void BattleJobs::work()
             const UnitCounts counts = plan_.study.counts(index);
             if (battle == nullptr) {
                 battle = std::make_unique<Battle>(counts, seed);
+                battle->setWatched(false);  // nobody sees its particles: the same battle, only faster
             } else {
                 battle->restart(counts, seed);
             }
