@@ -1,5 +1,6 @@
 #include "lab/BattleJobs.h"
 
+#include <pthread.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -41,6 +42,7 @@ bool BattleJobs::mayStart() const
 
 void BattleJobs::work()
 {
+    pthread_setname_np(pthread_self(), kJobName);  // as ps -L and top -H show it
     std::unique_ptr<Battle> battle;
     for (;;) {
         int index = 0;

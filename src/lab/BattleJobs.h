@@ -44,6 +44,8 @@ struct FinishedBattle {
 // ends every battle under way at once. Whatever ends run(), no thread of it is left.
 class BattleJobs {
 public:
+    static constexpr const char* kJobName = "battle-lab job";  // each job thread's name
+
     enum class Result { kDone, kInterrupted, kFailed };
     using OnFinished = std::function<void(FinishedBattle&& battle)>;
     using OnIdle = std::function<void()>;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <fstream>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -10,7 +11,6 @@
 
 #include "game/Battle.h"
 #include "lab/BattleJobs.h"
-#include "support/TestWorld.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
 #include "world/Battlefield.h"
@@ -28,12 +28,16 @@ BattlePlan smallPlan(int jobs, int battles = 7)
     return plan;
 }
 
-// The threads of this process.
+// The jobs' threads in this process, by their name.
 int threads()
 {
     DIR* tasks = opendir("/proc/self/task");
     int count = 0;
-    while (const dirent* entry = readdir(tasks)) count += entry->d_name[0] != '.';
+    while (const dirent* entry = readdir(tasks)) {
+        std::ifstream name(std::string("/proc/self/task/") + entry->d_name + "/comm");
+        std::string text;
+        count += std::getline(name, text) && text == BattleJobs::kJobName;
+    }
     closedir(tasks);
     return count;
 }
