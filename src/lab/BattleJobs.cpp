@@ -7,6 +7,7 @@
 #include <chrono>
 #include <exception>
 #include <memory>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -44,20 +45,22 @@ void BattleJobs::work()
 {
     pthread_setname_np(pthread_self(), kJobName);  // as ps -L and top -H show it
     std::unique_ptr<Battle> battle;
-    for (;;) {
-        int index = 0;
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            startable_.wait(lock, [this] { return stop_ || nextIndex_ >= plan_.study.battles() || mayStart(); });
-            if (stop_ || nextIndex_ >= plan_.study.battles()) return;
-            index = nextIndex_++;
-            unreported_.insert(index);
-        }
-        FinishedBattle finished;
-        finished.index = index;
-        const unsigned seed = plan_.study.seed(index);
-        try {
+    std::string under;  // "the battle of seed S" while one is played
+    try {
+        for (;;) {
+            int index = 0;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                startable_.wait(lock, [this] { return stop_ || nextIndex_ >= plan_.study.battles() || mayStart(); });
+                if (stop_ || nextIndex_ >= plan_.study.battles()) break;
+                index = nextIndex_++;
+                unreported_.insert(index);
+            }
+            FinishedBattle finished;
+            finished.index = index;
             const UnitCounts counts = plan_.study.counts(index);
+            const unsigned seed = plan_.study.seed(index);
+            under = "the battle of seed " + std::to_string(seed);
             if (battle == nullptr) {
                 battle = std::make_unique<Battle>(counts, seed);
                 battle->setWatched(false);  // nobody sees its particles: the same battle, only faster
@@ -65,24 +68,34 @@ void BattleJobs::work()
                 battle->restart(counts, seed);
             }
             finished.outcome = play_(*battle, plan_.maxFrames, plan_.sampleAlive ? &finished.alive : nullptr, stop_);
-        } catch (const std::exception& problem) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (failure_.empty()) failure_ = "the battle of seed " + std::to_string(seed) + " failed: " + problem.what();
-        } catch (...) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (failure_.empty()) failure_ = "the battle of seed " + std::to_string(seed) + " failed";
+            under.clear();
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (stop_) break;  // a battle left half-way by a stop is no battle
+                done_.push_back(std::move(finished));
+            }
+            finished_.notify_one();
         }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            // A battle left half-way by a stop is no battle; after a failure nothing more starts.
-            if (!failure_.empty()) stop_ = true;
-            if (stop_) break;
-            done_.push_back(std::move(finished));
-        }
-        finished_.notify_one();
+    } catch (const std::exception& problem) {
+        fail(under, problem.what());
+    } catch (...) {
+        fail(under, nullptr);
     }
     finished_.notify_one();
     startable_.notify_all();
+}
+
+void BattleJobs::fail(const std::string& under, const char* reason)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;  // nothing more starts
+    if (failed_) return;
+    failed_ = true;
+    try {
+        failure_ = (under.empty() ? std::string("a job") : under) + " failed" + (reason ? std::string(": ") + reason : "");
+    } catch (...) {
+        // Out of memory even for the message: run says a job failed.
+    }
 }
 
 void BattleJobs::deliver(std::unique_lock<std::mutex>& lock, const OnFinished& finished)
@@ -108,13 +121,30 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
     for (int stop : kStopSignals) sigaddset(&stops, stop);
     pthread_sigmask(SIG_BLOCK, &stops, &before);
     const int wanted = std::max(1, std::min(plan_.jobs, plan_.study.battles()));
-    std::vector<std::thread> jobs;
+    // Whatever ends the run, an exception from finished or idle too, its jobs are stopped and
+    // joined before it returns.
+    struct Crew {
+        BattleJobs& owner;
+        std::vector<std::thread> jobs;
+        ~Crew()
+        {
+            {
+                std::lock_guard<std::mutex> lock(owner.mutex_);
+                owner.stop_ = true;
+            }
+            owner.startable_.notify_all();
+            for (std::thread& job : jobs) job.join();
+        }
+    } crew{*this, {}};
+    std::vector<std::thread>& jobs = crew.jobs;
     std::string refusal;  // why the system would start no more threads
     for (int j = 0; j < wanted && refusal.empty(); ++j) {
         try {
             jobs.emplace_back(&BattleJobs::work, this);
         } catch (const std::system_error& refused) {
             refusal = refused.code().message();
+        } catch (const std::bad_alloc& refused) {
+            refusal = refused.what();
         }
     }
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
@@ -135,7 +165,7 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         deliver(lock, count);
-        if (halted_ || !failure_.empty()) {
+        if (halted_ || failed_) {
             result = Result::kFailed;
             break;
         }
@@ -148,16 +178,18 @@ BattleJobs::Result BattleJobs::run(const OnFinished& finished, const OnIdle& idl
             result = Result::kInterrupted;
             break;
         }
-        if (done_.empty() && failure_.empty() && !halted_) finished_.wait_for(lock, kLookInterval);
+        if (done_.empty() && !failed_ && !halted_) finished_.wait_for(lock, kLookInterval);
     }
     stop_ = true;
     lock.unlock();
     startable_.notify_all();
     for (std::thread& job : jobs) job.join();
+    jobs.clear();
     // What was finished before the jobs stopped is still a finished battle.
     lock.lock();
     if (result != Result::kDone) deliver(lock, count);
-    if (halted_ || !failure_.empty()) result = Result::kFailed;
+    if (halted_ || failed_) result = Result::kFailed;
+    if (failed_ && failure_.empty()) failure_ = "a job failed";
     if (result == Result::kDone && reported < plan_.study.battles()) {
         failure_ = "the jobs stopped after " + std::to_string(reported) + " of " +
                    counted(plan_.study.battles(), "battle", "battles");

@@ -73,6 +73,7 @@ public:
 
 private:
     void work();                                  // a job's loop
+    void fail(const std::string& under, const char* reason);  // a job ends on an exception
     bool mayStart() const;                        // the next battle may start now (under the lock)
     void deliver(std::unique_lock<std::mutex>& lock, const OnFinished& finished);  // what is finished
 
@@ -87,7 +88,8 @@ private:
     int nextIndex_ = 0;                  // the next battle to start
     std::set<int> unreported_;           // battles started and not yet reported
     std::deque<FinishedBattle> done_;    // handed back, not yet reported
-    std::string failure_;                // why the run failed; empty while it has not
+    bool failed_ = false;                // a job ended on an exception
+    std::string failure_;                // why the run failed
     std::string shortOfJobs_;
     std::atomic<bool> stop_{false};  // the jobs leave their battles and end
 };

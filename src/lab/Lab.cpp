@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -442,7 +443,13 @@ int runLab(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     struct sigaction previous {};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &previous);
-    const int status = runOptions(options, out, err);
+    int status = kStatusFailed;
+    try {
+        status = runOptions(options, out, err);
+    } catch (const std::bad_alloc&) {
+        // The part files go as the run unwinds; the lab says why rather than aborting.
+        status = complain(err, "out of memory", kStatusFailed);
+    }
     sigaction(SIGPIPE, &previous, nullptr);
     return status;
 }
