@@ -228,10 +228,10 @@ def run(name, args, status, message, more, f, sanitized):
     for n, before in inputs.items():
         check(os.path.isfile(f + "/" + n) and hashlib.sha256(text(f, n)).digest() == before, f"{n} unchanged")
     check(not [n for n in os.listdir(f) if n.endswith(".part")], f"no part file left: {os.listdir(f)}")
-    deadline = time.monotonic() + 10
-    while session_members(program.pid) and time.monotonic() < deadline:
+    ended, deadline = processes.now(), time.monotonic() + 10
+    while session_members(program.pid, ended) and time.monotonic() < deadline:
         time.sleep(0.02)
-    left = session_members(program.pid)
+    left = session_members(program.pid, ended)
     [os.kill(p, signal.SIGKILL) for p in left]
     check(not left, f"no process left {left or ''}")
     if "then" in more:

@@ -52,10 +52,10 @@ def run(program, folder, whole_group):
 
     check(status == 130, f"exit status {status}, expected 130")
     check(sorted(os.listdir(folder)) == ["lines.jsonl", "stderr", "stdout"], f"no part file left: {os.listdir(folder)}")
-    deadline = time.monotonic() + 10
-    while group_members(lab.pid) and time.monotonic() < deadline:
+    ended, deadline = processes.now(), time.monotonic() + 10
+    while group_members(lab.pid, ended) and time.monotonic() < deadline:
         time.sleep(0.05)
-    check(group_members(lab.pid) == [], "no process left running")
+    check(group_members(lab.pid, ended) == [], "no process left running")
 
     with open(out_path, "rb") as lines_file:
         text = lines_file.read().decode()

@@ -34,11 +34,11 @@ def threads_of(pid):
         return 0
 
 
-def no_job_left(session):
-    deadline = time.monotonic() + 10
-    while session_members(session) and time.monotonic() < deadline:
+def no_job_left(session):  # of a lab already reaped
+    ended, deadline = processes.now(), time.monotonic() + 10
+    while session_members(session, ended) and time.monotonic() < deadline:
         time.sleep(0.05)
-    left = session_members(session)
+    left = session_members(session, ended)
     for member in left:  # the test must not leave them either
         os.kill(member, signal.SIGKILL)
     return check(not left, f"no process left running {left if left else ''}")

@@ -14,7 +14,13 @@ def check(condition, message):
     return condition
 
 
-def _members(field, value):
+def now():
+    """The time since boot in clock ticks, as /proc gives the start of a process."""
+    with open("/proc/uptime") as uptime:
+        return int(float(uptime.read().split()[0]) * os.sysconf("SC_CLK_TCK"))
+
+
+def _members(field, value, ended):
     members = []
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
@@ -24,16 +30,22 @@ def _members(field, value):
                 fields = stat.read().rsplit(")", 1)[1].split()
         except OSError:
             continue
-        if int(fields[field]) == value and fields[0] != "Z":  # fields: state, ppid, pgrp, session
+        # fields: state, ppid, pgrp, session, ... starttime (the 20th)
+        if int(fields[field]) == value and fields[0] != "Z" and (ended is None or int(fields[19]) <= ended):
             members.append(int(entry))
     return members
 
 
-def group_members(group):
+# Once the process whose id names a group or a session has been reaped, another test's process
+# may get that id for a session of its own: after that, pass the time it ended (now() once it is
+# reaped), and only processes started by then count.
+
+
+def group_members(group, ended=None):
     """The living processes of a process group."""
-    return _members(2, group)
+    return _members(2, group, ended)
 
 
-def session_members(session):
+def session_members(session, ended=None):
     """The living processes of a session (the lab and its jobs run in one of their own)."""
-    return _members(3, session)
+    return _members(3, session, ended)
