@@ -41,8 +41,7 @@ public:
     void restart(const UnitCounts& counts, unsigned seed);
 
     // One logical frame: an update pass, then one step of the reinforcement countdown (and a
-    // wave when it runs out). The frame loop of the program runs the same two steps through
-    // pass() and countDown(), with its catch-up.
+    // wave when it runs out). Everything that plays a battle plays it frame by frame.
     void frame();
 
     // One update pass, counted. Every pass of the battle runs through here, so that the count

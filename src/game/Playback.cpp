@@ -75,12 +75,7 @@ void Playback::runDueFrame(Battle& battle, DueTicks& due)
         battle.restart(battle.seed() + 1);
         endShown_ = 0;
     }
-    if (speedStep_ == 0) {
-        catchUp(due, [&battle] { battle.pass(); });
-        battle.countDown();
-    } else {
-        catchUp(due, [this, &battle] { runTick(battle); });
-    }
+    catchUp(due, [this, &battle] { runTick(battle); });
     if (!battle.over()) {
         endShown_ = 0;  // also when the battle was replaced from outside (a page's next battle)
     } else if (endShown_ < kEndShownFrames) {
@@ -90,7 +85,7 @@ void Playback::runDueFrame(Battle& battle, DueTicks& due)
 
 void Playback::runTick(Battle& battle)
 {
-    if (speedStep_ > 0) {
+    if (speedStep_ >= 0) {
         for (int n = 0; n < (1 << speedStep_); ++n) battle.frame();
         return;
     }

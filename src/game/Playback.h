@@ -17,11 +17,11 @@ constexpr int kEndShownFrames = 300;
 // what one drawn frame runs of the battle under them.
 //
 // A logical frame is one update pass and one step of the reinforcement countdown. Every due
-// tick the catch-up takes runs the speed's share of logical frames: n of them at n x, and at
-// 1/2x and 1/4x one every 2nd or 4th tick (so every 2nd or 4th drawn frame while no frame has
-// to catch up). At 1x the frame keeps the original rule instead: one pass per tick the catch-up
-// takes and one countdown step per drawn frame. Either way the battle goes through the same
-// logical frames as at 1x, so at any speed it is the same battle as long as no frame catches up.
+// tick the catch-up takes runs the speed's share of logical frames: one at 1x, n of them at
+// n x, and at 1/2x and 1/4x one every 2nd or 4th tick (so every 2nd or 4th drawn frame while no
+// frame has to catch up). A frame that catches up on several ticks runs a whole logical frame
+// for each, so at any speed, with pauses, and on a machine too slow to draw every tick, the
+// battle goes through the same logical frames: it is always the battle of its seed.
 class Playback {
 public:
     explicit Playback(bool loop = false) : loop_(loop) {}
@@ -51,7 +51,7 @@ private:
     void dropDueAfterKeys(DueTicks& due);             // the backlog a key asked to drop
     void runDueFrame(Battle& battle, DueTicks& due);  // the frame, a tick being due
     void setSpeedStep(int step);
-    void runTick(Battle& battle);  // the logical frames of one due tick, above 1x or below
+    void runTick(Battle& battle);  // the logical frames of one due tick at the speed
 
     bool loop_;  // the endless show: the next seed follows the end
     bool paused_ = false;

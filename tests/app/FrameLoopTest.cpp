@@ -110,11 +110,14 @@ TEST(FrameLoopTickTest, TimerTickAddsOneTick)
     ticks.store(saved);
 }
 
-TEST_F(FrameLoopTest, ThreeDueTicksRunThreePasses)
+// A frame that catches up runs three whole logical frames: the countdown steps with each
+// pass, so a slow machine plays the same battle.
+TEST_F(FrameLoopTest, ThreeDueTicksRunThreeLogicalFrames)
 {
     due.store(3);
     EXPECT_EQ(frame(), 0);
     EXPECT_EQ(counter->updates, 3);
+    EXPECT_EQ(battle->reinforcementTimer(), 3000 - 3);
     EXPECT_EQ(due.load(), 0);
 }
 

@@ -131,7 +131,7 @@ TEST_F(PlaybackTest, ADrawnFrameRunsTheSpeedsShareOfLogicalFrames)
         int step;  // speed as a power of two
         std::vector<Frame> frames;
     } const cases[] = {
-        {0, {{0, 1, 1}, {3, 3, 1}, {1, 1, 1}}},  // 1x: a pass per tick, a countdown step per drawn frame
+        {0, {{0, 1, 1}, {3, 3, 3}, {1, 1, 1}}},  // 1x: a logical frame per tick, however many are due
         {1, {{0, 2, 2}, {2, 4, 4}}},             // n logical frames per tick
         {2, {{0, 4, 4}}},
         {3, {{0, 8, 8}, {2, 16, 16}}},
