@@ -36,11 +36,12 @@ lab: build
 	./$(BUILD_DIR)/battle-lab $(ARGS)
 
 # The browser's page, $(WEB_DIR)/battle.html: one file that plays from disk or any static host.
-# Emscripten compiles the game; the graphics library's font comes from the native build.
+# Emscripten compiles the game; the graphics library's font and the icon come from the native build.
 web: configure
-	cmake --build $(BUILD_DIR) --target battle_font_glyphs
+	cmake --build $(BUILD_DIR) --target battle_font_glyphs battle_icon_pictures
 	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_DIR) -DCMAKE_BUILD_TYPE=Release \
-		-DBATTLE_FONT_GLYPHS=$(abspath $(BUILD_DIR))/generated/FontGlyphs.cpp >/dev/null
+		-DBATTLE_FONT_GLYPHS=$(abspath $(BUILD_DIR))/generated/FontGlyphs.cpp \
+		-DBATTLE_ICON=$(abspath $(BUILD_DIR))/icons/64x64/battle.png >/dev/null
 	NODE_PATH=/usr/share/nodejs cmake --build $(WEB_DIR) -j $(JOBS)
 
 # Both programs under $(DESTDIR)$(PREFIX): battle with its man page, desktop entry, icon and

@@ -59,6 +59,11 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
         std::vector<std::uint8_t> picture;
         int pictures = 0;
         Battle battle(request.counts, request.seed);
+        // Played on to the clip's start, with the progress told now and then, still at 0.
+        while (battle.passes() < request.from && !battle.over()) {
+            battle.frame();
+            if (progress && battle.passes() % 600 == 0) progress(0, request.frames, false);
+        }
         const Playback playback;  // 1x, never paused: a clip is the battle as it plays by itself
         for (int frame = 1; frame <= request.frames; ++frame) {
             battle.frame();

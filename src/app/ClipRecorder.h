@@ -12,7 +12,8 @@
 //
 // Picture k (from 0) is the frame drawn, as the program draws it, right after logical frame
 // 2k + 1: the first picture shows the battle after its first frame (the countdown reads
-// 2999) on the seed's terrain, and N logical frames give (N + 1) / 2 pictures.
+// 2999) on the seed's terrain, and N logical frames give (N + 1) / 2 pictures. A clip from a
+// later moment counts its frames from there.
 constexpr int kDefaultClipFrames = 1200;  // 20 seconds of battle
 constexpr int kFramesPerPicture = 2;
 
@@ -21,6 +22,7 @@ struct ClipRequest {
     int frames = kDefaultClipFrames;  // logical frames to play, at least 1
     unsigned seed = 0;                // the battle, as Battle(counts, seed) starts it
     UnitCounts counts;                // the armies
+    int from = 0;                     // the logical frame the clip starts after (--at); the end at most
 };
 
 // Told the logical frames played so far out of all, after every frame, and once more at the

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 
+class Battle;
 class Playback;
 
 // Every key press, however short, counted between two looks of the frame loop. The library's
@@ -22,8 +23,11 @@ public:
     // Makes the presses recorded since the previous drain the ones this look sees.
     void drain();
 
-    // How often the key was pressed before this look (since the look before it).
+    // How often the key was pressed before this look (since the look before it); shifted
+    // counts only the presses made while a Shift key was held, unshifted the others.
     int count(int scancode) const;
+    int shifted(int scancode) const;
+    int unshifted(int scancode) const { return count(scancode) - shifted(scancode); }
 
     // The key is down in the key-state array now, or was pressed since the previous look.
     bool downOrPressed(int scancode) const;
@@ -33,7 +37,10 @@ private:
     static constexpr int kReleaseBit = 0x80;
 
     std::array<std::atomic<int>, kScancodes> recorded_{};  // since the last drain
-    std::array<int, kScancodes> seen_{};                   // by this look
+    std::array<std::atomic<int>, kScancodes> recordedShifted_{};
+    std::array<int, kScancodes> seen_{};  // by this look
+    std::array<int, kScancodes> seenShifted_{};
+    std::atomic<int> shiftsDown_{0};  // Shift keys held, as the events tell
 };
 
 // Feeds every key event of the library's keyboard handler into the given presses (null stops
@@ -42,5 +49,7 @@ void listenForKeyPresses(KeyPresses* presses);
 
 // The viewer's keys pressed since the last look, each press counted however short it was:
 // Space pauses or goes on, + (or =, and + on the keypad) is faster, - (also on the keypad)
-// slower, 1 (also on the keypad) normal speed.
-void takeViewerKeys(const KeyPresses& presses, Playback& playback);
+// slower, 1 (also on the keypad) normal speed. The timeline's keys move the battle: Left and
+// Right 5 seconds back or forward, Shift+Left and Shift+Right (or , and .) a frame, pausing
+// first, Home to the start and End to the end.
+void takeViewerKeys(const KeyPresses& presses, Playback& playback, Battle& battle);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/OptionNumber.h"
+#include "game/Moment.h"
 
 #ifndef BATTLE_VERSION
 #error "BATTLE_VERSION is set by the build from the project's version"
@@ -104,6 +105,16 @@ Options parseOptions(int argc, const char* const* argv)
             } else {
                 options.seed = static_cast<unsigned>(*seed);
             }
+        } else if (name == "--at") {
+            const std::string value = takeValue();
+            const auto moment = parseMoment(value);
+            if (value.empty()) {
+                fail("--at needs a moment, such as 1:30, 90 or 5400f");
+            } else if (!moment) {
+                fail("--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not " + quoted(value));
+            } else {
+                options.at = *moment;
+            }
         } else if (name == "--record") {
             options.record = takeValue();
             if (options.record.empty()) fail("--record needs a file name");
@@ -135,7 +146,7 @@ std::string usageText()
     const UnitCounts d;
     std::ostringstream text;
     text << "Usage: " << kProgramName << " [OPTION]... [COUNTS]\n";
-    text << "       " << kProgramName << " --record FILE.gif [--frames N] [--seed N] [COUNTS]\n";
+    text << "       " << kProgramName << " --record FILE.gif [--frames N] [--at MOMENT] [--seed N] [COUNTS]\n";
     text << "A battle that plays itself: two armies, red and blue, fight until a base falls.\n\n";
     text << "COUNTS are six numbers, all six or none, in this order:\n";
     text << " ";
@@ -150,7 +161,9 @@ std::string usageText()
     text << "  --record FILE    play with no display and write an animated GIF to FILE\n";
     text << "  --frames N       with --record: frames to record, 1 to " << kMaxRecordFrames << " (default "
          << kDefaultClipFrames << ")\n";
-    text << "  --seed=N, --record=FILE and --frames=N work too.\n\n";
+    text << "  --at MOMENT      start the battle (or the clip) at this moment of it: 1:30, 90.5\n";
+    text << "                   (seconds) or 5400f (frames), up to 10 hours\n";
+    text << "  --seed=N, --record=FILE, --frames=N and --at=MOMENT work too.\n\n";
     text << "Exit status: 0 normal end; 1 no display, a lost display, or a clip that could not be written on\n";
     text << "the way; 2 bad command line, or a clip file that cannot be opened; 130, 143, 129 stopped by\n";
     text << "SIGINT, SIGTERM, SIGHUP.\n";

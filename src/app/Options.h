@@ -25,6 +25,7 @@ struct Options {
     bool loop = false;                // --loop: the next battle starts after one has ended
     std::string record;               // --record FILE: the clip to write with no display; empty for none
     int frames = kDefaultClipFrames;  // --frames N: logical frames to record, 1..kMaxRecordFrames
+    std::optional<int> at;            // --at MOMENT: the logical frame shown first, paused (or recorded from)
     std::string error;                // the first fault of a bad command line; empty when it is good
 
     bool recording() const { return !record.empty(); }

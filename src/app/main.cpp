@@ -1,5 +1,6 @@
 #include <allegro.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -19,11 +20,32 @@
 #include "cli/StopSignals.h"
 #include "game/Battle.h"
 #include "game/Playback.h"
+#include "game/TimelineBar.h"
 #include "game/UnitCounts.h"
 
 namespace {
 std::atomic<bool> closeRequested{false};
 KeyPresses keyPresses;  // fed by the keyboard handler until the process ends
+// The screen pixel of the last press of the left mouse button not yet taken, as x * 65536 + y;
+// -1 when there is none. Written by the library's input thread.
+std::atomic<long> lastClick{-1};
+
+void onMouseEvent(int flags)
+{
+    if ((flags & MOUSE_FLAG_LEFT_DOWN) != 0) lastClick.store(static_cast<long>(mouse_x) * 65536 + mouse_y);
+}
+
+// A click on the timeline while it shows moves the battle to the frame under it.
+void takeClick(Playback& playback, Battle& battle)
+{
+    const long click = lastClick.exchange(-1);
+    if (click < 0 || !playback.timelineShown() || SCREEN_W <= 0 || SCREEN_H <= 0) return;
+    // The screen shows the back buffer scaled to its size.
+    const int x = static_cast<int>(click / 65536) * kScreenWidth / SCREEN_W;
+    const int y = static_cast<int>(click % 65536) * kScreenHeight / SCREEN_H;
+    const int frame = TimelineBar(playback.timeline(), Timeline::frameOf(battle)).frameAt(x, y);
+    if (frame >= 0) playback.seekTo(battle, frame);
+}
 
 // The window's close button ends the program as Esc does.
 void onCloseButton()
@@ -36,13 +58,22 @@ void restOneMillisecond()
     rest(1);
 }
 
-// Looked at once before the first frame and after every frame: the viewer's keys go to the
-// playback; the program stops on Esc held or pressed since the last look (paused or not), the
-// close button, or a stop signal.
-bool stopRequested(Playback& playback)
+// For the end-to-end tests: BATTLE_FRAME_DELAY_MS makes every frame that much slower, as a
+// machine too busy to draw every tick would.
+int frameDelayMilliseconds()
+{
+    const char* delay = std::getenv("BATTLE_FRAME_DELAY_MS");
+    return delay != nullptr ? std::clamp(std::atoi(delay), 0, 1000) : 0;
+}
+
+// Looked at once before the first frame and after every frame: the viewer's keys and clicks go
+// to the playback; the program stops on Esc held or pressed since the last look (paused or not),
+// the close button, or a stop signal.
+bool stopRequested(Playback& playback, Battle& battle)
 {
     keyPresses.drain();
-    takeViewerKeys(keyPresses, playback);
+    takeViewerKeys(keyPresses, playback, battle);
+    takeClick(playback, battle);
     return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
 }
 
@@ -65,7 +96,7 @@ int recordTheClip(const Options& options, unsigned seed, const StopSignals& stop
     std::signal(SIGPIPE, SIG_IGN);
     const ClipProgress bar = progressBarOnTerminal();
     int framesDone = 0;
-    const std::string error = recordClip({options.record, options.frames, seed, options.counts},
+    const std::string error = recordClip({options.record, options.frames, seed, options.counts, options.at.value_or(0)},
                                          [&bar, &framesDone](int done, int total, bool finished) {
                                              if (bar) bar(done, total, finished);
                                              framesDone = done;
@@ -114,16 +145,20 @@ int main(int argc, char** argv)
     exitWhenTheDisplayIsLost();
     install_keyboard();
     listenForKeyPresses(&keyPresses);
+    if (install_mouse() >= 0) mouse_callback = onMouseEvent;  // a desktop with no mouse does without
     showSeedInTitle(seed);
     const std::unique_ptr<Display> display = Display::open();
     if (display == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
     Battle battle(counts, seed);
     Playback playback(options.loop);
+    if (options.at) playback.startAt(battle, *options.at);
     install_int_ex(onTimerTick, kTickPeriod);
     runFrames(
-        battle, playback, display->canvas(), ticks, restOneMillisecond, [&playback] { return stopRequested(playback); },
-        [&display, &battle] {
+        battle, playback, display->canvas(), ticks, restOneMillisecond,
+        [&playback, &battle] { return stopRequested(playback, battle); },
+        [&display, &battle, delay = frameDelayMilliseconds()] {
+            if (delay > 0) rest(static_cast<unsigned>(delay));
             display->show();
             showSeedInTitle(battle.seed());  // the show's next battle has a seed of its own
         });

@@ -1,10 +1,17 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include "gfx/AreaScaler.h"
+
 struct BITMAP;
 
-// Fits a whole frame to the size it is shown at. A frame of that size is shown as it is;
-// any other is scaled to it by picking the nearest source pixel for every shown pixel (no
-// blending: every colour shown is one the frame holds) into a bitmap kept for the next frame.
+// Fits a whole frame to the size it is shown at. A frame of that size is shown as it is; any
+// other is scaled to it into a bitmap kept for the next frame: a 16-bit frame by area
+// averaging (AreaScaler), so that the one-pixel strokes of letters and the edges of units stay
+// whole, only lighter, at the cost of the pixels that changed since the frame before; a frame
+// of another depth by picking the nearest pixel.
 class FrameScaler {
 public:
     FrameScaler(int width, int height);  // the size frames are shown at
@@ -23,5 +30,8 @@ public:
 private:
     int width_;
     int height_;
-    BITMAP* scaled_ = nullptr;  // made on first need, at the frame's colour depth
+    BITMAP* scaled_ = nullptr;              // made on first need, at the frame's colour depth
+    std::unique_ptr<AreaScaler> averaged_;  // for the frame's size, made on first need
+    std::vector<const std::uint16_t*> frameRows_;
+    std::vector<std::uint16_t*> scaledRows_;
 };

@@ -4,6 +4,14 @@
 #include "units/Tank.h"
 #include "world/Battlefield.h"
 
+AliveSample aliveOf(const Battlefield& field)
+{
+    const ArmyCount count = countArmies(field);
+    AliveSample sample;
+    for (int team = 0; team < kSides; ++team) sample.units[team] = count.side(team);
+    return sample;
+}
+
 ArmyCount countArmies(const Battlefield& field)
 {
     ArmyCount count;

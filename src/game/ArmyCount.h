@@ -22,3 +22,9 @@ struct ArmyCount {
 };
 
 ArmyCount countArmies(const Battlefield& field);
+
+// Units alive per side at one moment: the riflemen, snipers and tanks of countArmies.
+struct AliveSample {
+    int units[kSides] = {};
+};
+AliveSample aliveOf(const Battlefield& field);

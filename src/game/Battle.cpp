@@ -2,6 +2,7 @@
 
 #include "game/Countdown.h"
 #include "game/Deployment.h"
+#include "game/DueTicks.h"
 #include "world/Battlefield.h"
 
 std::string windowTitle(unsigned seed)
@@ -24,6 +25,7 @@ Battle::Battle(const Battle& other)
       reinforcementTimer_(other.reinforcementTimer_),
       watched_(other.watched_),
       random_(other.random_),
+      course_(other.course_),
       field_(std::make_unique<Battlefield>(*other.field_))
 {
 }
@@ -60,6 +62,7 @@ void Battle::start(unsigned seed)
     field_->generateTerrain(random_);
     reinforcementTimer_ = kReinforcementFrames;
     deployArmies(*field_, random_, counts_);  // the units' draws follow the terrain's
+    course_.assign(1, aliveOf(*field_));
 }
 
 void Battle::frame()
@@ -70,9 +73,12 @@ void Battle::frame()
 
 void Battle::pass()
 {
+    const bool running = endPass_ == 0;
     field_->updatePass(random_);
     ++passes_;
-    if (endPass_ == 0 && field_->gameOver) endPass_ = passes_;
+    if (!running) return;
+    if (field_->gameOver) endPass_ = passes_;
+    if (endPass_ != 0 || passes_ % kTicksPerSecond == 0) course_.push_back(aliveOf(*field_));
 }
 
 void Battle::countDown()
@@ -88,6 +94,11 @@ void Battle::setWatched(bool watched)
 {
     watched_ = watched;
     field_->setEffectsShown(watched);
+}
+
+std::size_t Battle::memoryBytes() const
+{
+    return sizeof(*this) + field_->memoryBytes() + course_.capacity() * sizeof(AliveSample);
 }
 
 bool Battle::over() const

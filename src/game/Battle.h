@@ -2,7 +2,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "game/ArmyCount.h"
 #include "game/UnitCounts.h"
 #include "world/Random.h"
 
@@ -57,6 +59,13 @@ public:
     int endPass() const { return endPass_; }
     bool over() const;  // a base has fallen
 
+    // The battle's course: the units alive per side at its start, after every second of battle
+    // time (every kTicksPerSecond passes) while both bases stand, and after the pass in which a
+    // base fell.
+    const std::vector<AliveSample>& course() const { return course_; }
+
+    std::size_t memoryBytes() const;  // at least what the battle takes, its objects included
+
     // Frames left until the next reinforcement wave.
     int reinforcementTimer() const { return reinforcementTimer_; }
     // Brings the next wave nearer or puts it off: it comes after this many more steps.
@@ -84,5 +93,6 @@ private:
     int reinforcementTimer_ = 0;          // frames left until the next wave
     bool watched_ = true;                 // particles are made
     Random random_;                       // every draw of the battle
+    std::vector<AliveSample> course_;     // the units alive, second by second
     std::unique_ptr<Battlefield> field_;  // the world of the battle; its units point back at it
 };

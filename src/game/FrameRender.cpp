@@ -4,6 +4,7 @@
 #include "game/Countdown.h"
 #include "game/Playback.h"
 #include "game/ResultsPanel.h"
+#include "game/TimelineBar.h"
 #include "gfx/Canvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
@@ -19,25 +20,26 @@ constexpr int kSpeedTextY = kCountdownY + 10;
 constexpr int kPausedTextY = kGameOverTextY - 24;
 }  // namespace
 
-void drawShownFrame(const Battle& battle, const Playback& playback, Canvas& canvas)
+void drawShownFrame(const Battle& battle, const Playback& playback, Canvas& canvas, bool desktop)
 {
-    renderFrame(battle.field(), canvas);
+    renderFrame(battle.field(), canvas, desktop);
     Surface& target = canvas.backBuffer();
     drawCountdownText(target, battle.reinforcementTimer());
     const std::string speed = playback.speedText();
     if (!speed.empty()) target.drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
     if (battle.over()) ResultsPanel(battle).draw(target);
+    if (desktop && playback.timelineShown()) TimelineBar(playback.timeline(), Timeline::frameOf(battle)).draw(target);
     if (playback.paused()) drawCentredText(target, "Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
 }
 
-void renderFrame(const Battlefield& field, Canvas& canvas)
+void renderFrame(const Battlefield& field, Canvas& canvas, bool exitHint)
 {
     // The heights never change during a battle: the terrain is painted once per terrain and
     // each frame starts with a copy of it.
     Surface& target = canvas.backBuffer();
     canvas.background().drawInto(target, field.terrainKey(), [&field](Surface& layer) { drawTerrain(field, layer); });
     for (const std::unique_ptr<Renderer>& object : field.objects) object->draw(target);
-    drawHud(field, target);
+    drawHud(field, target, exitHint);
 }
 
 void drawTerrain(const Battlefield& field, Surface& target)
@@ -57,11 +59,11 @@ void drawTerrain(const Battlefield& field, Surface& target)
     }
 }
 
-void drawHud(const Battlefield& field, Surface& target)
+void drawHud(const Battlefield& field, Surface& target, bool exitHint)
 {
     if (field.gameOver) {
         drawCentredText(target, "Game Over, the " + teamName(field.eliminatedTeam) + " has been eliminated!",
                         kGameOverTextY, 255, 0, 0, 0, 0, 0);
     }
-    drawCentredText(target, "Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
+    if (exitHint) drawCentredText(target, "Push Esc To Exit", kExitHintY, 255, 255, 255, 0, 0, 0);
 }

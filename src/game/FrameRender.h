@@ -11,8 +11,11 @@ class Surface;
 // ---- frame drawing, into the canvas each is given; none changes the battle ----
 // The whole picture the program shows of a battle: the frame (renderFrame), the countdown
 // text, then what the viewer's controls add: the speed while it is not 1x, the results
-// panel once a base has fallen, and "Paused" while paused.
-void drawShownFrame(const Battle& battle, const Playback& playback, Canvas& canvas);
-void renderFrame(const Battlefield& field, Canvas& canvas);  // terrain, every object, HUD
+// panel once a base has fallen, the timeline while the playback shows it, and "Paused" while
+// paused. Without desktop the frame leaves out what only the desktop's window shows: "Push Esc
+// To Exit" and the timeline, for a browser's page, where Esc does not end the program and the
+// timeline is a part of the page of its own.
+void drawShownFrame(const Battle& battle, const Playback& playback, Canvas& canvas, bool desktop = true);
+void renderFrame(const Battlefield& field, Canvas& canvas, bool exitHint = true);  // terrain, every object, HUD
 void drawTerrain(const Battlefield& field, Surface& target);
-void drawHud(const Battlefield& field, Surface& target);
+void drawHud(const Battlefield& field, Surface& target, bool exitHint = true);

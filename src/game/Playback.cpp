@@ -65,31 +65,87 @@ void Playback::dropDueAfterKeys(DueTicks& due)
     dropDue_ = false;
 }
 
+void Playback::seekBy(Battle& battle, int frames)
+{
+    seekTo(battle, Timeline::frameOf(battle) + frames);
+}
+
+void Playback::stepBy(Battle& battle, int frames)
+{
+    if (!paused_) togglePause();
+    seekBy(battle, frames);
+}
+
+void Playback::seekTo(Battle& battle, int frame)
+{
+    followed(battle);
+    timeline_.seek(battle, frame);
+    timelineKey();
+}
+
+void Playback::seekToEnd(Battle& battle)
+{
+    followed(battle);
+    timeline_.seekToEnd(battle);
+    timelineKey();
+}
+
+void Playback::startAt(Battle& battle, int frame)
+{
+    followed(battle);
+    timeline_.seek(battle, frame);
+    paused_ = true;
+    dropDue_ = true;
+}
+
+void Playback::timelineKey()
+{
+    sinceTimelineKey_ = 0;
+    dropDue_ = true;
+}
+
+void Playback::followed(const Battle& battle)
+{
+    if (!timeline_.follows(battle)) timeline_.reset(battle);
+}
+
+void Playback::playFrame(Battle& battle)
+{
+    battle.frame();
+    timeline_.note(battle);
+}
+
 void Playback::runDueFrame(Battle& battle, DueTicks& due)
 {
+    if (sinceTimelineKey_ < kTimelineShownFrames) ++sinceTimelineKey_;
+    followed(battle);
     if (paused_) {
         due.store(0);
         return;
     }
-    if (loop_ && battle.over() && endShown_ >= kEndShownFrames) {
+    const bool idle = neitherArmyHasAUnit(battle.counts());  // nothing will ever happen in it
+    if (battle.passes() < lastPasses_) endShown_ = 0;        // replaced from outside (a page's replay)
+    if (loop_ && endShown_ >= (idle ? kIdleShownFrames : kEndShownFrames)) {
         battle.restart(battle.seed() + 1);
+        timeline_.reset(battle);
         endShown_ = 0;
     }
     catchUp(due, [this, &battle] { runTick(battle); });
-    if (!battle.over()) {
+    if (!battle.over() && !idle) {
         endShown_ = 0;  // also when the battle was replaced from outside (a page's next battle)
-    } else if (endShown_ < kEndShownFrames) {
+    } else if (endShown_ < kIdleShownFrames) {
         ++endShown_;
     }
+    lastPasses_ = battle.passes();
 }
 
 void Playback::runTick(Battle& battle)
 {
     if (speedStep_ >= 0) {
-        for (int n = 0; n < (1 << speedStep_); ++n) battle.frame();
+        for (int n = 0; n < (1 << speedStep_); ++n) playFrame(battle);
         return;
     }
     if (++slowTicks_ < (1 << -speedStep_)) return;
     slowTicks_ = 0;
-    battle.frame();
+    playFrame(battle);
 }

@@ -5,6 +5,7 @@
 
 #include "game/ArmyCount.h"
 #include "game/Battle.h"
+#include "game/CourseChart.h"
 #include "game/DueTicks.h"
 #include "game/HudText.h"
 #include "gfx/Surface.h"
@@ -33,7 +34,7 @@ std::string row(const std::string& label, const std::string& riflemen, const std
 }
 }  // namespace
 
-ResultsPanel::ResultsPanel(const Battle& battle)
+ResultsPanel::ResultsPanel(const Battle& battle) : course_(battle.course()), length_(battle.endPass())
 {
     const ArmyCount left = countArmies(battle.field());
     lines_.push_back(
@@ -62,8 +63,11 @@ void ResultsPanel::draw(Surface& target) const
     const int textWidth = kGlyphWidth * static_cast<int>(widest);
     const int left = kHudCentreX - textWidth / 2 - kPadding;
     const int right = kHudCentreX + (textWidth + 1) / 2 + kPadding - 1;
-    const int bottom =
-        kResultsPanelTop + 2 * kPadding + kLineSpacing * (static_cast<int>(lines_.size()) - 1) + kGlyphHeight - 1;
+    const int textBottom =
+        kResultsPanelTop + kPadding + kLineSpacing * (static_cast<int>(lines_.size()) - 1) + kGlyphHeight - 1;
+    const int chartTop = textBottom + kPadding + 1;
+    const int chartBottom = chartTop + kChartHeight - 1;
+    const int bottom = chartBottom + kPadding;
     const Colour black{0, 0, 0};
     const Colour edge{kEdgeGrey, kEdgeGrey, kEdgeGrey};
     target.fillBox(left, kResultsPanelTop, right, bottom, black);
@@ -77,4 +81,6 @@ void ResultsPanel::draw(Surface& target) const
         target.drawText(line, left + kPadding, y, {255, 255, 255}, black);
         y += kLineSpacing;
     }
+    const CourseChart chart(left + kPadding, chartTop, right - kPadding, chartBottom, length_);
+    chart.draw(target, course_, length_);
 }

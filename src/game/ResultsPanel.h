@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "game/ArmyCount.h"
+
 class Battle;
 class Surface;
 
@@ -10,7 +12,8 @@ class Surface;
 // it lasted, the units left of each side and kind, and the seed that plays it again. In the
 // default font, one line under another from a blank line below the game-over message,
 // left-aligned so that the columns of figures line up, white on a black box with a grey edge,
-// centred on the HUD's x.
+// centred on the HUD's x. Under the lines, the course of the whole battle: the units alive on
+// each side from its start to its end.
 class ResultsPanel {
 public:
     explicit ResultsPanel(const Battle& battle);  // the figures of the battle as it stands
@@ -22,6 +25,10 @@ public:
     // ("0:09.8"), cut rather than rounded, as a stopwatch shows it.
     static std::string lengthText(int passes);
 
+    static constexpr int kChartHeight = 40;
+
 private:
     std::vector<std::string> lines_;
+    std::vector<AliveSample> course_;  // of the whole battle
+    int length_ = 0;                   // passes, to the fall of a base
 };

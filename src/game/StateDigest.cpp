@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "game/Battle.h"
+#include "game/Timeline.h"
+#include "world/Random.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
 #include "world/Battlefield.h"
@@ -67,6 +69,35 @@ std::uint64_t digestChain(Battle& battle, int maxFrames)
     for (int frame = 0; frame < maxFrames && !battle.over(); ++frame) {
         battle.frame();
         const std::uint64_t digest = stateDigest(battle.field());
+        chain.add(static_cast<std::uint32_t>(digest));
+        chain.add(static_cast<std::uint32_t>(digest >> 32));
+    }
+    return chain.value();
+}
+
+std::uint64_t seekChain(Battle& battle, unsigned scriptSeed, int moves)
+{
+    Random draw(scriptSeed);
+    Timeline timeline;
+    timeline.reset(battle);
+    Fnv chain;
+    for (int move = 0; move < moves; ++move) {
+        const int now = Timeline::frameOf(battle);
+        switch (draw.next() % 7) {
+            case 0: timeline.seek(battle, now - draw.next() % 900); break;
+            case 1: timeline.seek(battle, draw.next() % (timeline.seen() + 1)); break;
+            case 2: timeline.seek(battle, 0); break;
+            case 3: timeline.seekToEnd(battle); break;
+            case 4: timeline.seek(battle, now + (draw.next() % 2 == 0 ? 1 : -1)); break;
+            case 5: timeline.seek(battle, timeline.seen() + 1 + draw.next() % 2000); break;
+            default:
+                for (int n = draw.next() % 200; n > 0 && !battle.over(); --n) {
+                    battle.frame();
+                    timeline.note(battle);
+                }
+        }
+        const std::uint64_t digest = stateDigest(battle.field());
+        chain.add(Timeline::frameOf(battle));
         chain.add(static_cast<std::uint32_t>(digest));
         chain.add(static_cast<std::uint32_t>(digest >> 32));
     }

@@ -13,3 +13,10 @@ std::uint64_t stateDigest(const Battlefield& field);
 // Plays the battle on, frame by frame, until a base falls or maxFrames have run, and folds the
 // digest after every frame into one. Two builds that play a battle alike give the same chain.
 std::uint64_t digestChain(Battle& battle, int maxFrames);
+
+// Moves about the battle as a viewer does, `moves` times, with a timeline: back, to a moment
+// already seen, to the start, to the end, a frame back or on, into what was never seen, or on
+// with the battle played, each chosen and sized by a generator seeded with scriptSeed. Folds the
+// frame and the digest after every move into one chain: two builds that seek alike give the
+// same chain.
+std::uint64_t seekChain(Battle& battle, unsigned scriptSeed, int moves);

@@ -55,6 +55,16 @@ inline const char* countName(int count) { return kCountFields[count].option; }  
 inline int countOf(const UnitCounts& counts, int count) { return counts.*kCountFields[count].member; }
 inline void setCount(UnitCounts& counts, int count, int value) { counts.*kCountFields[count].member = value; }
 
+// Neither army has a unit: every count is 0 or less, so no wave brings one either, and the two
+// bases stand alone for ever.
+inline bool neitherArmyHasAUnit(const UnitCounts& counts)
+{
+    for (int count = 0; count < kCountNames; ++count) {
+        if (countOf(counts, count) > 0) return false;
+    }
+    return true;
+}
+
 std::optional<int> countByName(const std::string& name);  // the place of the count named so, or none
 std::string countNameList();                              // "blue-riflemen, blue-tanks, ... red-tanks or red-snipers"
 

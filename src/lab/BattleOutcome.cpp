@@ -48,14 +48,6 @@ bool nestedDeeperThan(const std::string& text, int most)
     return false;
 }
 
-AliveSample sampleOf(const Battlefield& field)
-{
-    const ArmyCount count = countArmies(field);
-    AliveSample sample;
-    for (int team = 0; team < kSides; ++team) sample.units[team] = count.side(team);
-    return sample;
-}
-
 // A whole number within [low, high] under key; says what is wrong otherwise.
 bool readInteger(const nlohmann::json& object, const char* key, long long low, long long high, long long& value,
                  std::string& error)
@@ -200,11 +192,11 @@ BattleOutcome playBattle(Battle& battle, int maxFrames, std::vector<AliveSample>
 {
     Battlefield& field = battle.field();
     const ArmyCount placed = countArmies(field);
-    if (alive != nullptr) alive->push_back(sampleOf(field));
+    if (alive != nullptr) alive->push_back(aliveOf(field));
     while (battle.passes() < maxFrames && !battle.over()) {
         if (stop != nullptr && stop->load(std::memory_order_relaxed)) break;
         battle.frame();
-        if (alive != nullptr && battle.passes() % kTicksPerSecond == 0) alive->push_back(sampleOf(field));
+        if (alive != nullptr && battle.passes() % kTicksPerSecond == 0) alive->push_back(aliveOf(field));
     }
 
     BattleOutcome outcome;

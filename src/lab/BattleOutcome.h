@@ -27,11 +27,6 @@ struct BattleOutcome {
     double seconds() const;  // battle time of endFrame
 };
 
-// Units alive per side at one moment.
-struct AliveSample {
-    int units[kSides] = {};
-};
-
 // Plays the battle under way frame by frame until a base falls or it has run maxFrames frames
 // since its deployment. The units placed are counted on the field before the first frame. The
 // end frame is the battle's own count of the pass in which the base fell, the figure the

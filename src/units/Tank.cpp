@@ -6,6 +6,9 @@
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
+// The largest object there is, with what the allocator takes beside it.
+static_assert(sizeof(Tank) + 2 * sizeof(void*) <= Battlefield::kBytesPerObject, "a battlefield's memory is counted");
+
 namespace {
 constexpr float kShellDamage = 50.0f;
 constexpr int kAimSteps = 5;

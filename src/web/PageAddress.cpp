@@ -51,17 +51,25 @@ std::optional<UnitCounts> readCounts(const std::string& text)
 
 }  // namespace
 
+std::string seedProblem(const std::string& seed)
+{
+    if (readOptionNumber(seed, kMaxSeed)) return "";
+    return "The seed " + shown(seed) + " is not a number from 0 to " + std::to_string(kMaxSeed);
+}
+
+std::string countProblem(const std::string& count)
+{
+    if (readCount(count)) return "";
+    return "The count " + shown(count) + " is not a whole number";
+}
+
 PageAddress readPageAddress(const char* seed, const char* counts, const char* loop)
 {
     PageAddress address;
     std::string error;
     if (seed != nullptr) {
-        const auto number = readOptionNumber(seed, kMaxSeed);
-        if (number) {
-            address.seed = static_cast<unsigned>(*number);
-        } else {
-            error = "The seed " + shown(seed) + " is not a number from 0 to " + std::to_string(kMaxSeed);
-        }
+        error = seedProblem(seed);
+        if (error.empty()) address.seed = static_cast<unsigned>(*readOptionNumber(seed, kMaxSeed));
     }
     if (counts != nullptr && error.empty()) {
         const std::optional<UnitCounts> read = readCounts(counts);

@@ -24,3 +24,9 @@ PageAddress readPageAddress(const char* seed, const char* counts, const char* lo
 // The address's query that plays the battle again: "?seed=11", with "&counts=..." when the
 // counts are not the defaults and "&loop=1" in the endless show.
 std::string pageQuery(unsigned seed, const UnitCounts& counts, bool loop);
+
+// What is wrong with one value of the page's battle form, in the address's words, or an empty
+// text for a good value: a seed as the address takes it, and one count as a value of the
+// address's counts.
+std::string seedProblem(const std::string& seed);
+std::string countProblem(const std::string& count);

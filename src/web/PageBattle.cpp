@@ -1,11 +1,18 @@
 #include "web/PageBattle.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <sstream>
 #include <utility>
 
+#include "game/ArmyCount.h"
+#include "game/Countdown.h"
 #include "game/FrameRender.h"
+#include "game/HudText.h"
+#include "game/ResultsPanel.h"
 #include "game/StateDigest.h"
+#include "world/Battlefield.h"
 
 namespace {
 
@@ -37,7 +44,7 @@ PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::fun
     : battle_(address.counts, address.seed.value_or(pickedSeed)),
       playback_(address.loop),
       ticks_(std::move(clock)),
-      message_(address.error),
+      addressError_(address.error),
       rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, rgbaOfPixels()[0]),
       shown_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0)
 {
@@ -59,10 +66,21 @@ bool PageBattle::frame()
 
 void PageBattle::draw()
 {
-    drawShownFrame(battle_, playback_, canvas_.canvas());
+    drawShownFrame(battle_, playback_, canvas_.canvas(), false);
+    handOver();
+}
+
+void PageBattle::handOver()
+{
     // From one frame to the next most of the field (the terrain) stays as it was: only the
-    // pixels that changed are turned into RGBA, found four at a time.
+    // pixels that changed are turned into RGBA, found four at a time (by the scaler when the
+    // frame is shrunk, which averages again only what they reach).
     const RgbaTable& table = rgbaOfPixels();
+    if (scaler_ != nullptr) {
+        scaler_->update(frameRows_.data(), scaledRows_.data());
+        for (const std::uint32_t at : scaler_->written()) rgba_[at] = table[scaled_[at]];
+        return;
+    }
     const std::uint16_t* pixels = canvas_.pixels().pixels();
     std::uint16_t* shown = shown_.data();
     for (size_t n = 0; n < shown_.size(); n += kPixelsCompared) {
@@ -72,6 +90,31 @@ void PageBattle::draw()
             rgba_[k] = table[pixels[k]];
         }
     }
+}
+
+void PageBattle::showAt(int width, int height)
+{
+    width = std::clamp(width, 1, kScreenWidth);
+    height = std::clamp(height, 1, kScreenHeight);
+    if (width == shownWidth_ && height == shownHeight_) return;
+    shownWidth_ = width;
+    shownHeight_ = height;
+    const size_t size = static_cast<size_t>(width) * height;
+    // Everything is handed over afresh: the buffers start black, as the first frame did.
+    rgba_.assign(size, rgbaOfPixels()[0]);
+    scaled_.clear();
+    scaledRows_.clear();
+    frameRows_.clear();
+    scaler_.reset();
+    if (width == kScreenWidth && height == kScreenHeight) {
+        std::fill(shown_.begin(), shown_.end(), 0);
+    } else {
+        scaler_ = std::make_unique<AreaScaler>(kScreenWidth, kScreenHeight, width, height);
+        scaled_.assign(size, 0);
+        for (int y = 0; y < height; ++y) scaledRows_.push_back(&scaled_[static_cast<size_t>(y) * width]);
+        for (int y = 0; y < kScreenHeight; ++y) frameRows_.push_back(&canvas_.pixels().pixels()[static_cast<size_t>(y) * kScreenWidth]);
+    }
+    handOver();
 }
 
 void PageBattle::dropDueTicks()
@@ -96,9 +139,74 @@ void PageBattle::nextBattle()
     battle_.restart(battle_.seed() + 1);
 }
 
+void PageBattle::previousBattle()
+{
+    battle_.restart(battle_.seed() - 1);
+}
+
+void PageBattle::replay()
+{
+    battle_.restart(battle_.seed());
+}
+
 std::string PageBattle::query() const
 {
     return pageQuery(battle_.seed(), battle_.counts(), playback_.loop());
+}
+
+std::string PageBattle::title() const
+{
+    std::string title = windowTitle(battle_.seed());
+    if (battle_.over()) {
+        const std::string side = teamName(battle_.field().eliminatedTeam);  // "Blue Team"
+        title += " - " + side.substr(0, side.find(' ')) + " eliminated";
+    }
+    return title;
+}
+
+std::string PageBattle::description() const
+{
+    std::ostringstream text;
+    text << "Battle of seed " << battle_.seed() << ":";
+    // The counts in the command line's order: blue's three kinds, then red's.
+    const char* const kinds[] = {"riflemen", "tanks", "snipers"};
+    for (int side = 0; side < 2; ++side) {
+        text << (side == 0 ? " blue" : "; red");
+        for (int kind = 0; kind < 3; ++kind) {
+            text << (kind == 0 ? " " : ", ") << std::max(0, countOf(battle_.counts(), 3 * side + kind)) << " "
+                 << kinds[kind];
+        }
+    }
+    return text.str();
+}
+
+std::string PageBattle::message() const
+{
+    if (!addressError_.empty()) return addressError_;
+    if (!neitherArmyHasAUnit(battle_.counts())) return "";
+    return playback_.loop() ? "Neither army has a unit: nothing will happen, and the next seed follows after 10 seconds."
+                            : "Neither army has a unit: nothing will happen.";
+}
+
+std::string PageBattle::countdown() const
+{
+    return countdownText(battle_.reinforcementTimer());
+}
+
+std::string PageBattle::results() const
+{
+    if (!battle_.over()) return "";
+    const ArmyCount left = countArmies(battle_.field());
+    std::ostringstream json;
+    json << "{\"eliminated\":\"" << teamName(battle_.field().eliminatedTeam) << "\",\"length\":\""
+         << ResultsPanel::lengthText(battle_.endPass()) << "\",\"frames\":" << battle_.endPass() << ",\"left\":[";
+    for (int team = 0; team < kSides; ++team) {
+        const int* units = left.units[team];
+        json << (team == 0 ? "[" : ",[") << units[kRiflemenKind] << "," << units[kSnipersKind] << ","
+             << units[kTanksKind] << "]";
+    }
+    json << "],\"seed\":" << battle_.seed() << "}";
+    return json.str();
 }
 
 void PageBattle::hold()

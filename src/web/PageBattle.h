@@ -2,19 +2,22 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/Battle.h"
 #include "game/Playback.h"
+#include "gfx/AreaScaler.h"
 #include "gfx/PixelCanvas.h"
 #include "web/ClockTicks.h"
 #include "web/PageAddress.h"
 
 // The battle a browser's page shows: the battle of the address, run at 60 ticks a second with
-// the desktop's catch-up rule and drawn as the desktop draws it, into a pixel buffer that is
-// handed to the page as RGBA. The page calls frame once per picture the browser asks for, and
-// passes on the viewer's keys and buttons.
+// the desktop's catch-up rule and drawn as the desktop draws it (less "Push Esc To Exit": Esc
+// ends nothing on a page), into a pixel buffer that is handed to the page as RGBA, whole or
+// shrunk to the size the page shows it at by the desktop's area average. The page calls frame
+// once per picture the browser asks for, and passes on the viewer's keys and buttons.
 class PageBattle {
 public:
     // pickedSeed is played when the address gives none (or was bad); clock gives milliseconds.
@@ -25,20 +28,41 @@ public:
     // keys' speed and pause, the endless show), drawn and turned into RGBA; returns whether a
     // frame was drawn. With no tick due nothing changes.
     bool frame();
-    const std::uint32_t* rgba() const { return rgba_.data(); }  // kScreenWidth x kScreenHeight
+    const std::uint32_t* rgba() const { return rgba_.data(); }  // shownWidth() x shownHeight()
     void dropDueTicks();  // the ticks that came due while nobody watched are not run
+
+    // ---- the size of the picture ----
+    // From now on the frame is handed over at this size: the whole frame (kScreenWidth x
+    // kScreenHeight, which the page enlarges by whole pixels itself) or a smaller picture of
+    // it, every pixel the average of the frame's pixels under it. The frame on the screen is
+    // handed over again at once, also while paused.
+    void showAt(int width, int height);
+    int shownWidth() const { return shownWidth_; }
+    int shownHeight() const { return shownHeight_; }
 
     // ---- the viewer ----
     // A key as the desktop takes it: ' ' pauses or goes on, '+' or '=' doubles the speed, '-'
     // halves it, '1' is normal speed. Other keys do nothing. The page's buttons press them too.
     void pressKey(char key);
-    void nextBattle();  // the battle of the next seed, with the same counts
+    void nextBattle();      // the battle of the next seed, with the same counts
+    void previousBattle();  // the battle of the seed before
+    void replay();          // the same battle again from its start
 
     // ---- what the page shows of it ----
     unsigned seed() const { return battle_.seed(); }
-    std::string title() const { return windowTitle(battle_.seed()); }
+    // "Battle - seed 11", and once a base has fallen "Battle - seed 11 - Blue eliminated".
+    std::string title() const;
+    // The field's name for a screen reader: "Battle of seed 11: blue 200 riflemen, 50 tanks,
+    // 50 snipers; red 200 riflemen, 50 tanks, 50 snipers".
+    std::string description() const;
     std::string query() const;  // the address's query that plays this battle again
-    const std::string& message() const { return message_; }
+    // What was wrong with the address, or that neither army has a unit; empty otherwise.
+    std::string message() const;
+    std::string countdown() const;  // "Reinforcements in 2999"
+    // Once a base has fallen, what the field's results panel shows, as JSON for the page:
+    // {"eliminated":"Blue Team","length":"0:36.0","frames":2160,"left":[[riflemen,snipers,
+    // tanks] of red, the same of blue],"seed":11}. Empty while both bases stand.
+    std::string results() const;
     const Battle& battle() const { return battle_; }
     const Playback& playback() const { return playback_; }
 
@@ -54,12 +78,20 @@ public:
 
 private:
     void draw();
+    void handOver();  // the frame in the pixel buffer into rgba_, at the shown size
 
     PixelCanvas canvas_;                // what every frame is drawn into
     Battle battle_;                     // the battle under way
     Playback playback_;                 // speed, pause, the endless show
     ClockTicks ticks_;                  // due ticks, read off the clock
-    std::string message_;               // what was wrong with the address, if anything
+    std::string addressError_;          // what was wrong with the address, if anything
+    int shownWidth_ = kScreenWidth;     // the size rgba_ holds the frame at
+    int shownHeight_ = kScreenHeight;
     std::vector<std::uint32_t> rgba_;   // the last drawn frame, byte order R, G, B, A
-    std::vector<std::uint16_t> shown_;  // the same frame's pixels, to see what the next one changes
+    std::vector<std::uint16_t> shown_;  // the whole frame's pixels, to see what the next one changes
+    // Shrunk: the average of the frame (which keeps the last frame itself), and its pixels.
+    std::unique_ptr<AreaScaler> scaler_;
+    std::vector<std::uint16_t> scaled_;
+    std::vector<const std::uint16_t*> frameRows_;
+    std::vector<std::uint16_t*> scaledRows_;
 };

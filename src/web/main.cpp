@@ -66,6 +66,32 @@ EMSCRIPTEN_KEEPALIVE void pageNextBattle()
     page->nextBattle();
 }
 
+EMSCRIPTEN_KEEPALIVE void pagePreviousBattle()
+{
+    page->previousBattle();
+}
+
+EMSCRIPTEN_KEEPALIVE void pageReplay()
+{
+    page->replay();
+}
+
+// The picture's size from now on; the frame on the screen is handed over again at it.
+EMSCRIPTEN_KEEPALIVE void pageShowAt(int width, int height)
+{
+    page->showAt(width, height);
+}
+
+EMSCRIPTEN_KEEPALIVE int pageShownWidth()
+{
+    return page->shownWidth();
+}
+
+EMSCRIPTEN_KEEPALIVE int pageShownHeight()
+{
+    return page->shownHeight();
+}
+
 EMSCRIPTEN_KEEPALIVE unsigned pageSeed()
 {
     return page->seed();
@@ -84,6 +110,43 @@ EMSCRIPTEN_KEEPALIVE const char* pageQuery()
 EMSCRIPTEN_KEEPALIVE const char* pageMessage()
 {
     return handOver(page->message());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageDescription()
+{
+    return handOver(page->description());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageCountdown()
+{
+    return handOver(page->countdown());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageResults()
+{
+    return handOver(page->results());
+}
+
+// What is wrong with a value of the battle form, or an empty text.
+EMSCRIPTEN_KEEPALIVE const char* pageSeedProblem(const char* seed)
+{
+    return handOver(seedProblem(seed));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageCountProblem(const char* count)
+{
+    return handOver(countProblem(count));
+}
+
+EMSCRIPTEN_KEEPALIVE int pageOver()
+{
+    return page->battle().over() ? 1 : 0;
+}
+
+// The counts in the address's order and form, "200,50,50,200,50,50".
+EMSCRIPTEN_KEEPALIVE const char* pageCounts()
+{
+    return handOver(countsText(page->battle().counts(), ','));
 }
 
 EMSCRIPTEN_KEEPALIVE int pagePaused()

@@ -203,6 +203,13 @@ void Battlefield::updatePass(Random& random)
     removalSweep();
 }
 
+std::size_t Battlefield::memoryBytes() const
+{
+    const std::size_t lists =
+        (objects.capacity() + units.capacity() + graveyard.capacity() + bases_.capacity()) * sizeof(void*);
+    return sizeof(*this) + lists + objects.size() * kBytesPerObject + unseenEndings_.size() * sizeof(int);
+}
+
 void Battlefield::countUnseenEffect(int lifetime)
 {
     // A particle is updated in the pass that makes it, and leaves at the end of the pass in

@@ -61,6 +61,10 @@ public:
     // The objects of the battle: those in the list and the effects nobody sees.
     std::size_t objectCount() const { return objects.size() + unseenEffects_; }
 
+    // ---- memory ----
+    static constexpr std::size_t kBytesPerObject = 256;  // at least any object with its allocation
+    std::size_t memoryBytes() const;                     // at least what this battlefield takes
+
     // ---- state ----
     bool gameOver = false;                           // a base has fallen; never reset
     std::vector<std::unique_ptr<Renderer>> objects;  // every live object, in update and draw order

@@ -226,7 +226,7 @@ protected:
                 if (lookHook) lookHook(looks);
                 ++looks;
                 presses.drain();
-                takeViewerKeys(presses, playback);
+                takeViewerKeys(presses, playback, *battle);
                 return presses.downOrPressed(KEY_ESC);
             },
             [this] { ++shown; });

@@ -26,6 +26,11 @@ really stores, so the checks compare the colours the program asked for with no r
   check-screen.py panel CAPTURE LINE...  the results panel under it: a black box with a grey edge
                                         and the given lines of text in white
   check-screen.py paused CAPTURE        "Paused" centred above the middle of the screen
+  check-screen.py same CAPTURE PICTURE [TOP BOTTOM]
+                                        every pixel is that of PICTURE, a frame as battle-reference
+                                        writes it (16-bit pixels, 5-6-5, little end first); with
+                                        TOP and BOTTOM, every pixel outside those rows, and within
+                                        them a thousand pixels or more differ (something shows there)
 
 Prints one line per check ("ok" or "FAILED") and exits 1 when a check failed.
 """
@@ -310,15 +315,15 @@ def check_scaled(capture_path, width, height, tree_path):
         report(n >= 0.6 * len(pixels), f"{name} base at cell (40, {row}) in pure {name}",
                f"{n} of {len(pixels)} pixels")
 
-    # The texts: white on an opaque black box, whatever is under them.
-    white = (255, 255, 255)
+    # The texts: white on an opaque black box, whatever is under them. Scaled down, the strokes
+    # are averaged with the box: greys, light where most of a stroke lies, and no colour.
     for what, x0, y0, chars in (('"Reinforcements in NNNN"', 640, 32, 22), ('"Push Esc To Exit"', 576, 992, 16)):
         pixels = box(x0, y0, x0 + 8 * chars, y0 + 8, margin=1)
         colours = [cap.at(x, y) for x, y in pixels]
-        ink = sum(c == white for c in colours)
-        other = sum(c not in (white, (0, 0, 0)) for c in colours)
-        report(ink >= 3 * chars and other == 0, f"{what} in white on black",
-               f"{ink} white and {other} other pixels of {len(pixels)}")
+        ink = sum(min(c) >= 128 for c in colours)
+        other = sum(max(c) - min(c) > 12 for c in colours)
+        report(ink >= 3 * chars and other == 0, f"{what} in light grey on black",
+               f"{ink} light and {other} coloured pixels of {len(pixels)}")
 
 
 def terrain_levels_of_clip(path):
@@ -371,7 +376,8 @@ def check_game_over(cap, team):
 def check_panel(cap, lines):
     width = 8 * max(len(line) for line in lines)
     left, right = 640 - width // 2 - 8, 640 + (width + 1) // 2 + 7
-    top, bottom = 528, 528 + 16 + 12 * (len(lines) - 1) + 7
+    # The lines, then the chart of the battle (40 pixels high) with 8 pixels of room round it.
+    top, bottom = 528, 528 + 16 + 12 * (len(lines) - 1) + 7 + 48
     edge = [(x, top) for x in range(left, right + 1)] + [(x, bottom) for x in range(left, right + 1)] + \
            [(left, y) for y in range(top, bottom + 1)] + [(right, y) for y in range(top, bottom + 1)]
     grey = made(128, 128, 128)
@@ -380,6 +386,33 @@ def check_panel(cap, lines):
            f"{on_edge} of {len(edge)} edge pixels grey")
     for n, line in enumerate(lines):
         check_text_line(cap, f"panel line {n + 1} \"{line}\"", line, left + 8, top + 8 + 12 * n)
+    chart = Counter(cap.at(x, y) for x in range(left + 8, right - 7) for y in range(bottom - 47, bottom - 7))
+    report(chart[BRIGHT_RED] >= width // 2 and chart[made(96, 96, 255)] >= width // 2,
+           "the chart of the battle under the lines, a red line and a blue one",
+           f"{chart[BRIGHT_RED]} red and {chart[made(96, 96, 255)]} blue pixels")
+
+
+def check_same(cap, picture_path, rows=None):
+    with open(picture_path, "rb") as f:
+        picture = f.read()
+    if len(picture) != WIDTH * HEIGHT * 2:
+        raise SystemExit(f"{picture_path}: expected {WIDTH}x{HEIGHT} 16-bit pixels, got {len(picture)} bytes")
+    differing, within, first = 0, 0, None
+    for i in range(WIDTH * HEIGHT):
+        value = picture[2 * i] | picture[2 * i + 1] << 8
+        x, y = i % WIDTH, i // WIDTH
+        if cap.at(x, y) == (value >> 11, (value >> 5) & 63, value & 31):
+            continue
+        if rows and rows[0] <= y <= rows[1]:
+            within += 1
+            continue
+        differing += 1
+        first = first or (x, y)
+    where = f" outside rows {rows[0]}..{rows[1]}" if rows else ""
+    report(differing == 0, f"the screen is {picture_path} pixel for pixel{where}",
+           f"{differing} pixels differ" + (f", the first at {first}" if first else ""))
+    if rows:
+        report(within >= 1000, f"rows {rows[0]}..{rows[1]} show something of their own", f"{within} pixels differ")
 
 
 def main(argv):
@@ -408,6 +441,8 @@ def main(argv):
         check_game_over(Capture(argv[2]), argv[3])
     elif len(argv) >= 4 and argv[1] == "panel":
         check_panel(Capture(argv[2]), argv[3:])
+    elif len(argv) in (4, 6) and argv[1] == "same":
+        check_same(Capture(argv[2]), argv[3], (int(argv[4]), int(argv[5])) if len(argv) == 6 else None)
     elif len(argv) == 3 and argv[1] == "paused":
         check_text_line(Capture(argv[2]), '"Paused" (centred on x 640)', "Paused", 640 - 24, 488)
     elif len(argv) == 6 and argv[1] == "scaled":

@@ -104,18 +104,58 @@ TEST(PlaybackKeysTest, KeysSetTheSpeedAndThePause)
         {{KEY_SPACE | kUp, KEY_EQUALS | kUp, KEY_A, KEY_0, KEY_2}, -1, "Speed 1/2x", true},
         {{KEY_1_PAD, KEY_SPACE}, 0, "", false},
     };
+    Battle battle(kSmallArmies, 5);
     Playback playback;
     KeyPresses presses;
     int n = 0;
     for (const auto& look : looks) {
         for (int event : look.events) presses.record(event);
         presses.drain();
-        takeViewerKeys(presses, playback);
+        takeViewerKeys(presses, playback, battle);
         EXPECT_EQ(playback.speedStep(), look.step) << "look " << n;
         EXPECT_EQ(playback.speedText(), look.text) << "look " << n;
         EXPECT_EQ(playback.paused(), look.paused) << "look " << n;
         ++n;
     }
+    EXPECT_EQ(battle.passes(), 0) << "no key of the speed or the pause moves the battle";
+}
+
+// The timeline's keys, each press counted however short, with Shift held or not: the battle
+// moves to its moment, and the timeline shows.
+TEST(PlaybackKeysTest, TheTimelinesKeysMoveTheBattle)
+{
+    constexpr int kUp = 0x80;
+    const struct {
+        std::vector<int> events;
+        int frame;
+        bool paused;
+    } looks[] = {
+        {{KEY_RIGHT, KEY_RIGHT | kUp}, 300, false},
+        {{KEY_RIGHT, KEY_RIGHT | kUp, KEY_RIGHT}, 900, false},
+        {{KEY_LEFT}, 600, false},
+        {{KEY_LSHIFT, KEY_RIGHT, KEY_RIGHT | kUp, KEY_LSHIFT | kUp}, 601, true},  // a frame on, paused first
+        {{KEY_RSHIFT, KEY_LEFT, KEY_LEFT, KEY_RSHIFT | kUp}, 599, true},
+        {{KEY_STOP, KEY_STOP | kUp}, 600, true},
+        {{KEY_COMMA, KEY_COMMA, KEY_COMMA}, 597, true},
+        {{KEY_LSHIFT | kUp, KEY_RIGHT}, 897, true},  // a Shift let go that was never pressed holds nothing
+        {{KEY_HOME}, 0, true},
+        {{KEY_LEFT}, 0, true},
+        {{KEY_END}, 6001, true},  // where the blue base falls
+    };
+    Battle battle(UnitCounts(), 11);
+    Playback playback;
+    KeyPresses presses;
+    int n = 0;
+    for (const auto& look : looks) {
+        SCOPED_TRACE(::testing::Message() << "look " << n++);
+        for (int event : look.events) presses.record(event);
+        presses.drain();
+        takeViewerKeys(presses, playback, battle);
+        EXPECT_EQ(Timeline::frameOf(battle), look.frame);
+        EXPECT_EQ(playback.paused(), look.paused);
+        EXPECT_TRUE(playback.timelineShown());
+    }
+    EXPECT_TRUE(battle.over());
 }
 
 // What drawn frames run, one after another, with some ticks due at their start and none
@@ -279,4 +319,25 @@ TEST_F(PlaybackTest, WithoutTheShowTheEndStays)
     EXPECT_EQ(battle.seed(), 11u);
     EXPECT_EQ(battle.reinforcementTimer(), end.timer);
     EXPECT_EQ(battle.endPass(), kRedOnlyEnd);
+}
+
+// Neither army has a unit, so nothing will ever happen: the show moves on after 600 drawn
+// frames, counted afresh when the battle is started again from outside; without the show the
+// battle stays.
+TEST_F(PlaybackTest, TheShowMovesOnFromABattleWithoutAUnit)
+{
+    const UnitCounts none{0, 0, 0, 0, -5, 0};
+    for (const bool loop : {true, false}) {
+        Battle battle(none, 11);
+        Playback playback(loop);
+        for (int n = 0; n < 400; ++n) drawnFrame(playback, battle);
+        battle.restart(11);
+        int shown = 0;
+        while (battle.seed() == 11 && shown < 2 * kIdleShownFrames) {
+            drawnFrame(playback, battle);
+            if (battle.seed() == 11) ++shown;
+        }
+        EXPECT_EQ(shown, loop ? kIdleShownFrames : 2 * kIdleShownFrames) << (loop ? "the show" : "no show");
+        EXPECT_EQ(battle.seed(), loop ? 12u : 11u);
+    }
 }

@@ -8,6 +8,7 @@
 #include "game/FrameRender.h"
 #include "game/Playback.h"
 #include "game/ResultsPanel.h"
+#include "game/TimelineBar.h"
 #include "support/TestWorld.h"
 
 namespace {
@@ -83,9 +84,10 @@ TEST_F(ResultsPanelTest, TheShownFrameAddsThePanelUnderTheGameOverMessage)
     renderFrame(battle.field(), canvas());
     drawCountdownText(surface(), battle.reinforcementTimer());
     BITMAP* expected = copyOf(bitmap());
-    // The widest line has 33 characters: 264 pixels, and 8 on each side.
-    rectfill(expected, 500, 528, 779, 599, makecol(0, 0, 0));
-    rect(expected, 500, 528, 779, 599, makecol(128, 128, 128));
+    // The widest line has 33 characters: 264 pixels, and 8 on each side. Under the five lines
+    // (to y 591), 8 pixels of room, then the chart of the battle, 40 pixels high (600 to 639).
+    rectfill(expected, 500, 528, 779, 647, makecol(0, 0, 0));
+    rect(expected, 500, 528, 779, 647, makecol(128, 128, 128));
     const ResultsPanel panel(battle);
     for (size_t n = 0; n < panel.lines().size(); ++n) {
         textout_ex(expected, font, panel.lines()[n].c_str(), 508, 536 + 12 * static_cast<int>(n),
@@ -99,6 +101,23 @@ TEST_F(ResultsPanelTest, TheShownFrameAddsThePanelUnderTheGameOverMessage)
     EXPECT_GT(messageInk, 0) << "the game-over message is drawn";
 
     drawShownFrame(battle, Playback(), canvas());
+    // The chart's lines run from the armies as deployed (400 red, 0 blue: the top and the foot of
+    // the chart) to what is left: 397 red, 0 blue.
+    const int red = makecol(255, 64, 64);
+    const int blue = makecol(96, 96, 255);
+    EXPECT_EQ(getpixel(bitmap(), 508, 600), red);
+    EXPECT_EQ(getpixel(bitmap(), 771, 639 - 39 * 397 / 400), red);
+    EXPECT_EQ(getpixel(bitmap(), 508, 639), blue);
+    EXPECT_EQ(getpixel(bitmap(), 771, 639), blue);
+    int chartInk = 0;
+    for (int cy = 600; cy <= 639; ++cy) {
+        for (int cx = 508; cx <= 771; ++cx) {
+            const int ink = getpixel(bitmap(), cx, cy);
+            chartInk += ink == red || ink == blue;
+            putpixel(expected, cx, cy, ink == red || ink == blue ? ink : getpixel(expected, cx, cy));
+        }
+    }
+    EXPECT_GE(chartInk, 2 * 264) << "a line of each side across the chart";
     int x = -1, y = -1;
     EXPECT_EQ(differing(bitmap(), expected, &x, &y), 0) << "first at (" << x << ", " << y << ")";
     destroy_bitmap(expected);
@@ -137,6 +156,17 @@ TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
             textout_centre_ex(expected, font, "Paused", 640, 488, makecol(255, 255, 255), makecol(0, 0, 0));
         }
         drawShownFrame(battle, playback, canvas());
+        // While paused the timeline shows along the bottom: there, and only there, the frame
+        // differs from the plain one besides the texts.
+        int timelinePixels = 0;
+        for (int y = TimelineBar::kTop; y <= TimelineBar::kBottom; ++y) {
+            for (int x = 0; x < kScreenWidth; ++x) timelinePixels += getpixel(bitmap(), x, y) != getpixel(plain, x, y);
+        }
+        EXPECT_EQ(timelinePixels > 1000, c.paused);
+        if (c.paused) {
+            blit(bitmap(), expected, 0, TimelineBar::kTop, 0, TimelineBar::kTop, kScreenWidth,
+                 TimelineBar::kBottom - TimelineBar::kTop + 1);
+        }
         EXPECT_EQ(differing(bitmap(), expected), 0);
         destroy_bitmap(expected);
         // The red base's roof, under the texts at the top, is still seen whole.

@@ -4,6 +4,10 @@
 //   battle-reference chain SEED MAX-FRAMES COUNTS...   the digest chain over the battle, in hex
 //   battle-reference frame SEED N FILE COUNTS...       frame N as the desktop shows it, written
 //                                                       as 16-bit pixels (red first, little end first)
+//   battle-reference moments SEED FILE COUNTS... FIRST [FRAME|end]...
+//                                                       the picture of battle --at FIRST (paused) after
+//                                                       the timeline's keys took it to each FRAME in turn,
+//                                                       or to the end, written as above
 //
 // COUNTS are six numbers in the command line's order. The battle is played frame by frame as
 // the desktop plays it at 1x when it keeps up; frames are drawn on the library's bitmaps.
@@ -40,6 +44,8 @@ int chain(unsigned seed, int maxFrames, const UnitCounts& counts)
     return 0;
 }
 
+int write(MemoryCanvas& canvas, const char* path);
+
 int frame(unsigned seed, int frames, const char* path, const UnitCounts& counts)
 {
     install_allegro(SYSTEM_NONE, &errno, atexit);
@@ -48,6 +54,29 @@ int frame(unsigned seed, int frames, const char* path, const UnitCounts& counts)
     const Playback playback;
     for (int n = 0; n < frames; ++n) battle.frame();
     drawShownFrame(battle, playback, canvas.canvas());
+    return write(canvas, path);
+}
+
+int moments(unsigned seed, const char* path, const UnitCounts& counts, char** moments, int count)
+{
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    MemoryCanvas canvas;
+    Battle battle(counts, seed);
+    Playback playback;
+    playback.startAt(battle, std::atoi(moments[0]));
+    for (int n = 1; n < count; ++n) {
+        if (std::string(moments[n]) == "end") {
+            playback.seekToEnd(battle);
+        } else {
+            playback.seekTo(battle, std::atoi(moments[n]));
+        }
+    }
+    drawShownFrame(battle, playback, canvas.canvas());
+    return write(canvas, path);
+}
+
+int write(MemoryCanvas& canvas, const char* path)
+{
     std::vector<unsigned char> bytes;
     for (int y = 0; y < kScreenHeight; ++y) {
         for (int x = 0; x < kScreenWidth; ++x) {
@@ -75,6 +104,9 @@ int main(int argc, char** argv)
     }
     if (mode == "frame" && argc == 11) {
         return frame(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]), argv[4], countsFrom(argv + 5));
+    }
+    if (mode == "moments" && argc >= 11) {
+        return moments(std::strtoul(argv[2], nullptr, 10), argv[3], countsFrom(argv + 4), argv + 10, argc - 10);
     }
     std::fprintf(stderr, "usage: battle-reference chain SEED MAX-FRAMES COUNTS... | frame SEED N FILE COUNTS...\n");
     return 2;

@@ -44,3 +44,17 @@ TEST(PageAddress, ReadsTheBattleOrSaysWhatWasWrongAndFallsBackToTheDefault)
         }
     }
 }
+
+// The battle form takes a value as the address takes it, and refuses it in the address's words.
+TEST(PageAddress, TheFormReadsEachValueAsTheAddressDoes)
+{
+    for (const char* value : {"11", "0", "4294967295", "4294967296", "", "-1", " 7", "x", "-5", "2147483648"}) {
+        const std::string asSeed = readPageAddress(value, nullptr, nullptr).error;
+        EXPECT_EQ(seedProblem(value).empty(), asSeed.empty()) << value;
+        if (!asSeed.empty()) {
+            EXPECT_EQ(seedProblem(value) + ": playing the default battle.", asSeed);
+        }
+        const std::string counts = std::string("1,2,3,4,5,") + value;
+        EXPECT_EQ(countProblem(value).empty(), readPageAddress(nullptr, counts.c_str(), nullptr).error.empty()) << value;
+    }
+}

@@ -19,9 +19,10 @@ async function waitUntil(page, predicate, argument, timeout = 20000) {
   await page.waitForFunction(predicate, argument, { timeout, polling: 50 });
 }
 
-// A new page at url, once the battle runs.
-async function openPage(browser, url, viewport = { width: 1100, height: 1000 }) {
-  const page = await browser.newPage({ viewport });
+// A new page at url, once the battle runs; more of the browser's options (touch, permissions)
+// in `options`.
+async function openPage(browser, url, viewport = { width: 1100, height: 1000 }, options = {}) {
+  const page = await browser.newPage({ viewport, ...options });
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
   await page.goto(url);

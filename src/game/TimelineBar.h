@@ -1,0 +1,30 @@
+#pragma once
+
+class Surface;
+class Timeline;
+
+// The timeline as the desktop shows it, a thin panel across the bottom of the field above the
+// exit hint: the time and frame shown, the course of the battle seen so far, the part of the
+// battle seen, ticks where the reinforcement waves come, a mark where a base fell, and the
+// playhead. The track spans the whole battle once its end is known, else what has been seen
+// rounded up to the next wave.
+class TimelineBar {
+public:
+    static constexpr int kLeft = 40;  // the track and the chart, left to right
+    static constexpr int kRight = 1239;
+    static constexpr int kTop = 914;  // the panel, top to bottom: clear of the blue base's roof
+    static constexpr int kBottom = 973;
+
+    TimelineBar(const Timeline& timeline, int frame);  // the timeline as it stands, at this frame
+
+    void draw(Surface& target) const;
+    // The frame a click at (x, y) asks for, or -1 when the click is not on the track or chart.
+    int frameAt(int x, int y) const;
+
+    int span() const { return span_; }
+
+private:
+    const Timeline& timeline_;
+    int frame_;
+    int span_;
+};

@@ -1,0 +1,71 @@
+// A seek lands on exactly the battle played forward to its frame, whatever was seen before.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "game/Battle.h"
+#include "game/StateDigest.h"
+#include "game/Timeline.h"
+
+namespace {
+
+// The digest of every frame of the battle played forward, from its start to its end (or the
+// look-ahead's).
+std::vector<std::uint64_t> forwardDigests(const UnitCounts& counts, unsigned seed)
+{
+    Battle battle(counts, seed);
+    std::vector<std::uint64_t> digests{stateDigest(battle.field())};
+    while (!battle.over() && battle.passes() < Timeline::kPlayAheadFrames) {
+        battle.frame();
+        digests.push_back(stateDigest(battle.field()));
+    }
+    return digests;
+}
+
+}  // namespace
+
+TEST(TimelineTest, EverySeekLandsOnTheBattlePlayedForwardToItsFrame)
+{
+    std::mt19937 draw(2024);
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        const UnitCounts counts = UnitCounts::bothSides(40 + 5 * static_cast<int>(seed), 12, 12);
+        const std::vector<std::uint64_t> forward = forwardDigests(counts, seed);
+        const int last = static_cast<int>(forward.size()) - 1;  // where a base falls
+        ASSERT_LT(last, Timeline::kPlayAheadFrames) << "seed " << seed << " should end";
+        Battle battle(counts, seed);
+        Timeline timeline;
+        timeline.reset(battle);
+        for (int move = 0; move < 30; ++move) {
+            const int now = Timeline::frameOf(battle);
+            int target = now;
+            const unsigned kind = draw() % 7;
+            switch (kind) {
+                case 0: target = now - static_cast<int>(draw() % 900); break;              // back
+                case 1: target = static_cast<int>(draw() % (timeline.seen() + 1)); break;  // within what was seen
+                case 2: target = 0; break;
+                case 3:
+                    timeline.seekToEnd(battle);
+                    target = last;
+                    break;
+                case 4: target = now + (draw() % 2 == 0 ? 1 : -1); break;                       // a single frame
+                case 5: target = timeline.seen() + 1 + static_cast<int>(draw() % 2000); break;  // never seen
+                default:  // played on as the viewer sees it
+                    for (int n = static_cast<int>(draw() % 200); n > 0 && !battle.over(); --n) {
+                        battle.frame();
+                        timeline.note(battle);
+                    }
+                    target = Timeline::frameOf(battle);
+            }
+            if (kind != 3 && kind != 6) timeline.seek(battle, target);
+            target = std::clamp(target, 0, last);
+            ASSERT_EQ(Timeline::frameOf(battle), target) << "seed " << seed << ", move " << move;
+            ASSERT_EQ(stateDigest(battle.field()), forward[target]) << "seed " << seed << ", frame " << target;
+            ASSERT_LE(timeline.keyframeBytes(), Timeline::kKeyframeBudget);
+        }
+        EXPECT_GT(timeline.keyframes(), 1u);
+    }
+}
