@@ -55,8 +55,7 @@ def edit(folder, source, target, keep=None, change=False):  # the first lines, o
 
 def proc(pid, name):
     try:
-        with open(f"/proc/{pid}/{name}") as f:
-            return f.read()
+        return open(f"/proc/{pid}/{name}").read()
     except OSError:
         return ""
 

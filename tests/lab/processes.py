@@ -14,10 +14,8 @@ def check(condition, message):
     return condition
 
 
-def now():
-    """The time since boot in clock ticks, as /proc gives the start of a process."""
-    with open("/proc/uptime") as uptime:
-        return int(float(uptime.read().split()[0]) * os.sysconf("SC_CLK_TCK"))
+def now():  # in clock ticks since boot, as /proc gives the start of a process
+    return int(float(open("/proc/uptime").read().split()[0]) * os.sysconf("SC_CLK_TCK"))
 
 
 def _members(field, value, ended):
@@ -36,9 +34,7 @@ def _members(field, value, ended):
     return members
 
 
-# Once the process whose id names a group or a session has been reaped, another test's process
-# may get that id for a session of its own: after that, pass the time it ended (now() once it is
-# reaped), and only processes started by then count.
+# Once the leader is reaped, another test may get its id for a session: pass now() from then.
 
 
 def group_members(group, ended=None):
