@@ -164,7 +164,9 @@ std::string usageText()
     text << "  --at MOMENT      start the battle (or the clip) at this moment of it: 1:30, 90.5\n";
     text << "                   (seconds) or 5400f (frames), up to 10 hours\n";
     text << "  --seed=N, --record=FILE, --frames=N and --at=MOMENT work too.\n\n";
-    text << "Exit status: 0 normal end, 1 no display, 2 bad command line.\n";
+    text << "Exit status: 0 normal end; 1 no display, a lost display, or a clip that could not be written on\n";
+    text << "the way; 2 bad command line, or a clip file that cannot be opened; 130, 143, 129 stopped by\n";
+    text << "SIGINT, SIGTERM, SIGHUP.\n";
     text << "See battle(6) for the keys and what the screen shows.\n";
     return text.str();
 }
