@@ -158,7 +158,7 @@ std::string usageText()
     text << "  --seed N         play the battle of seed N again (0 to " << kMaxSeed << ");\n";
     text << "                   the window's title shows the seed of every battle\n";
     text << "  --loop           when a base falls, play the next seed 5 seconds later\n";
-    text << "  --record FILE    play with no display and write an animated GIF to FILE\n";
+    text << "  --record FILE    play with no display and write an animated GIF to FILE (-: standard output)\n";
     text << "  --frames N       with --record: frames to record, 1 to " << kMaxRecordFrames << " (default "
          << kDefaultClipFrames << ")\n";
     text << "  --at MOMENT      start the battle (or the clip) at this moment of it: 1:30, 90.5\n";
