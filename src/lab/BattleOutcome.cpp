@@ -272,7 +272,7 @@ bool parseOutcomeLine(const std::string& line, BattleOutcome& outcome, std::opti
     for (int team = 0; team < kSides; ++team) {
         if (name == kTeamNames[team]) o.winner = team;
     }
-    if (o.winner == kNoWinner && name != "none") {
+    if (o.winner == kNoTeam && name != "none") {
         error = "'winner' is not red, blue or none";
         return false;
     }

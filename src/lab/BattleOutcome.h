@@ -8,22 +8,21 @@
 #include "game/ArmyCount.h"
 #include "game/UnitCounts.h"
 #include "lab/Study.h"
+#include "world/Team.h"
 
 class Battle;
-
-constexpr int kNoWinner = -1;
 
 // How one seeded battle ended: what the lab writes as one JSON line and sums up.
 struct BattleOutcome {
     unsigned seed = 0;
     UnitCounts counts;
-    int winner = kNoWinner;  // team whose base still stands when the other's fell
+    int winner = kNoTeam;  // team whose base still stands when the other's fell
     int endFrame = 0;        // frame, counting from 1, whose update pass saw a base fall; 0 if none did
     ArmyCount left;          // living units of each side and kind at the end
     ArmyCount placed;        // units of each side and kind deployed: fewer than counts when the start zone is full
     bool placedKnown = false;  // placed was counted (lines of older runs do not have it)
 
-    bool finished() const { return winner != kNoWinner; }
+    bool finished() const { return winner != kNoTeam; }
     double seconds() const;  // battle time of endFrame
 };
 

@@ -46,13 +46,13 @@ TEST(BattleOutcomeTest, TheLineReadsBackAsItWasWritten)
               "\"red_riflemen\": 1, \"red_tanks\": 3, \"red_snipers\": 5, \"winner\": \"red\", \"end_frame\": 5113, "
               "\"seconds\": 85.217, \"left\": {\"red\": {\"riflemen\": 0, \"snipers\": 7, \"tanks\": 14}, "
               "\"blue\": {\"riflemen\": 21, \"snipers\": 28, \"tanks\": 35}}}");
-    for (const BattleOutcome& o : {red, sample(1, 1), sample(kNoWinner, 0)}) {
+    for (const BattleOutcome& o : {red, sample(1, 1), sample(kNoTeam, 0)}) {
         BattleOutcome back;
         std::string error;
         ASSERT_TRUE(parseOutcomeLine(outcomeLine(o), back, error)) << error;
         expectSameOutcome(back, o);
     }
-    EXPECT_NE(outcomeLine(sample(kNoWinner, 0)).find("\"winner\": \"none\", \"end_frame\": null, \"seconds\": null"),
+    EXPECT_NE(outcomeLine(sample(kNoTeam, 0)).find("\"winner\": \"none\", \"end_frame\": null, \"seconds\": null"),
               std::string::npos);
 
     // The study the line belongs to, last, reads back as it was written.
