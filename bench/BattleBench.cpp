@@ -322,11 +322,22 @@ int main(int argc, char** argv)
     unsigned seed = 1;
     int frames = 0;  // 0: the scenario's own
     std::vector<std::string> names;
+    const char* const usage =
+        "usage: battle-bench [--seed N] [--frames N] [scenario...]\n"
+        "Times seeded battles with no screen and prints one JSON line per scenario, then the scaling\n"
+        "of a frame. Scenarios: default, full, record, 8x (all four when none is named).\n";
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage, stdout);
+            return 0;
+        }
         if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) {
             seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else if (std::strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
             frames = std::atoi(argv[++i]);
+        } else if (argv[i][0] == '-') {
+            std::fprintf(stderr, "battle-bench: unknown option '%s'\n%s", argv[i], usage);
+            return 2;
         } else {
             names.emplace_back(argv[i]);
         }

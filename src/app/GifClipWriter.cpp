@@ -1,6 +1,7 @@
 #include "app/GifClipWriter.h"
 
 #include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,7 +28,14 @@ GifClipWriter::GifClipWriter(const std::string& path, int width, int height, con
     : path_(path), width_(width), height_(height)
 {
     std::string reason;
-    if (!file_.open(path, reason)) fail(reason);
+    if (path == "-") {
+        // Standard output, as a pipe or a file it was sent to; a terminal would only show noise.
+        path_ = "standard output";
+        if (isatty(STDOUT_FILENO) != 0) fail("it is a terminal");
+        if (!file_.openDescriptor(STDOUT_FILENO, path_, reason)) fail(reason);
+    } else if (!file_.open(path, reason)) {
+        fail(reason);
+    }
 
     int error = 0;
     gif_ = EGifOpen(this, writeBytes, &error);

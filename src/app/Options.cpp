@@ -158,13 +158,15 @@ std::string usageText()
     text << "  --seed N         play the battle of seed N again (0 to " << kMaxSeed << ");\n";
     text << "                   the window's title shows the seed of every battle\n";
     text << "  --loop           when a base falls, play the next seed 5 seconds later\n";
-    text << "  --record FILE    play with no display and write an animated GIF to FILE\n";
+    text << "  --record FILE    play with no display and write an animated GIF to FILE (-: standard output)\n";
     text << "  --frames N       with --record: frames to record, 1 to " << kMaxRecordFrames << " (default "
          << kDefaultClipFrames << ")\n";
     text << "  --at MOMENT      start the battle (or the clip) at this moment of it: 1:30, 90.5\n";
     text << "                   (seconds) or 5400f (frames), up to 10 hours\n";
     text << "  --seed=N, --record=FILE, --frames=N and --at=MOMENT work too.\n\n";
-    text << "Exit status: 0 normal end, 1 no display, 2 bad command line.\n";
+    text << "Exit status: 0 normal end; 1 no display, a lost display, or a clip that could not be written on\n";
+    text << "the way; 2 bad command line, or a clip file that cannot be opened; 130, 143, 129 stopped by\n";
+    text << "SIGINT, SIGTERM, SIGHUP.\n";
     text << "See battle(6) for the keys and what the screen shows.\n";
     return text.str();
 }

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 #include "app/ClipRecorder.h"
@@ -78,7 +78,8 @@ bool stopRequested(Playback& playback, Battle& battle)
 }
 
 // --record: the clip is played and written with no display, so nothing of the screen is
-// started. A stop signal ends the recording without leaving a part of the file behind.
+// started. A stop signal ends the recording at once, also while it waits for a FIFO's reader,
+// without leaving a part of the file behind.
 int recordTheClip(const Options& options, unsigned seed, const StopSignals& stopSignals)
 {
     // The library, as it starts, puts in handlers of its own that end the process on a signal
@@ -89,18 +90,22 @@ int recordTheClip(const Options& options, unsigned seed, const StopSignals& stop
         return 1;
     }
     stopSignals.catchThem();
-    const ClipProgress bar = progressBarOnTerminal();
-    const std::string error = recordClip({options.record, options.frames, seed, options.counts, options.at.value_or(0)},
-                                         [&bar](int done, int total, bool finished) {
-                                             if (bar) bar(done, total, finished);
-                                             if (!finished && StopSignals::caught() != 0) {
-                                                 throw std::runtime_error("stopped by a signal");
-                                             }
-                                         });
+    StopSignals::endAtOnce();
     if (StopSignals::caught() != 0) return StopSignals::exitStatus();
+    // A reader that went away is a failed write like any other, with its reason.
+    std::signal(SIGPIPE, SIG_IGN);
+    const ClipProgress bar = progressBarOnTerminal();
+    int framesDone = 0;
+    const std::string error = recordClip({options.record, options.frames, seed, options.counts, options.at.value_or(0)},
+                                         [&bar, &framesDone](int done, int total, bool finished) {
+                                             if (bar) bar(done, total, finished);
+                                             framesDone = done;
+                                         });
     if (!error.empty()) {
         std::fprintf(stderr, "battle: %s\n", error.c_str());
-        return kBadCommandLineStatus;
+        // A file that cannot be opened is refused before the battle starts; one that fails
+        // on the way is a failed write.
+        return framesDone == 0 ? kBadCommandLineStatus : 1;
     }
     return 0;
 }

@@ -98,6 +98,18 @@ bool OutputFile::open(const std::string& path, std::string& error)
     return true;
 }
 
+bool OutputFile::openDescriptor(int descriptor, const std::string& name, std::string& error)
+{
+    discard();
+    descriptor_ = fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (descriptor_ < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    target_ = name;
+    return true;
+}
+
 bool OutputFile::openPart(const struct stat* existing, std::string& error)
 {
     const std::string stem = folderOf(target_) + "." + nameOf(target_).substr(0, kLongestPartStem) + "." +
@@ -196,4 +208,12 @@ bool OutputFile::samePlace(const std::string& a, const std::string& b)
         return placed;
     };
     return place(a) == place(b);
+}
+
+bool OutputFile::sameFile(const std::string& path, int descriptor)
+{
+    struct stat named {};
+    struct stat open {};
+    return stat(path.c_str(), &named) == 0 && fstat(descriptor, &open) == 0 && named.st_dev == open.st_dev &&
+           named.st_ino == open.st_ino;
 }

@@ -29,6 +29,9 @@ public:
     // ---- the life of a file ----
     // Opens the file for path. On failure returns false with the reason (strerror) in error.
     bool open(const std::string& path, std::string& error);
+    // Writes straight into what an open descriptor leads to (standard output), through a copy
+    // of it; name is the target's name in messages. On failure returns false with the reason.
+    bool openDescriptor(int descriptor, const std::string& name, std::string& error);
     // Writes all of data, going on after a signal. On failure returns false with the reason.
     bool write(const void* data, size_t size, std::string& error);
     bool write(const std::string& text, std::string& error) { return write(text.data(), text.size(), error); }
@@ -45,6 +48,9 @@ public:
 
     // Whether two names lead to one file (or one place for a file), links followed.
     static bool samePlace(const std::string& a, const std::string& b);
+    // Whether a name leads to the file an open descriptor leads to (/dev/stdout and the file
+    // that standard output was sent to both lead to standard output's).
+    static bool sameFile(const std::string& path, int descriptor);
 
 private:
     bool openPart(const struct stat* existing, std::string& error);

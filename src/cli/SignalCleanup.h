@@ -21,7 +21,7 @@ public:
     static void forgetFile(const std::string& path);
 
     // ---- child processes ----
-    static constexpr int kProcesses = 1024;  // the lab's most jobs
+    static constexpr int kProcesses = 8;  // children at a time: the lab's gnuplot
 
     // Kills pid with SIGKILL at the end unless it is forgotten first. Forget a child before it is
     // reaped, so that its id is never killed after another process got it. False when full.

@@ -16,3 +16,8 @@ std::string format(const char* pattern, ...)
     va_end(args);
     return text;
 }
+
+std::string counted(long long number, const char* one, const char* many)
+{
+    return std::to_string(number) + " " + (number == 1 ? one : many);
+}

@@ -1,5 +1,7 @@
 #include "lab/Gnuplot.h"
 
+#include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,74 +10,108 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include "cli/OutputFile.h"
+#include "cli/SignalCleanup.h"
 #include "lab/Format.h"
 #include "units/Entity.h"
 
 namespace {
 
-bool writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-    return static_cast<bool>(file.flush());
-}
+constexpr int kNotFound = 127;  // the exit status of a program that could not be run
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-bool copyInto(const std::string& from, OutputFile& to, std::string& error)
-{
-    std::ifstream in(from, std::ios::binary);
-    std::ostringstream bytes;
-    if (in.is_open()) bytes << in.rdbuf();
-    if (bytes.str().empty()) {
-        error = "gnuplot wrote no chart";
-        return false;
+// A file in memory, gone with the last descriptor to it.
+class MemoryFile {
+public:
+    explicit MemoryFile(const char* name) : descriptor_(memfd_create(name, MFD_CLOEXEC)) {}
+    ~MemoryFile()
+    {
+        if (descriptor_ >= 0) close(descriptor_);
     }
-    if (!to.write(bytes.str(), error)) {
-        error = "cannot write " + to.target() + ": " + error;
-        return false;
-    }
-    return true;
-}
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
 
-// Runs gnuplot on the script in folder; its messages go to gnuplot.log there.
-bool runGnuplot(const std::string& folder, std::string& error)
+    int descriptor() const { return descriptor_; }
+
+    bool write(const std::string& text) const
+    {
+        size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(descriptor_, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<size_t>(n);
+        }
+        return lseek(descriptor_, 0, SEEK_SET) == 0;
+    }
+
+    std::string read() const
+    {
+        std::string text;
+        char buffer[65536];
+        if (lseek(descriptor_, 0, SEEK_SET) != 0) return text;
+        for (;;) {
+            const ssize_t n = ::read(descriptor_, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return text;
+            text.append(buffer, static_cast<size_t>(n));
+        }
+    }
+
+private:
+    int descriptor_;
+};
+
+// Waits for a child and gives its status. It stays held by SignalCleanup until it is reaped, so
+// that a signal kills it while it runs, and never a process that later got its id.
+int reap(pid_t pid)
 {
-    const pid_t pid = fork();
-    if (pid < 0) {
-        error = std::string("cannot start gnuplot: ") + std::strerror(errno);
-        return false;
+    siginfo_t info{};
+    while (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
     }
-    if (pid == 0) {
-        if (chdir(folder.c_str()) != 0) _exit(126);
-        std::FILE* log = std::freopen("gnuplot.log", "w", stderr);
-        if (log == nullptr) _exit(126);
-        execlp("gnuplot", "gnuplot", "chart.gp", static_cast<char*>(nullptr));
-        _exit(127);
-    }
+    SignalCleanup::forgetProcess(pid);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
-        error = "gnuplot is not installed (scripts/install-deps installs it)";
-        return false;
-    }
-    std::ifstream log(folder + "/gnuplot.log");
-    std::string first, line;
-    while (std::getline(log, line)) {
-        if (line.find_first_not_of(" \t^") != std::string::npos) first = line;  // gnuplot's message is last
-    }
-    error = "gnuplot failed" + (first.empty() ? std::string() : ": " + first);
-    return false;
+    return status;
 }
 
-void removeFolder(const std::string& folder, const std::vector<std::string>& names)
+// Runs gnuplot on the script in the file script, its picture going to picture and its
+// messages to log. Gives its status, or -1 (with errno) when it could not be started.
+int runGnuplot(const MemoryFile& script, const MemoryFile& picture, const MemoryFile& log)
 {
-    for (const std::string& name : names) std::remove((folder + "/" + name).c_str());
-    rmdir(folder.c_str());
+    // The stop signals wait until gnuplot is held by SignalCleanup, and gnuplot starts with
+    // them as a new program has them, not with this program's handlers.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (int stop : kStopSignals) sigaddset(&stops, stop);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (int stop : kStopSignals) {
+            struct sigaction action {};
+            sigaction(stop, nullptr, &action);
+            if (action.sa_handler != SIG_IGN) signal(stop, SIG_DFL);
+        }
+        signal(SIGPIPE, SIG_DFL);
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        if (dup2(script.descriptor(), STDIN_FILENO) < 0 || dup2(picture.descriptor(), STDOUT_FILENO) < 0 ||
+            dup2(log.descriptor(), STDERR_FILENO) < 0) {
+            _exit(kNotFound);
+        }
+        execlp("gnuplot", "gnuplot", static_cast<char*>(nullptr));
+        _exit(kNotFound);
+    }
+    const int reason = errno;
+    if (pid > 0) SignalCleanup::addProcess(pid);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    if (pid < 0) {
+        errno = reason;
+        return -1;
+    }
+    return reap(pid);
 }
 
 }  // namespace
@@ -101,24 +137,46 @@ std::string teamHexColour(int team)
     return format("#%02x%02x%02x", c.r, c.g, c.b);
 }
 
-bool drawWithGnuplot(const std::string& script, const std::vector<std::pair<std::string, std::string>>& dataFiles,
+bool drawWithGnuplot(const std::string& script, const std::vector<std::pair<std::string, std::string>>& dataBlocks,
                      OutputFile& png, std::string& error)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/battle-lab.XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        error = std::string("cannot make a temporary folder: ") + std::strerror(errno);
+    const MemoryFile input("chart.gp"), picture("chart.png"), log("gnuplot.log");
+    if (input.descriptor() < 0 || picture.descriptor() < 0 || log.descriptor() < 0) {
+        error = std::string("cannot make the chart's files in memory: ") + std::strerror(errno);
         return false;
     }
-    const std::string folder = pattern;
-    std::vector<std::string> names = {"chart.gp", "chart.png", "gnuplot.log"};
-    bool ok = writeFile(folder + "/chart.gp", script);
-    for (const auto& [name, text] : dataFiles) {
-        names.push_back(name);
-        ok = ok && writeFile(folder + "/" + name, text);
+    std::string text;
+    for (const auto& [name, data] : dataBlocks) text += name + " << EOD\n" + data + "EOD\n";
+    if (!input.write(text + script)) {
+        error = std::string("cannot write the chart's data in memory: ") + std::strerror(errno);
+        return false;
     }
-    if (!ok) error = "cannot write the chart's data in " + folder;
-    ok = ok && runGnuplot(folder, error) && copyInto(folder + "/chart.png", png, error);
-    removeFolder(folder, names);
-    return ok;
+    const int status = runGnuplot(input, picture, log);
+    if (status < 0) {
+        error = std::string("cannot start gnuplot: ") + std::strerror(errno);
+        return false;
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kNotFound) {
+        error = "gnuplot is not on PATH (scripts/install-deps installs it)";
+        return false;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::stringstream messages(log.read());
+        std::string last, line;
+        while (std::getline(messages, line)) {
+            if (line.find_first_not_of(" \t^") != std::string::npos) last = line;  // gnuplot's message is last
+        }
+        error = "gnuplot failed" + (last.empty() ? std::string() : ": " + last);
+        return false;
+    }
+    const std::string bytes = picture.read();
+    if (bytes.empty()) {
+        error = "gnuplot wrote no chart";
+        return false;
+    }
+    if (!png.write(bytes, error)) {
+        error = "cannot write " + png.target() + ": " + error;
+        return false;
+    }
+    return true;
 }

@@ -6,23 +6,25 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <functional>
-#include <iostream>
 #include <map>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/OutputFile.h"
 #include "cli/ProgressBar.h"
 #include "cli/StopSignals.h"
-#include "lab/BattleJobs.h"
 #include "game/UnitCounts.h"
+#include "lab/BattleJobs.h"
+#include "lab/Format.h"
 #include "lab/Gnuplot.h"
 #include "lab/LabChart.h"
 #include "lab/LabOptions.h"
 #include "lab/LabSummary.h"
+#include "lab/LineReader.h"
 #include "lab/Study.h"
+#include "lab/StudyMerge.h"
 #include "lab/SweepSummary.h"
 
 namespace {
@@ -78,69 +80,12 @@ bool isPipe(std::FILE* stream)
     return fstat(fileno(stream), &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
 }
 
-// The seeds met so far for each set of counts, as ranges: the lines of a run are consecutive
-// seeds, so this grows with the gaps between runs, not with the lines.
-class SeedRanges {
-public:
-    // False when the battle was met before.
-    bool insert(const BattleOutcome& o)
-    {
-        auto& ranges = ranges_[countsKey(o.counts)];
-        const unsigned seed = o.seed;
-        auto after = ranges.upper_bound(seed);  // the first range that starts after the seed
-        const bool joinsAfter = after != ranges.end() && after->first == seed + 1;
-        if (after != ranges.begin()) {
-            const auto before = std::prev(after);
-            if (before->second >= seed) return false;
-            if (before->second + 1 == seed) {
-                before->second = joinsAfter ? after->second : seed;
-                if (joinsAfter) ranges.erase(after);
-                return true;
-            }
-        }
-        if (joinsAfter) {
-            const unsigned last = after->second;
-            ranges.erase(after);
-            ranges[seed] = last;
-        } else {
-            ranges[seed] = seed;
-        }
-        return true;
-    }
-
-private:
-    std::map<CountsKey, std::map<unsigned, unsigned>> ranges_;  // per counts: first seed to last
-};
-
-// Reads the lines of a file ("-" for standard input) one by one.
-bool readOutcomes(const std::string& path, const std::function<void(const BattleOutcome&)>& read, std::string& error)
+// Whether an output named so goes to standard output: "-", or a name for the file standard
+// output already leads to (/dev/stdout, or the file the shell sent it to). Written as a file of
+// its own, such a name would replace the file under what is printed there.
+bool toStandardOutput(const std::string& path, std::FILE* out)
 {
-    std::ifstream file;
-    std::istream* in = &std::cin;
-    if (path != "-") {
-        file.open(path);
-        if (!file) {
-            error = "cannot read " + path + ": " + std::strerror(errno);
-            return false;
-        }
-        in = &file;
-    }
-    std::string line;
-    for (long number = 1; std::getline(*in, line); ++number) {
-        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
-        BattleOutcome outcome;
-        std::string problem;
-        if (!parseOutcomeLine(line, outcome, problem)) {
-            error = path + ":" + std::to_string(number) + ": not a battle line: " + problem;
-            return false;
-        }
-        read(outcome);
-    }
-    if (in->bad()) {
-        error = "cannot read " + path;
-        return false;
-    }
-    return true;
+    return path == "-" || (!path.empty() && out != nullptr && OutputFile::sameFile(path, fileno(out)));
 }
 
 // Everything that can be refused is refused before any battle is played and any file touched.
@@ -148,21 +93,61 @@ int refuseUpFront(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
     if (out == nullptr) return outputClosed(err);
     if (options.plotPath.empty()) return 0;
-    if (!programOnPath("gnuplot")) return complain(err, "--plot needs gnuplot, which is not installed", kStatusUsage);
-    if (!options.outPath.empty() && options.outPath != "-" &&
+    if (!programOnPath("gnuplot")) return complain(err, "--plot needs gnuplot, which is not on PATH", kStatusUsage);
+    const bool plotToOut = toStandardOutput(options.plotPath, out);
+    const bool linesToOut = toStandardOutput(options.outPath, out);
+    if (plotToOut && linesToOut) {
+        return complain(err, "--out and --plot both name standard output", kStatusUsage);
+    }
+    if (plotToOut && isatty(fileno(out))) {
+        return complain(err, "--plot " + options.plotPath + ": standard output is a terminal, not a place for a PNG",
+                        kStatusUsage);
+    }
+    if (!options.outPath.empty() && !linesToOut && !plotToOut &&
         OutputFile::samePlace(options.outPath, options.plotPath)) {
         return complain(err, "--out and --plot name the same file, " + options.plotPath, kStatusUsage);
     }
     return 0;
 }
 
-// Opens the file of --out or --plot (none for an empty path): 0, or the exit status when it
-// cannot be written.
-int openOutput(OutputFile& file, const std::string& path, std::FILE* err)
+// An output that is one of the files being summed up would be written over them: refused
+// (device and inode compared, so links and other spellings of a name count too). Only a
+// regular file holds data to lose: a terminal may well be standard input and output at once.
+int refuseInputsAsOutputs(const LabOptions& options, std::FILE* out, std::FILE* err)
+{
+    struct stat shown {};
+    const bool outFile = fstat(fileno(out), &shown) == 0 && S_ISREG(shown.st_mode);
+    struct stat chart {};
+    const bool chartFile = !options.plotPath.empty() && !toStandardOutput(options.plotPath, out) &&
+                           stat(options.plotPath.c_str(), &chart) == 0 && S_ISREG(chart.st_mode);
+    for (const std::string& path : options.files) {
+        struct stat input {};
+        const bool standardInput = path == "-";
+        if ((standardInput ? fstat(STDIN_FILENO, &input) : stat(path.c_str(), &input)) != 0) continue;
+        const std::string name = standardInput ? "standard input" : path;
+        const auto same = [&input](const struct stat& output) {
+            return output.st_dev == input.st_dev && output.st_ino == input.st_ino;
+        };
+        if (chartFile && same(chart)) {
+            return complain(err, "--plot " + options.plotPath + " would write over " + name + ", one of the files to sum up",
+                            kStatusUsage);
+        }
+        if (outFile && same(shown)) {
+            return complain(err, "standard output goes to " + name + ", one of the files to sum up", kStatusUsage);
+        }
+    }
+    return 0;
+}
+
+// Opens the file of --out or --plot (none for an empty path), or standard output for it: 0, or
+// the exit status when it cannot be written.
+int openOutput(OutputFile& file, const std::string& path, std::FILE* out, std::FILE* err)
 {
     std::string error;
-    if (path.empty() || file.open(path, error)) return 0;
-    return complain(err, "cannot write " + path + ": " + error, kStatusUsage);
+    if (path.empty()) return 0;
+    const bool opened = toStandardOutput(path, out) ? file.openDescriptor(fileno(out), "standard output", error)
+                                                     : file.open(path, error);
+    return opened ? 0 : complain(err, "cannot write " + path + ": " + error, kStatusUsage);
 }
 
 // Gives the chart its name once drawn: 0, or the exit status when it was not drawn (drawError
@@ -179,36 +164,75 @@ int commitChart(OutputFile& chart, const std::string& path, bool drawn, const st
     return 0;
 }
 
+// Reads the lines of every file into the summary, checked by merge: 0, or the exit status
+// when a file cannot be read or its lines cannot be summed up.
+int readLines(const std::vector<std::string>& files, StudyMerge& merge, SweepSummary& summary, std::FILE* err)
+{
+    for (const std::string& path : files) {
+        LineReader reader;
+        std::string error;
+        if (!reader.open(path, error)) return complain(err, error, kStatusUsage);
+        std::string line;
+        for (LineReader::Result result; (result = reader.next(line)) != LineReader::Result::kEnd;) {
+            const std::string place = reader.name() + ":" + std::to_string(reader.lineNumber());
+            if (result == LineReader::Result::kFailed) return complain(err, reader.error(), kStatusUsage);
+            if (result == LineReader::Result::kTooLong) {
+                return complain(err,
+                                place + ": not a battle line: longer than " +
+                                    std::to_string(LineReader::kLongestLine) + " bytes",
+                                kStatusUsage);
+            }
+            if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+            BattleOutcome outcome;
+            std::optional<StudyTag> study;
+            if (!parseOutcomeLine(line, outcome, study, error)) {
+                return complain(err, place + ": not a battle line: " + error, kStatusUsage);
+            }
+            bool count = false;
+            if (!merge.take(outcome, study, place, count, error)) return complain(err, error, kStatusUsage);
+            if (count) summary.add(outcome);
+        }
+    }
+    return 0;
+}
+
 int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
     if (const int status = refuseUpFront(options, out, err)) return status;
+    if (const int status = refuseInputsAsOutputs(options, out, err)) return status;
+    // Nothing is kept of a summary stopped half-way: the first stop signal ends it at once,
+    // wherever it waits, with gnuplot and the chart's part file.
+    const StopSignals stopSignals;
+    stopSignals.catchThem();
+    StopSignals::endAtOnce("battle-lab: interrupted\n");
+    struct Release {
+        const StopSignals& signals;
+        ~Release() { signals.release(); }
+    } release{stopSignals};
+
+    StudyMerge merge;
     SweepSummary summary;
-    // Overlapping seed ranges count some battles twice; say so, but sum up what was given.
-    SeedRanges seen, seenTwice;
-    long long repeated = 0;
-    for (const std::string& path : options.files) {
-        std::string error;
-        const bool read = readOutcomes(
-            path,
-            [&](const BattleOutcome& o) {
-                summary.add(o);
-                if (!seen.insert(o) && seenTwice.insert(o)) ++repeated;
-            },
-            error);
-        if (!read) return complain(err, error, kStatusUsage);
+    if (const int status = readLines(options.files, merge, summary, err)) return status;
+    if (merge.battles() == 0) {
+        const std::string where = options.files.size() == 1
+                                      ? (options.files.front() == "-" ? "standard input" : options.files.front())
+                                      : "any of the " + std::to_string(options.files.size()) + " files";
+        return complain(err, "no battle line in " + where, kStatusUsage);
     }
-    if (repeated > 0) {
-        std::fprintf(err, "battle-lab: warning: %lld battles (same seed and counts) appear more than once\n", repeated);
-    }
+    for (const std::string& warning : merge.warnings()) std::fprintf(err, "battle-lab: %s\n", warning.c_str());
+    summary.sweepOf(merge.variedCounts().value_or(std::vector<int>()));
+
     std::string error;
     if (!options.plotPath.empty() && !summary.chartable()) {
-        return complain(
-            err, "--plot with --summarize draws the chart of a sweep of one or two counts; these lines are not one",
-            kStatusUsage);
+        return complain(err,
+                        "--plot with --summarize draws the chart of a sweep of one or two counts with several "
+                        "values; these lines are not one",
+                        kStatusUsage);
     }
     OutputFile chart;
-    if (const int status = openOutput(chart, options.plotPath, err)) return status;
-    if (!print(out, formatSweepSummary(summary), error)) {
+    if (const int status = openOutput(chart, options.plotPath, out, err)) return status;
+    const bool chartToOut = toStandardOutput(options.plotPath, out);
+    if (!print(chartToOut ? err : out, formatSweepSummary(summary), error)) {
         return complain(err, "cannot write the summary: " + error, kStatusFailed);
     }
     if (!chart.isOpen()) return 0;
@@ -250,16 +274,24 @@ private:
 // One run of battles: its output files, what it has summed up, how it ends.
 class LabRun {
 public:
-    LabRun(const LabOptions& options, std::FILE* out, std::FILE* err)
-        : options_(options), out_(out), err_(err), linesToOut_(options.outPath == "-")
+    LabRun(const LabOptions& options, const StudyTag& study, std::FILE* out, std::FILE* err)
+        : options_(options),
+          study_(study),
+          out_(out),
+          err_(err),
+          linesToOut_(toStandardOutput(options.outPath, out)),
+          chartToOut_(toStandardOutput(options.plotPath, out))
     {
+        std::vector<int> varied;
+        for (const Vary& vary : study.varies) varied.push_back(vary.count);
+        summary_.sweepOf(varied);
     }
 
     // Opens the output files: 0, or the exit status of a file that cannot be written.
     int open()
     {
-        if (const int status = linesToOut_ ? 0 : openOutput(linesFile_, options_.outPath, err_)) return status;
-        return openOutput(chartFile_, options_.plotPath, err_);
+        if (const int status = linesToOut_ ? 0 : openOutput(linesFile_, options_.outPath, out_, err_)) return status;
+        return openOutput(chartFile_, options_.plotPath, out_, err_);
     }
 
     // Plays the battles, writing each line as soon as the ones before it are in.
@@ -273,16 +305,12 @@ public:
         ProgressBar progress(err_, planned_, "battles", !(linesToOut_ && isPipe(out_)));
         const BattleJobs::Result result = jobs.run(
             [&](FinishedBattle&& battle) {
-                BattleOutcome outcome;
-                std::string problem;
-                if (!parseOutcomeLine(battle.line, outcome, problem)) {
-                    if (failure_.empty()) failure_ = "a job sent a broken line: " + problem;
-                    return;
-                }
-                summary_.add(outcome);
-                if (plan.sampleAlive) chart_.add(outcome, battle.alive);
+                summary_.add(battle.outcome);
+                if (plan.sampleAlive) chart_.add(battle.outcome, battle.alive);
                 if (linesToOut_) progress.clear();
-                if (!options_.outPath.empty()) writeLines(ordered_.add(battle.index, std::move(battle.line)));
+                if (!options_.outPath.empty()) {
+                    writeLines(ordered_.add(battle.index, outcomeLine(battle.outcome, &study_)));
+                }
                 if (!writeError_.empty()) jobs.halt();
                 progress.update(static_cast<int>(summary_.battles()));
             },
@@ -295,23 +323,25 @@ public:
     // whole run. Gives the exit status.
     int finish(BattleJobs::Result result, const BattleJobs& jobs)
     {
+        if (!jobs.shortOfJobs().empty()) {
+            std::fprintf(err_, "battle-lab: %s; the battles were played by fewer\n", jobs.shortOfJobs().c_str());
+        }
         std::string error;
         if (!options_.outPath.empty()) writeLines(ordered_.rest());
         if (writeError_.empty() && linesFile_.isOpen() && !linesFile_.commit(error)) {
             writeError_ = "cannot write " + options_.outPath + ": " + error;
         }
         if (!writeError_.empty()) return complain(err_, writeError_, kStatusFailed);
-        if (!print(linesToOut_ ? err_ : out_, formatSweepSummary(summary_), error)) {
+        if (!print(linesToOut_ || chartToOut_ ? err_ : out_, formatSweepSummary(summary_), error)) {
             return complain(err_, "cannot write the summary: " + error, kStatusFailed);
         }
         if (result == BattleJobs::Result::kInterrupted) {
             return complain(err_,
-                            "interrupted: " + std::to_string(summary_.battles()) + " of " + std::to_string(planned_) +
-                                " battles finished",
+                            "interrupted: " + std::to_string(summary_.battles()) + " of " +
+                                counted(planned_, "battle", "battles") + " finished",
                             StopSignals::exitStatus());
         }
         if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
-        if (!failure_.empty()) return complain(err_, failure_, kStatusFailed);
         return chartFile_.isOpen() ? drawChart() : 0;
     }
 
@@ -334,15 +364,21 @@ private:
 
     int drawChart()
     {
+        // The lines and the summary are out: nothing is left to keep, and the first stop
+        // signal ends the drawing at once, gnuplot and the chart's part file with it.
+        StopSignals::endAtOnce("battle-lab: interrupted: the chart was not drawn\n");
         std::string error;
-        const bool drawn = sweep_ ? drawSweepChart(summary_, chartFile_, error) : chart_.draw(chartFile_, error);
+        const bool drawn = StopSignals::caught() == 0 &&
+                           (sweep_ ? drawSweepChart(summary_, chartFile_, error) : chart_.draw(chartFile_, error));
         return commitChart(chartFile_, options_.plotPath, drawn, error, err_);
     }
 
     const LabOptions& options_;
+    const StudyTag study_;  // every line says so
     std::FILE* out_;
     std::FILE* err_;
     bool linesToOut_;         // --out -: the lines go to out, the summary to err
+    bool chartToOut_;         // --plot -: the chart goes to out, the summary to err
     OutputFile linesFile_;    // --out FILE
     OutputFile chartFile_;    // --plot FILE.png
     OrderedLines ordered_;    // lines waiting for the ones before them
@@ -350,7 +386,6 @@ private:
     LabChart chart_;          // of the battles finished, with --plot, when one army is studied
     bool sweep_ = false;      // several armies: the chart of a sweep
     int planned_ = 0;         // battles this run plays
-    std::string failure_;     // a job sent something that is not a battle
     std::string writeError_;  // the lines could not be written: the run ends at once
 };
 
@@ -360,35 +395,40 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
     BattlePlan plan{Study(options.counts, options.varies, options.firstSeed, options.battles, options.shard, error)};
     if (!error.empty()) return complain(err, error, kStatusUsage);
     if (const int status = refuseUpFront(options, out, err)) return status;
-    LabRun run(options, out, err);
+    const StudyTag study{options.maxFrames, options.firstSeed, options.battles, options.varies, options.shard};
+    LabRun run(options, study, out, err);
     if (const int status = run.open()) return status;
 
-    plan.jobs = BattleJobs::jobsThatFit(options.jobs);
+    plan.jobs = options.jobs;
     plan.maxFrames = options.maxFrames;
     // One army's chart follows the units alive; a sweep's needs only the outcomes.
     plan.sampleAlive = !options.plotPath.empty() && plan.study.compositions() == 1;
-    if (plan.jobs < options.jobs && plan.jobs < plan.study.battles()) {
-        std::fprintf(err, "battle-lab: %d jobs need more descriptors than this process may open; playing %d at once\n",
-                     options.jobs, plan.jobs);
-    }
 
     std::fflush(out);
     std::fflush(err);
-    // Ctrl-C, SIGTERM and SIGHUP stop the run the same way; a second one ends it at once. A
-    // reader that went away is a write error like any other.
+    // Ctrl-C, SIGTERM and SIGHUP stop the run the same way; a second one ends it at once.
     const StopSignals stopSignals;
     stopSignals.catchThem();
-    struct sigaction ignore {};
-    struct sigaction previousPipe {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGPIPE, &ignore, &previousPipe);
 
     BattleJobs jobs(plan, [] { return StopSignals::caught() != 0; });
     const int status = run.finish(run.play(plan, jobs), jobs);
     run.discardUnfinished();
     stopSignals.release();
-    sigaction(SIGPIPE, &previousPipe, nullptr);
     return status;
+}
+
+
+int runOptions(const LabOptions& options, std::FILE* out, std::FILE* err)
+{
+    std::string error;
+    if (options.help || options.version) {
+        if (out == nullptr) return outputClosed(err);
+        if (!print(out, options.help ? labUsage() : labVersion(), error)) {
+            return complain(err, "cannot write to standard output: " + error, kStatusFailed);
+        }
+        return 0;
+    }
+    return options.summarize ? summarizeFiles(options, out, err) : playBattles(options, out, err);
 }
 
 }  // namespace
@@ -398,10 +438,18 @@ int runLab(int argc, const char* const* argv, std::FILE* out, std::FILE* err)
     LabOptions options;
     std::string error;
     if (!parseLabOptions(argc, argv, options, error)) return complain(err, error, kStatusUsage);
-    if (options.help) {
-        if (out == nullptr) return outputClosed(err);
-        if (!print(out, labUsage(), error)) return complain(err, "cannot write the usage: " + error, kStatusFailed);
-        return 0;
+    // A reader that went away is a write error like any other, with its reason and status 1.
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);
+    int status = kStatusFailed;
+    try {
+        status = runOptions(options, out, err);
+    } catch (const std::bad_alloc&) {
+        // The part files go as the run unwinds; the lab says why rather than aborting.
+        status = complain(err, "out of memory", kStatusFailed);
     }
-    return options.summarize ? summarizeFiles(options, out, err) : playBattles(options, out, err);
+    sigaction(SIGPIPE, &previous, nullptr);
+    return status;
 }

@@ -107,7 +107,7 @@ std::string LabChart::script() const
 
     std::ostringstream s;
     s << "set terminal pngcairo size 1000,800 font 'sans,10'\n"
-         "set output 'chart.png'\n"
+         "set output\n"
          "set multiplot\n"
          "set grid\n"
          "set lmargin 10\nset rmargin 4\n"
@@ -120,7 +120,7 @@ std::string LabChart::script() const
          "set yrange [0:*]\n"
          "set key top right\n"
          "set style fill transparent solid 0.2 noborder\n"
-         "plot 'alive.dat' using 1:3:4 with filledcurves lc rgb '"
+         "plot $alive using 1:3:4 with filledcurves lc rgb '"
       << red << "' title 'red, 10th to 90th percentile', \\\n"
       << "  '' using 1:6:7 with filledcurves lc rgb '" << blue << "' title 'blue, 10th to 90th percentile', \\\n"
       << "  '' using 1:2 with lines lw 2 lc rgb '" << red << "' title 'red, mean', \\\n"
@@ -140,7 +140,7 @@ std::string LabChart::script() const
              "set boxwidth "
           << binWidth() * 0.9
           << " absolute\n"
-             "plot 'lengths.dat' using 1:2 with boxes lc rgb '#707070'\n";
+             "plot $lengths using 1:2 with boxes lc rgb '#707070'\n";
     }
     s << "unset multiplot\n";
     return s.str();
@@ -161,5 +161,5 @@ bool LabChart::draw(OutputFile& png, std::string& error) const
     std::ostringstream lengths;
     lengths << "# bin-centre-seconds battles\n";
     for (const Bin& bin : lengthBins()) lengths << bin.start + binWidth() / 2 << ' ' << bin.count << '\n';
-    return drawWithGnuplot(script(), {{"alive.dat", alive.str()}, {"lengths.dat", lengths.str()}}, png, error);
+    return drawWithGnuplot(script(), {{"$alive", alive.str()}, {"$lengths", lengths.str()}}, png, error);
 }

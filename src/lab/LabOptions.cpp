@@ -8,12 +8,14 @@
 #include <cstring>
 
 #include "cli/OptionNumber.h"
-#include "cli/SignalCleanup.h"
+
+#ifndef BATTLE_VERSION
+#error "BATTLE_VERSION is set by the build from the project's version"
+#endif
 
 namespace {
 
-constexpr int kMaxJobs = 1024;  // each job holds one socket in the parent
-static_assert(kMaxJobs <= SignalCleanup::kProcesses, "a second signal kills every job");
+constexpr int kMaxJobs = 1024;
 
 // A whole number in [low, high], written in digits only.
 bool readWhole(const std::string& name, const std::string& text, long long low, long long high, long long& value,
@@ -57,16 +59,27 @@ std::string labUsage()
            "Plays N seeded battles without a screen (battle k plays seed S + k) and prints a summary.\n"
            "  --battles N      battles to play, of every composition (100)\n"
            "  --first-seed S   seed of the first battle (1)\n"
-           "  --jobs J         battles played at once, in separate processes (the number of cores)\n"
+           "  --jobs J         battles played at once, by as many threads, 1 to 1024 (the number of cores)\n"
            "  --max-frames F   frames after which a battle with both bases standing is unfinished (36000)\n"
-           "  --out FILE       one JSON line per battle, in the study's order; - for standard output\n"
+           "  --out FILE       one JSON line per battle, in the study's order\n"
            "  --plot FILE.png  chart of the units alive per side over time and of the battle lengths;\n"
            "                   of a sweep, blue's win share against the varied count or a heat map of two\n"
            "  --vary NAME=FROM:TO:STEP\n"
            "                   a sweep: the same N seeds for every value of the count NAME (blue-riflemen,\n"
            "                   blue-tanks, blue-snipers, red-riflemen, red-tanks, red-snipers); once or twice\n"
            "  --shard K/N      play only the K-th of N equal shares of the study (for N machines)\n"
-           "  --summarize      the summary of the lines in the files (- for standard input)\n";
+           "  --summarize      the summary of the lines in the files, checked to be of one study\n"
+           "  -h, --help       this text;  --version  the version\n"
+           "A FILE of - is standard input (--summarize) or standard output (--out, --plot); the summary\n"
+           "then goes to standard error. After a lone --, every argument is a count or a file.\n"
+           "Exit status: 0 done; 1 a line, the summary or the chart could not be written, or a battle\n"
+           "failed; 2 a bad command line, a file that cannot be read or written, or lines that cannot\n"
+           "be summed up; 130, 143, 129 stopped by SIGINT, SIGTERM, SIGHUP.\n";
+}
+
+std::string labVersion()
+{
+    return std::string("battle-lab ") + BATTLE_VERSION + "\n";
 }
 
 bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std::string& error)
@@ -75,10 +88,15 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
     std::vector<const char*> positional = {argv[0]};
     std::vector<std::string> runOptions;  // options that only make sense when battles are played
     bool jobsGiven = false;
+    bool optionsEnded = false;  // after a lone --, as the battle reads its counts
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (!isOption(arg)) {
+        if (optionsEnded || !isOption(arg)) {
             positional.push_back(arg);
+            continue;
+        }
+        if (std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
             continue;
         }
         std::string name = arg;
@@ -92,6 +110,10 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
         }
         if (name == "--help" || name == "-h") {
             o.help = true;
+            continue;
+        }
+        if (name == "--version") {
+            o.version = true;
             continue;
         }
         if (name == "--summarize") {
@@ -156,7 +178,7 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
             o.plotPath = value;
         }
     }
-    if (o.help) {
+    if (o.help || o.version) {
         options = o;
         return true;
     }

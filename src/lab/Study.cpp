@@ -1,5 +1,6 @@
 #include "lab/Study.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "cli/OptionNumber.h"
@@ -15,6 +16,17 @@ std::optional<int> readCountValue(const std::string& text)
 }
 
 }  // namespace
+
+std::string varyText(const Vary& vary)
+{
+    return std::string(countName(vary.count)) + "=" + std::to_string(vary.from) + ":" + std::to_string(vary.to) + ":" +
+           std::to_string(vary.step);
+}
+
+std::string shardText(const Shard& shard)
+{
+    return std::to_string(shard.k) + "/" + std::to_string(shard.n);
+}
 
 std::optional<Vary> readVary(const std::string& text, std::string& error)
 {
@@ -107,4 +119,56 @@ UnitCounts Study::counts(int k) const
 unsigned Study::seed(int k) const
 {
     return firstSeed_ + static_cast<unsigned>(studyIndex(k) % seeds_);
+}
+
+int Study::compositionIndex(const UnitCounts& counts) const
+{
+    // The last varied count steps fastest; every other count is the base's.
+    UnitCounts rest = counts;
+    int c = 0;
+    for (const Vary& vary : varies_) {
+        const int value = countOf(counts, vary.count);
+        if (value < vary.from || value > vary.to || (value - vary.from) % vary.step != 0) return -1;
+        c = c * vary.values() + (value - vary.from) / vary.step;
+        setCount(rest, vary.count, countOf(base_, vary.count));
+    }
+    return rest == base_ ? c : -1;
+}
+
+long long Study::indexOf(const UnitCounts& counts, unsigned seed) const
+{
+    const int c = compositionIndex(counts);
+    if (c < 0 || seed < firstSeed_ || seed - firstSeed_ >= static_cast<unsigned>(seeds_)) return kNowhere;
+    return static_cast<long long>(c) * seeds_ + (seed - firstSeed_);
+}
+
+long long Study::battlesIn(int c, const std::vector<int>& shards) const
+{
+    // Battles i of [c * seeds, (c + 1) * seeds) with i % n = K - 1 for a K in shards: every
+    // whole round of n battles has one of each shard, and the rest begins at a known shard.
+    const long long first = static_cast<long long>(c) * seeds_;
+    const long long rounds = seeds_ / shard_.n;
+    const long long rest = seeds_ % shard_.n;
+    const long long from = first % shard_.n + 1;  // the K of the first battle of the rest
+    const auto within = [&shards](long long low, long long high) {  // K in [low, high]
+        return std::upper_bound(shards.begin(), shards.end(), high) - std::lower_bound(shards.begin(), shards.end(), low);
+    };
+    long long inRest = 0;
+    if (rest > 0) {
+        const long long to = from + rest - 1;  // may run past n and on from 1
+        inRest = to <= shard_.n ? within(from, to) : within(from, shard_.n) + within(1, to - shard_.n);
+    }
+    return rounds * static_cast<long long>(shards.size()) + inRest;
+}
+
+std::string Study::compositionName(int c) const
+{
+    const UnitCounts counts = composition(c);
+    if (varies_.empty()) return countsText(counts);
+    std::string name;
+    for (const Vary& vary : varies_) {
+        name += (name.empty() ? "" : " ") + std::string(countName(vary.count)) + "=" +
+                std::to_string(countOf(counts, vary.count));
+    }
+    return name;
 }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "game/UnitCounts.h"
-#include "game/UnitCounts.h"
 
 // One count stepped over a range: --vary NAME=FROM:TO:STEP.
 struct Vary {
@@ -15,7 +14,11 @@ struct Vary {
     int step = 1;
 
     int values() const { return (to - from) / step + 1; }
+    bool operator==(const Vary& o) const { return count == o.count && from == o.from && to == o.to && step == o.step; }
 };
+
+// NAME=FROM:TO:STEP, as the command line gives it.
+std::string varyText(const Vary& vary);
 
 // Reads NAME=FROM:TO:STEP; on a mistake returns none and says why in error.
 std::optional<Vary> readVary(const std::string& text, std::string& error);
@@ -24,7 +27,12 @@ std::optional<Vary> readVary(const std::string& text, std::string& error);
 struct Shard {
     int k = 1;  // 1 .. n
     int n = 1;
+
+    bool operator==(const Shard& o) const { return k == o.k && n == o.n; }
 };
+
+// K/N.
+std::string shardText(const Shard& shard);
 
 // Reads K/N; on a mistake returns none and says why in error.
 std::optional<Shard> readShard(const std::string& text, std::string& error);
@@ -37,6 +45,7 @@ std::optional<Shard> readShard(const std::string& text, std::string& error);
 class Study {
 public:
     static constexpr int kMostCompositions = 10000;
+    static constexpr long long kNowhere = -1;  // indexOf of a battle that is not one of the study's
 
     // Checks the grid's size; on a mistake error says why and the study is not to be used.
     Study(const UnitCounts& base, const std::vector<Vary>& varies, unsigned firstSeed, int seeds, Shard shard,
@@ -50,6 +59,23 @@ public:
     UnitCounts counts(int k) const;
     unsigned seed(int k) const;
 
+    // ---- battle i of the whole study (0 .. studyBattles() - 1) ----
+    // The composition (0 .. compositions() - 1) of these counts, or -1 when they are not one of
+    // the grid's.
+    int compositionIndex(const UnitCounts& counts) const;
+    // The place in the whole study of the battle of these counts and this seed, or kNowhere
+    // when the counts are not a composition of the grid or the seed is not one of its seeds.
+    long long indexOf(const UnitCounts& counts, unsigned seed) const;
+    bool inShard(long long i) const { return i % shard_.n == shard_.k - 1; }
+    int compositionOf(long long i) const { return static_cast<int>(i / seeds_); }
+    // The battles of composition c in the shards K/N whose K are in shards (sorted).
+    long long battlesIn(int c, const std::vector<int>& shards) const;
+    // What tells composition c from the others: "blue-tanks=10 red-snipers=0"; the six counts
+    // for a study of one army.
+    std::string compositionName(int c) const;
+
+    const Shard& shard() const { return shard_; }
+
 private:
     long long studyIndex(int k) const { return shard_.k - 1 + static_cast<long long>(k) * shard_.n; }
     UnitCounts composition(int c) const;
@@ -62,3 +88,21 @@ private:
     int compositions_ = 1;
     int battles_ = 0;  // of this shard
 };
+
+// What a battle's line says of the study it belongs to, so that lines merged from several runs
+// or machines can be told apart when they are not of one study, and what is missing can be
+// named: with the counts that are not varied (which every line holds), it is the whole study.
+struct StudyTag {
+    int maxFrames = 0;
+    unsigned firstSeed = 0;
+    int seeds = 0;  // battles per composition
+    std::vector<Vary> varies;
+    Shard shard;
+
+    bool operator==(const StudyTag& o) const
+    {
+        return maxFrames == o.maxFrames && firstSeed == o.firstSeed && seeds == o.seeds && varies == o.varies &&
+               shard == o.shard;
+    }
+};
+

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr size_t kMostTics = 20;  // labels on an axis; cells of a heat map with their share written in
+
 // "47.5% [40.7, 54.4]": a share and its interval, in percent.
 std::string share(long long count, long long battles)
 {
@@ -26,6 +28,11 @@ void SweepSummary::add(const BattleOutcome& outcome)
 }
 
 std::vector<int> SweepSummary::variedCounts() const
+{
+    return sweep_ ? varied_ : differingCounts();
+}
+
+std::vector<int> SweepSummary::differingCounts() const
 {
     std::vector<int> varied;
     if (byCounts_.empty()) return varied;
@@ -52,7 +59,7 @@ std::vector<SweepSummary::Row> SweepSummary::rows() const
 std::string formatSweepSummary(const SweepSummary& sweep)
 {
     const std::vector<SweepSummary::Row> rows = sweep.rows();
-    if (rows.size() <= 1) return formatSummary(rows.empty() ? LabSummary() : *rows.front().summary);
+    if (!sweep.table()) return formatSummary(rows.empty() ? LabSummary() : *rows.front().summary);
     const std::vector<int> varied = sweep.variedCounts();
     std::ostringstream text;
     text << "compositions " << rows.size() << ", battles " << sweep.battles() << "\n";
@@ -78,7 +85,7 @@ bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& err
         error = "the chart of a sweep needs battles of several armies that differ in one or two counts";
         return false;
     }
-    const std::vector<int> varied = sweep.variedCounts();
+    const std::vector<int> varied = sweep.differingCounts();
     std::ostringstream data;
     data << "# " << countName(varied[0]) << (varied.size() == 2 ? std::string(" ") + countName(varied[1]) : "")
          << " blue-share blue-low blue-high (percent)\n";
@@ -88,18 +95,26 @@ bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& err
         if (varied.size() == 2) data << ' ' << countOf(row.counts, varied[1]);
         data << ' ' << 100 * w.share << ' ' << 100 * w.low << ' ' << 100 * w.high << '\n';
     }
-    // A tic at every value of the grid.
+    // The values of a varied count, and a tic at each of them, or at every few on a long axis.
+    auto values = [&](int place) {
+        std::set<int> found;
+        for (const SweepSummary::Row& row : sweep.rows()) found.insert(countOf(row.counts, varied[place]));
+        return found;
+    };
     auto tics = [&](int place) {
-        std::set<int> values;
-        for (const SweepSummary::Row& row : sweep.rows()) values.insert(countOf(row.counts, varied[place]));
+        const std::set<int> all = values(place);
+        const size_t every = (all.size() + kMostTics - 1) / kMostTics;
         std::string list;
-        for (const int value : values) list += (list.empty() ? "(" : ", ") + std::to_string(value);
+        size_t n = 0;
+        for (const int value : all) {
+            if (n++ % every == 0) list += (list.empty() ? "(" : ", ") + std::to_string(value);
+        }
         return list + ")";
     };
     const std::string blue = teamHexColour(1);
     std::ostringstream s;
     s << "set terminal pngcairo size 1000,800 font 'sans,10'\n"
-         "set output 'chart.png'\n"
+         "set output\n"
          "set grid\n";
     if (varied.size() == 1) {
         s << "set title \"Blue's win share against " << countName(varied[0]) << ", with its 95% Wilson interval\\n("
@@ -108,7 +123,7 @@ bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& err
           << "set xtics " << tics(0) << "\n"
           << "set yrange [0:100]\nset key top left\n"
              "set style fill transparent solid 0.2 noborder\n"
-             "plot 'sweep.dat' using 1:3:4 with filledcurves lc rgb '"
+             "plot $sweep using 1:3:4 with filledcurves lc rgb '"
           << blue << "' title '95% interval', \\\n  '' using 1:2 with linespoints lw 2 pt 7 lc rgb '" << blue
           << "' title 'blue wins'\n";
     } else {
@@ -121,8 +136,12 @@ bool drawSweepChart(const SweepSummary& sweep, OutputFile& png, std::string& err
           << blue
           << "')\n"
              "unset key\nset tics out\nset autoscale fix\n"
-             "plot 'sweep.dat' using 1:2:3 with image, \\\n"
-             "  '' using 1:2:(sprintf('%.0f', $3)) with labels font 'sans,9'\n";
+             "plot $sweep using 1:2:3 with image";
+        // The shares written in the cells while they have room for them.
+        if (values(0).size() <= kMostTics && values(1).size() <= kMostTics) {
+            s << ", \\\n  '' using 1:2:(sprintf('%.0f', $3)) with labels font 'sans,9'";
+        }
+        s << "\n";
     }
-    return drawWithGnuplot(s.str(), {{"sweep.dat", data.str()}}, png, error);
+    return drawWithGnuplot(s.str(), {{"$sweep", data.str()}}, png, error);
 }

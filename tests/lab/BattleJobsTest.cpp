@@ -1,16 +1,16 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
+#include <climits>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "game/Battle.h"
 #include "lab/BattleJobs.h"
-#include "support/TestWorld.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
 #include "world/Battlefield.h"
@@ -26,6 +26,17 @@ BattlePlan smallPlan(int jobs, int battles = 7)
     plan.jobs = jobs;
     plan.maxFrames = 6000;  // three of these battles end, four do not
     return plan;
+}
+
+// The jobs' threads in this process, by their name.
+int threads()
+{
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string name;
+        count += std::getline(std::ifstream(task.path() / "comm"), name) && name == BattleJobs::kJobName;
+    }
+    return count;
 }
 
 // Every battle's line by index; fails the test on a battle reported twice.
@@ -88,9 +99,9 @@ std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames
     return line + ", \"left\": " + armyText(field) + "}";
 }
 
-bool noChildLeft()
+std::string lineOf(const FinishedBattle& battle)
 {
-    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+    return outcomeLine(battle.outcome);
 }
 
 }  // namespace
@@ -103,14 +114,14 @@ TEST(BattleJobsTest, EachLineIsTheHeadlessBattleOfItsSeed)
     int finished = 0;
     for (const auto& [index, battle] : battles) {
         SCOPED_TRACE("battle " + std::to_string(index));
-        EXPECT_EQ(battle.line, referenceLine(plan.study.counts(index), plan.study.seed(index), plan.maxFrames));
-        finished += battle.line.find("\"winner\": \"none\"") == std::string::npos;
+        EXPECT_EQ(lineOf(battle), referenceLine(plan.study.counts(index), plan.study.seed(index), plan.maxFrames));
+        finished += lineOf(battle).find("\"winner\": \"none\"") == std::string::npos;
         EXPECT_TRUE(battle.alive.empty()) << "samples were not asked for";
     }
     // Both kinds of end are covered.
     EXPECT_GT(finished, 0);
     EXPECT_LT(finished, 7);
-    EXPECT_TRUE(noChildLeft());
+    EXPECT_EQ(threads(), 0) << "no job left";
 }
 
 TEST(BattleJobsTest, TheLinesDoNotDependOnTheNumberOfJobs)
@@ -119,11 +130,11 @@ TEST(BattleJobsTest, TheLinesDoNotDependOnTheNumberOfJobs)
     const std::map<int, FinishedBattle> three = play(smallPlan(3));
     ASSERT_EQ(one.size(), 7u);
     ASSERT_EQ(three.size(), 7u);
-    for (int index = 0; index < 7; ++index) EXPECT_EQ(one.at(index).line, three.at(index).line);
+    for (int index = 0; index < 7; ++index) EXPECT_EQ(lineOf(one.at(index)), lineOf(three.at(index)));
     // More jobs than battles: one job per battle.
     const std::map<int, FinishedBattle> two = play(smallPlan(5, 2));
     ASSERT_EQ(two.size(), 2u);
-    EXPECT_EQ(two.at(1).line, one.at(1).line);
+    EXPECT_EQ(lineOf(two.at(1)), lineOf(one.at(1)));
 }
 
 TEST(BattleJobsTest, AliveSamplesComeWithTheirBattle)
@@ -140,8 +151,8 @@ TEST(BattleJobsTest, AliveSamplesComeWithTheirBattle)
 }
 
 // Stopped after the first report: the run ends early, says it was interrupted, reports only
-// whole battles and leaves no worker behind.
-TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
+// whole battles and leaves no job behind.
+TEST(BattleJobsTest, AStopEndsTheJobsAndKeepsWhatFinished)
 {
     BattlePlan plan = smallPlan(2, 200);
     plan.maxFrames = 36000;
@@ -158,10 +169,45 @@ TEST(BattleJobsTest, AStopEndsTheWorkersAndKeepsWhatFinished)
     ASSERT_GE(reported.size(), 1u);
     EXPECT_LT(reported.size(), 10u);
     for (const FinishedBattle& battle : reported) {
-        EXPECT_EQ(battle.line,
+        EXPECT_EQ(lineOf(battle),
                   referenceLine(plan.study.counts(battle.index), plan.study.seed(battle.index), plan.maxFrames));
     }
-    EXPECT_TRUE(noChildLeft());
+    EXPECT_EQ(threads(), 0);
+}
+
+// Battles that would never end (no army, no frame limit to speak of) are left between two
+// frames once a stop is asked for.
+TEST(BattleJobsTest, AStopLeavesEveryBattleUnderWayAtOnce)
+{
+    std::string error;
+    BattlePlan plan{Study(UnitCounts::bothSides(0, 0, 0), {}, 1, 10, Shard{}, error)};
+    plan.jobs = 2;
+    plan.maxFrames = INT_MAX;
+    int looks = 0;
+    int reported = 0;
+    BattleJobs jobs(plan, [&looks] { return ++looks > 3; });
+    EXPECT_EQ(jobs.run([&reported](FinishedBattle&&) { ++reported; }, [] {}), BattleJobs::Result::kInterrupted);
+    EXPECT_EQ(reported, 0);
+    EXPECT_EQ(threads(), 0);
+}
+
+// A battle that throws ends the run: the failure names its seed, and what finished before it
+// is still reported.
+TEST(BattleJobsTest, ABattleThatFailsIsNamedBySeed)
+{
+    const BattlePlan plan = smallPlan(2, 6);  // seeds 40 to 45
+    const auto failAt43 = [](Battle& battle, int maxFrames, std::vector<AliveSample>* alive,
+                             const std::atomic<bool>& stop) {
+        if (battle.seed() == 43) throw std::runtime_error("out of cells");
+        return playBattle(battle, maxFrames, alive, &stop);
+    };
+    std::vector<int> reported;
+    BattleJobs jobs(plan, nullptr, failAt43);
+    EXPECT_EQ(jobs.run([&reported](FinishedBattle&& battle) { reported.push_back(battle.index); }, [] {}),
+              BattleJobs::Result::kFailed);
+    EXPECT_EQ(jobs.failure(), "the battle of seed 43 failed: out of cells");
+    EXPECT_EQ(std::count(reported.begin(), reported.end(), 3), 0) << "no outcome of the battle that failed";
+    EXPECT_EQ(threads(), 0);
 }
 
 // Battles finish out of order and their lines wait for the earlier ones; no battle starts
@@ -187,6 +233,5 @@ TEST(BattleJobsTest, NoBattleRunsFarAheadOfTheEarliestUnfinishedOne)
     unlimited.maxAhead = 4096;
     const std::map<int, FinishedBattle> free = play(unlimited);
     ASSERT_EQ(battles.size(), 12u);
-    for (int index = 0; index < 12; ++index) EXPECT_EQ(battles.at(index).line, free.at(index).line);
-    EXPECT_TRUE(noChildLeft());
+    for (int index = 0; index < 12; ++index) EXPECT_EQ(lineOf(battles.at(index)), lineOf(free.at(index)));
 }

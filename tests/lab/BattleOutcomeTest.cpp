@@ -46,14 +46,25 @@ TEST(BattleOutcomeTest, TheLineReadsBackAsItWasWritten)
               "\"red_riflemen\": 1, \"red_tanks\": 3, \"red_snipers\": 5, \"winner\": \"red\", \"end_frame\": 5113, "
               "\"seconds\": 85.217, \"left\": {\"red\": {\"riflemen\": 0, \"snipers\": 7, \"tanks\": 14}, "
               "\"blue\": {\"riflemen\": 21, \"snipers\": 28, \"tanks\": 35}}}");
-    for (const BattleOutcome& o : {red, sample(1, 1), sample(kNoWinner, 0)}) {
+    for (const BattleOutcome& o : {red, sample(1, 1), sample(kNoTeam, 0)}) {
         BattleOutcome back;
         std::string error;
         ASSERT_TRUE(parseOutcomeLine(outcomeLine(o), back, error)) << error;
         expectSameOutcome(back, o);
     }
-    EXPECT_NE(outcomeLine(sample(kNoWinner, 0)).find("\"winner\": \"none\", \"end_frame\": null, \"seconds\": null"),
+    EXPECT_NE(outcomeLine(sample(kNoTeam, 0)).find("\"winner\": \"none\", \"end_frame\": null, \"seconds\": null"),
               std::string::npos);
+
+    // The study the line belongs to, last, reads back as it was written.
+    const StudyTag tag{6000, 7, 40, {Vary{1, 0, 100, 25}, Vary{5, 10, 30, 10}}, Shard{2, 3}};
+    const std::string line = outcomeLine(red, &tag);
+    EXPECT_NE(line.find("\"vary\": [\"blue-tanks=0:100:25\", \"red-snipers=10:30:10\"], \"shard\": \"2/3\"}}"), std::string::npos);
+    BattleOutcome back;
+    std::optional<StudyTag> read;
+    std::string error;
+    ASSERT_TRUE(parseOutcomeLine(line, back, read, error)) << error;
+    ASSERT_TRUE(read.has_value());
+    EXPECT_TRUE(*read == tag);
 }
 
 TEST(BattleOutcomeTest, LinesFromOtherToolsParseWhateverTheirKeyOrderAndSpacing)
@@ -77,6 +88,7 @@ TEST(BattleOutcomeTest, LinesFromOtherToolsParseWhateverTheirKeyOrderAndSpacing)
 TEST(BattleOutcomeTest, BrokenLinesAreRefusedWithTheReason)
 {
     const std::string good = outcomeLine(sample(0, 100));
+    const std::string kStudy = ", \"study\": {\"max_frames\": 9, \"first_seed\": 1, \"battles\": 3, \"vary\": ";
     const auto replaced = [&](const std::string& from, const std::string& to) {
         std::string line = good;
         line.replace(line.find(from), from.size(), to);
@@ -100,6 +112,9 @@ TEST(BattleOutcomeTest, BrokenLinesAreRefusedWithTheReason)
         {replaced("\"winner\": \"red\"", "\"winner\": \"none\""), "'end_frame' must be null when no base fell"},
         {replaced("\"tanks\": 14", "\"tanks\": -1"), "'tanks' is out of range"},
         {replaced("\"blue\": {", "\"bleu\": {"), "no 'left' of blue"},
+        {good.substr(0, good.size() - 1) + kStudy + "[\"red-tanks=0:1:1\", \"red-tanks=0:2:1\"], \"shard\": \"1/1\"}}",
+         "the study's 'vary' is not a list of at most two counts"},
+        {"[[[[[[[[[[1]]]]]]]]]]", "nested more than 8 levels deep"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

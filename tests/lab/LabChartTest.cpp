@@ -11,7 +11,7 @@ namespace {
 BattleOutcome ended(int endFrame, int redLeft, int blueLeft)
 {
     BattleOutcome o;
-    o.winner = endFrame > 0 ? 0 : kNoWinner;
+    o.winner = endFrame > 0 ? 0 : kNoTeam;
     o.endFrame = endFrame;
     o.left.units[0][kRiflemenKind] = redLeft;
     o.left.units[1][kSnipersKind] = blueLeft;

@@ -76,7 +76,7 @@ TEST(LabSummaryTest, TableOfASmallRun)
 {
     const std::vector<BattleOutcome> outcomes = {
         outcome(0, 1200, 4, 0),
-        outcome(kNoWinner, 0, 2, 6),
+        outcome(kNoTeam, 0, 2, 6),
         outcome(1, 6000, 0, 3),
         outcome(0, 600, 10, 1),
     };
@@ -116,7 +116,7 @@ TEST(LabSummaryTest, NoBattlesAndNoFallenBase)
               "blue wins             0\n"
               "unfinished            0\n"
               "battle length    no base fell\n");
-    const std::string unfinished = formatSummary(LabSummary({outcome(kNoWinner, 0, 1, 1)}));
+    const std::string unfinished = formatSummary(LabSummary({outcome(kNoTeam, 0, 1, 1)}));
     EXPECT_NE(unfinished.find("unfinished            1  100.0%"), std::string::npos) << unfinished;
     EXPECT_NE(unfinished.find("battle length    no base fell\n"), std::string::npos) << unfinished;
 }

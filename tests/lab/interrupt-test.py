@@ -2,7 +2,7 @@
 """Ctrl-C in the middle of a run of battle-lab, as a person would press it.
 
 Twice: once SIGINT to battle-lab alone (as `kill -INT` does), once to its whole process group
-(as a terminal does, reaching the jobs too). Each time the run must end with status 130, keep
+(as a terminal does). Each time the run must end with status 130, keep
 only whole JSON lines of finished battles in seed order, print the summary of exactly those
 battles and leave no job running.
 
@@ -52,8 +52,10 @@ def run(program, folder, whole_group):
 
     check(status == 130, f"exit status {status}, expected 130")
     check(sorted(os.listdir(folder)) == ["lines.jsonl", "stderr", "stdout"], f"no part file left: {os.listdir(folder)}")
-    time.sleep(0.2)
-    check(group_members(lab.pid) == [], "no job left running")
+    ended, deadline = processes.now(), time.monotonic() + 10
+    while group_members(lab.pid, ended) and time.monotonic() < deadline:
+        time.sleep(0.05)
+    check(group_members(lab.pid, ended) == [], "no process left running")
 
     with open(out_path, "rb") as lines_file:
         text = lines_file.read().decode()
