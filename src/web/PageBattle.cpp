@@ -174,7 +174,7 @@ void PageBattle::move(Move move)
 
 void PageBattle::seekTo(int frame)
 {
-    goal_.reset();
+    followBattle();
     const int seen = playback_.timeline().seen();
     if (frame > seen) {
         // Beyond what was seen the battle must be played: from the furthest moment seen (a
