@@ -1,12 +1,14 @@
 #include "web/PageAddress.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
 #include <sstream>
 #include <vector>
 
 #include "cli/OptionNumber.h"
+#include "game/Moment.h"
 
 namespace {
 
@@ -63,7 +65,13 @@ std::string countProblem(const std::string& count)
     return "The count " + shown(count) + " is not a whole number";
 }
 
-PageAddress readPageAddress(const char* seed, const char* counts, const char* loop)
+std::string momentProblem(const std::string& moment)
+{
+    if (parseMoment(moment)) return "";
+    return "The moment " + shown(moment) + " is not one from 0 to 10:00:00, such as 1:30, 90.5 or 5400f";
+}
+
+PageAddress readPageAddress(const char* seed, const char* counts, const char* loop, const char* moment)
 {
     PageAddress address;
     std::string error;
@@ -87,13 +95,18 @@ PageAddress readPageAddress(const char* seed, const char* counts, const char* lo
             error = "The loop " + shown(loop) + " is neither 1 nor 0";
         }
     }
+    if (error.empty() && moment != nullptr) {
+        address.at = parseMoment(moment);
+        // The battle asked for is still the one to show: only the moment is dropped.
+        if (!address.at) address.error = momentProblem(moment) + ": playing from the start.";
+    }
     if (error.empty()) return address;
     PageAddress fallback;
     fallback.error = error + ": playing the default battle.";
     return fallback;
 }
 
-std::string pageQuery(unsigned seed, const UnitCounts& counts, bool loop)
+std::string pageQuery(unsigned seed, const UnitCounts& counts, bool loop, std::optional<int> at)
 {
     std::ostringstream query;
     query << "?seed=" << seed;
@@ -101,5 +114,21 @@ std::string pageQuery(unsigned seed, const UnitCounts& counts, bool loop)
         query << "&counts=" << countsText(counts, ',');
     }
     if (loop) query << "&loop=1";
+    if (at) query << "&t=" << addressMoment(*at);
     return query.str();
+}
+
+std::string addressMoment(int frame)
+{
+    constexpr int kFramesPerTenth = kTicksPerSecond / 10;
+    if (frame < 0 || frame % kFramesPerTenth != 0) return std::to_string(frame) + "f";
+    const int seconds = frame / kTicksPerSecond;
+    const int tenths = frame % kTicksPerSecond / kFramesPerTenth;
+    char text[32];
+    if (seconds >= 3600) {
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
+    }
+    return tenths == 0 ? text : text + std::string(".") + std::to_string(tenths);
 }

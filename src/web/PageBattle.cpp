@@ -12,6 +12,7 @@
 #include "game/HudText.h"
 #include "game/ResultsPanel.h"
 #include "game/StateDigest.h"
+#include "game/TimelineBar.h"
 #include "world/Battlefield.h"
 
 namespace {
@@ -43,15 +44,28 @@ static_assert(kScreenWidth * kScreenHeight % kPixelsCompared == 0, "whole groups
 PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::function<double()> clock)
     : battle_(address.counts, address.seed.value_or(pickedSeed)),
       playback_(address.loop),
-      ticks_(std::move(clock)),
+      clock_(clock),
+      ticks_(clock),
       addressError_(address.error),
       rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, rgbaOfPixels()[0]),
       shown_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0)
 {
+    followBattle();
+    if (address.at) {
+        playback_.startAt(battle_, 0);  // paused, then ahead to the moment
+        seekTo(*address.at);
+    }
 }
 
 bool PageBattle::frame()
 {
+    if (goal_ || grabbed_) {
+        ticks_.store(0);  // the battle stands meanwhile, and no backlog follows
+        if (!goal_) return false;
+        goAhead();
+        draw();
+        return true;
+    }
     if (ticks_.held()) {
         // Held, every step is a frame: where the desktop would wait for the next tick (after a
         // key dropped the due ones), the clock moves on by one.
@@ -125,33 +139,106 @@ void PageBattle::dropDueTicks()
 void PageBattle::pressKey(char key)
 {
     switch (key) {
-        case ' ': playback_.togglePause(); break;
+        case ' ':
+            goal_.reset();
+            playback_.togglePause();
+            break;
         case '+':
         case '=': playback_.faster(); break;
         case '-': playback_.slower(); break;
         case '1': playback_.normalSpeed(); break;
+        case ',': move(Move::StepBack); break;
+        case '.': move(Move::StepOn); break;
         default: break;
     }
+}
+
+void PageBattle::move(Move move)
+{
+    switch (move) {
+        case Move::Start: seekTo(0); break;
+        case Move::Back: seekTo(moment() - kSeekFrames); break;
+        case Move::On: seekTo(moment() + kSeekFrames); break;
+        case Move::StepBack:
+        case Move::StepOn:
+            if (!playback_.paused()) playback_.togglePause();
+            seekTo(moment() + (move == Move::StepOn ? 1 : -1));
+            break;
+        case Move::End: {
+            const Timeline& timeline = playback_.timeline();
+            seekTo(timeline.ended() ? timeline.endFrame() : std::max(Timeline::kPlayAheadFrames, moment()));
+            break;
+        }
+    }
+}
+
+void PageBattle::seekTo(int frame)
+{
+    followBattle();
+    const int seen = playback_.timeline().seen();
+    if (frame > seen) {
+        // Beyond what was seen the battle must be played: from the furthest moment seen (a
+        // keyframe away), then a slice at a time.
+        if (moment() < seen) playback_.seekTo(battle_, seen);
+        goal_ = frame;
+        goAhead();
+    } else {
+        playback_.seekTo(battle_, frame);
+    }
+    draw();
+}
+
+void PageBattle::goAhead()
+{
+    constexpr int kSlice = 20;  // frames between two looks at the clock (a packed battle takes up to 10 ms for them)
+    const double start = clock_();
+    while (goal_) {
+        const int to = std::min(*goal_, moment() + kSlice);
+        playback_.seekTo(battle_, to);
+        // There, or the battle ended first (a seek stops at its end, and at the latest moment).
+        if (moment() >= *goal_ || moment() < to) {
+            goal_.reset();
+        } else if (clock_() - start >= kAheadMilliseconds) {
+            return;
+        }
+    }
+}
+
+int PageBattle::span() const
+{
+    return TimelineBar(playback_.timeline(), moment()).span();
+}
+
+void PageBattle::followBattle()
+{
+    // A seek to the moment it is at makes the timeline follow a battle it did not know.
+    goal_.reset();
+    if (!playback_.timeline().follows(battle_)) playback_.seekTo(battle_, moment());
 }
 
 void PageBattle::nextBattle()
 {
     battle_.restart(battle_.seed() + 1);
+    followBattle();
 }
 
 void PageBattle::previousBattle()
 {
     battle_.restart(battle_.seed() - 1);
+    followBattle();
 }
 
 void PageBattle::replay()
 {
     battle_.restart(battle_.seed());
+    followBattle();
 }
 
 std::string PageBattle::query() const
 {
-    return pageQuery(battle_.seed(), battle_.counts(), playback_.loop());
+    // Playing ahead, the moment it is going to: a link copied meanwhile opens there.
+    const std::optional<int> at = playback_.paused() ? std::optional<int>(goal_.value_or(moment())) : std::nullopt;
+    return pageQuery(battle_.seed(), battle_.counts(), playback_.loop(), at);
 }
 
 std::string PageBattle::title() const
@@ -214,6 +301,8 @@ void PageBattle::hold()
     ticks_.hold();
     ticks_.store(0);
     battle_.restart(battle_.seed());
+    grabbed_ = false;
+    followBattle();
 }
 
 void PageBattle::step(int frames)
@@ -228,4 +317,10 @@ std::uint64_t PageBattle::digestChain(int maxFrames)
 {
     hold();
     return ::digestChain(battle_, maxFrames);
+}
+
+std::uint64_t PageBattle::seekChain(unsigned scriptSeed, int moves)
+{
+    hold();
+    return ::seekChain(battle_, scriptSeed, moves);
 }

@@ -3,12 +3,15 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
 #include <memory>
 #include <string>
 
+#include "game/Countdown.h"
+#include "game/ResultsPanel.h"
 #include "game/StateDigest.h"
 #include "web/PageBattle.h"
 
@@ -35,10 +38,10 @@ std::string hex(std::uint64_t value)
 extern "C" {
 
 // Starts the battle of the address's values (null: not in the address).
-EMSCRIPTEN_KEEPALIVE void pageStart(const char* seed, const char* counts, const char* loop)
+EMSCRIPTEN_KEEPALIVE void pageStart(const char* seed, const char* counts, const char* loop, const char* moment)
 {
-    page = std::make_unique<PageBattle>(readPageAddress(seed, counts, loop), static_cast<unsigned>(std::time(nullptr)),
-                                        [] { return emscripten_get_now(); });
+    page = std::make_unique<PageBattle>(readPageAddress(seed, counts, loop, moment),
+                                        static_cast<unsigned>(std::time(nullptr)), [] { return emscripten_get_now(); });
 }
 
 EMSCRIPTEN_KEEPALIVE int pageFrame()
@@ -59,6 +62,54 @@ EMSCRIPTEN_KEEPALIVE void pageDropDueTicks()
 EMSCRIPTEN_KEEPALIVE void pageKey(int key)
 {
     page->pressKey(static_cast<char>(key));
+}
+
+// ---- the timeline ----
+
+// A move of the timeline: 0 Home, 1 Left, 2 Shift+Left, 3 Shift+Right, 4 Right, 5 End.
+EMSCRIPTEN_KEEPALIVE void pageMove(int move)
+{
+    if (move >= 0 && move <= static_cast<int>(PageBattle::Move::End)) page->move(static_cast<PageBattle::Move>(move));
+}
+
+EMSCRIPTEN_KEEPALIVE void pageSeekTo(int frame)
+{
+    page->seekTo(frame);
+}
+
+EMSCRIPTEN_KEEPALIVE void pageGrab(int held)
+{
+    page->grab(held != 0);
+}
+
+// The timeline as it stands, nine numbers: the battle's time (its frame), the furthest frame
+// seen, the frame a base fell in (-1 while none did), the team of that base (-1), the frames the
+// timeline spans, the frame still being played ahead to (-1), the number of course samples and
+// where they lie in memory (red's and blue's units alive, one second apart), and the frames
+// between two reinforcement waves.
+EMSCRIPTEN_KEEPALIVE const int* pageTimeline()
+{
+    static int figures[9];
+    const Timeline& timeline = page->playback().timeline();
+    const std::vector<AliveSample>& course = timeline.course();
+    static_assert(sizeof(AliveSample) == 2 * sizeof(int), "a sample is red's and blue's units");
+    const int values[9] = {page->moment(),
+                           timeline.seen(),
+                           timeline.endFrame(),
+                           timeline.eliminatedTeam(),
+                           page->span(),
+                           page->goal(),
+                           static_cast<int>(course.size()),
+                           static_cast<int>(reinterpret_cast<std::uintptr_t>(course.data())),
+                           kReinforcementFrames};
+    std::copy(values, values + 9, figures);
+    return figures;
+}
+
+// The moment as the field's texts write it, "1:30.5".
+EMSCRIPTEN_KEEPALIVE const char* pageMomentText(int frame)
+{
+    return handOver(ResultsPanel::lengthText(frame));
 }
 
 EMSCRIPTEN_KEEPALIVE void pageNextBattle()
@@ -138,6 +189,11 @@ EMSCRIPTEN_KEEPALIVE const char* pageCountProblem(const char* count)
     return handOver(countProblem(count));
 }
 
+EMSCRIPTEN_KEEPALIVE const char* pageMomentProblem(const char* moment)
+{
+    return handOver(momentProblem(moment));
+}
+
 EMSCRIPTEN_KEEPALIVE int pageOver()
 {
     return page->battle().over() ? 1 : 0;
@@ -183,9 +239,22 @@ EMSCRIPTEN_KEEPALIVE void pageStep(int frames)
     page->step(frames);
 }
 
+// The timeline's keyframes: "[count, spacing in frames, bytes]".
+EMSCRIPTEN_KEEPALIVE const char* pageKeyframes()
+{
+    const Timeline& timeline = page->playback().timeline();
+    return handOver("[" + std::to_string(timeline.keyframes()) + "," + std::to_string(timeline.spacing()) + "," +
+                    std::to_string(timeline.keyframeBytes()) + "]");
+}
+
 EMSCRIPTEN_KEEPALIVE const char* pageDigestChain(int maxFrames)
 {
     return handOver(hex(page->digestChain(maxFrames)));
+}
+
+EMSCRIPTEN_KEEPALIVE const char* pageSeekChain(unsigned scriptSeed, int moves)
+{
+    return handOver(hex(page->seekChain(scriptSeed, moves)));
 }
 
 }  // extern "C"

@@ -2,6 +2,8 @@
 // the browser's build against.
 //
 //   battle-reference chain SEED MAX-FRAMES COUNTS...   the digest chain over the battle, in hex
+//   battle-reference seekchain SEED SCRIPT-SEED MOVES COUNTS...
+//                                                       the chain of a viewer's seeks (seekChain), in hex
 //   battle-reference frame SEED N FILE COUNTS...       frame N as the desktop shows it, written
 //                                                       as 16-bit pixels (red first, little end first)
 //   battle-reference moments SEED FILE COUNTS... FIRST [FRAME|end]...
@@ -41,6 +43,13 @@ int chain(unsigned seed, int maxFrames, const UnitCounts& counts)
     Battle battle(counts, seed);
     const std::uint64_t chain = digestChain(battle, maxFrames);
     std::printf("%016" PRIx64 " %d\n", chain, battle.passes());
+    return 0;
+}
+
+int seekchain(unsigned seed, unsigned scriptSeed, int moves, const UnitCounts& counts)
+{
+    Battle battle(counts, seed);
+    std::printf("%016" PRIx64 "\n", seekChain(battle, scriptSeed, moves));
     return 0;
 }
 
@@ -102,12 +111,17 @@ int main(int argc, char** argv)
     if (mode == "chain" && argc == 10) {
         return chain(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]), countsFrom(argv + 4));
     }
+    if (mode == "seekchain" && argc == 11) {
+        return seekchain(std::strtoul(argv[2], nullptr, 10), std::strtoul(argv[3], nullptr, 10), std::atoi(argv[4]),
+                         countsFrom(argv + 5));
+    }
     if (mode == "frame" && argc == 11) {
         return frame(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]), argv[4], countsFrom(argv + 5));
     }
     if (mode == "moments" && argc >= 11) {
         return moments(std::strtoul(argv[2], nullptr, 10), argv[3], countsFrom(argv + 4), argv + 10, argc - 10);
     }
-    std::fprintf(stderr, "usage: battle-reference chain SEED MAX-FRAMES COUNTS... | frame SEED N FILE COUNTS...\n");
+    std::fprintf(stderr, "usage: battle-reference chain SEED MAX-FRAMES COUNTS... | seekchain SEED SCRIPT-SEED MOVES "
+                         "COUNTS... | frame SEED N FILE COUNTS... | moments SEED FILE COUNTS... FIRST [FRAME|end]...\n");
     return 2;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "game/Moment.h"
 #include "web/PageAddress.h"
 
 TEST(PageAddress, ReadsTheBattleOrSaysWhatWasWrongAndFallsBackToTheDefault)
@@ -57,4 +58,20 @@ TEST(PageAddress, TheFormReadsEachValueAsTheAddressDoes)
         const std::string counts = std::string("1,2,3,4,5,") + value;
         EXPECT_EQ(countProblem(value).empty(), readPageAddress(nullptr, counts.c_str(), nullptr).error.empty()) << value;
     }
+}
+
+// A moment in the address opens the battle there; written back, it reads as the same frame.
+TEST(PageAddress, TheMomentIsReadAndWrittenBackAsTheSameFrame)
+{
+    for (const int frame : {0, 6, 1800, 1801, 5430, 215999, 216000, 223380, kLatestMoment}) {
+        EXPECT_EQ(parseMoment(addressMoment(frame)), frame) << addressMoment(frame);
+    }
+    EXPECT_EQ(pageQuery(11, UnitCounts(), true, 5430), "?seed=11&loop=1&t=1:30.5");
+    EXPECT_EQ(addressMoment(223380) + " " + addressMoment(5401), "1:02:03 5401f");
+    EXPECT_EQ(readPageAddress("11", nullptr, nullptr, "1:30").at, 5400);
+    // A bad moment drops the moment alone: the battle asked for plays from its start.
+    const PageAddress bad = readPageAddress("11", nullptr, "1", "-5");
+    EXPECT_EQ(bad.seed, 11u);
+    EXPECT_TRUE(bad.loop && !bad.at);
+    EXPECT_EQ(bad.error, momentProblem("-5") + ": playing from the start.");
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env node
 // The browser's page in headless Chromium, held against the desktop build of the same sources:
 // the same battles digest for digest, the same frame pixel for pixel (less the exit hint), the
-// shrunk field against an area average of it, the viewer's keys, taps, form and buttons, the
-// endless show, a bad address, a page opened without a seed, and nothing asked for but the
-// page itself, from disk and from a web server.
+// same landings of random seeks, the shrunk field against an area average of it, the viewer's
+// keys, taps, form and buttons, the timeline and the moment in the address, the endless show, a
+// bad address, a page opened without a seed, and nothing asked for but the page itself, from
+// disk and from a web server.
 //
 //   run-page-tests.js PAGE.html BATTLE-REFERENCE
 
@@ -104,6 +105,7 @@ check('a shrunk field averages the desktop\'s frame, and its results are text, a
   for (const viewport of [{ width: 1366, height: 768 }, { width: 390, height: 844 }]) {
     const page = await openPage(browser, `${pageUrl}?seed=3&counts=${counts.join(',')}`, viewport);
     const { width, height, whole } = await page.evaluate(() => battlePage.picture());
+    const under = await page.evaluate(() => document.getElementById('timeline').offsetHeight);
     const [sx, sy] = [width / 1280, height / 1024];
     const box = { x0: Math.floor(640 * sx), x1: Math.ceil(816 * sx), y0: Math.floor(32 * sy), y1: Math.ceil(40 * sy) };
     const shown = await page.evaluate(({ x0, x1, y0, y1 }) => {
@@ -113,9 +115,9 @@ check('a shrunk field averages the desktop\'s frame, and its results are text, a
         fieldWidth: field.offsetWidth, bodyWidth: document.body.clientWidth,
         pixels: Array.from(field.getContext('2d').getImageData(x0, y0, x1 - x0, y1 - y0).data) };
     }, box);
-    // As large as the window allows: as tall as the laptop's, as wide as the phone's, where the
-    // results fit in the room under the field.
-    assert(whole === 0 && shown.fieldWidth === width && (height === viewport.height || width === shown.bodyWidth), `${width}x${height}`);
+    // As large as the window allows: as tall as the laptop's (less the timeline), as wide as the
+    // phone's, where the results fit in the room under the field.
+    assert(whole === 0 && shown.fieldWidth === width && (Math.abs(height + under - viewport.height) <= 1 || width === shown.bodyWidth), `${width}x${height}`);
     assert(viewport.width > 1000 || shown.resultsBottom <= viewport.height, `the results end at ${shown.resultsBottom}`);
     assert.strictEqual(shown.title, 'Battle - seed 3 - Blue eliminated');
     assert.match(shown.results, /the Blue Team has been eliminated.*Length 0:09\.9 \(599 frames\).*Red Team293050Blue Team000Seed 3/);
@@ -140,6 +142,15 @@ check('a shrunk field averages the desktop\'s frame, and its results are text, a
     }
     assert(errors.average[0] <= 3 && errors.average[1] <= 12, `${width} wide: the page is off the average by ${errors.average}`);
     assert(errors.nearest[0] > 6, `${width} wide: the nearest pixel is off by ${errors.nearest}, the measure cannot tell`);
+    await page.close();
+  }
+});
+
+check('random seeks land where they land natively: the page\'s seek chain equals the desktop build\'s', async (browser) => {
+  for (const [seed, script, counts] of [[11, 1, kDefaultCounts], [42, 2, kDefaultCounts], [5, 3, [30, 8, 12, 60, 3, 20]]]) {
+    const page = await openPage(browser, `${pageUrl}?seed=${seed}&counts=${counts.join(',')}`);
+    const inPage = await page.evaluate((script) => battlePage.seekChain(script, 60), script);
+    assert.strictEqual(inPage, native('seekchain', seed, script, 60, ...counts), `seed ${seed}, script ${script}`);
     await page.close();
   }
 });
@@ -219,15 +230,18 @@ check('the battle form starts the battle it describes and refuses a bad value in
   await page.fill('#form-seed', '77');
   for (const [at, count] of [10, 2, 3, 20, 4, 5].entries()) await page.fill(`#form-count-${at}`, String(count));
   await page.check('#form-loop');
+  await page.fill('#form-moment', '0:10');
   await page.click('#form-start');
-  assert.match(page.url(), /\?seed=77&counts=10,2,3,20,4,5&loop=1$/);
+  assert.match(page.url(), /\?seed=77&counts=10,2,3,20,4,5&loop=1&t=0:10$/);
   assert.strictEqual(await page.title(), 'Battle - seed 77');
   assert.strictEqual(await page.evaluate(() => battlePage.digestChain(300)), native('chain', 77, 300, 10, 2, 3, 20, 4, 5).split(' ')[0]);
 
   await page.click('#choose');
   await page.fill('#form-count-2', 'abc');
   await page.fill('#form-seed', '-1');
+  await page.fill('#form-moment', '1:60');
   await page.click('#form-start');
+  assert.match(await page.textContent('#form-moment-problem'), /^The moment '1:60' is not one from 0 to 10:00:00/);
   assert.strictEqual(await page.textContent('#form-count-2-problem'), "The count 'abc' is not a whole number");
   assert.strictEqual(await page.textContent('#form-seed-problem'), "The seed '-1' is not a number from 0 to 4294967295");
   assert(await page.isVisible('#chooser'), 'the form stays open');
@@ -279,6 +293,84 @@ check('a page opened without a seed picks one and writes it into the address and
   assert.strictEqual(await page.title(), `Battle - seed ${seed}`);
   assert.strictEqual(await page.textContent('#message'), '');
   await page.close();
+});
+
+// ---- the timeline ----
+
+const arrived = () => battlePage.timeline().goal < 0;
+
+check('?seed=11&t=30 opens paused on the canvas of the page played to frame 1800 and paused', async (browser) => {
+  const whole = { width: 1920, height: 1080 };
+  const opened = await openPage(browser, pageUrl + '?seed=11&t=30', whole);
+  await waitUntil(opened, arrived);
+  const at = await opened.evaluate(() => [document.getElementById('field').toDataURL(), battlePage.paused(),
+    battlePage.timeline().frame, document.getElementById('slider').getAttribute('aria-valuetext')]);
+  const held = await openPage(browser, pageUrl + '?seed=11', whole);
+  await held.evaluate(() => { battlePage.hold(); battlePage.step(1800); });
+  await held.keyboard.press('Space');
+  const played = await held.evaluate(() => { battlePage.step(1); return document.getElementById('field').toDataURL(); });
+  assert.deepStrictEqual(at.slice(1), [true, 1800, '0:30.0, frame 1800']);
+  assert(at[0] === played, 'the two canvases differ');
+  assert.match(opened.url(), /\?seed=11&t=0:30$/);
+  await opened.close();
+  await held.close();
+});
+
+check('the slider dragged, the course clicked, the timeline\'s keys and buttons, and the slider\'s own keys move the time', async (browser) => {
+  const page = await openPage(browser, pageUrl + '?seed=11&t=30');
+  await waitUntil(page, arrived);
+  const time = () => page.evaluate(() => battlePage.timeline().frame);
+  const slider = await page.locator('#slider').boundingBox();
+  const xOf = (frame) => slider.x + 7 + (slider.width - 14) * frame / 3000;  // the handle is 14 px wide, the span 3000
+  await page.mouse.move(xOf(1800), slider.y + slider.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(xOf(750), slider.y + slider.height / 2, { steps: 5 });
+  await page.mouse.up();
+  assert(Math.abs(await time() - 750) <= 6, `dragged to ${await time()}`);
+  const chart = await page.locator('#course').boundingBox();
+  await page.mouse.click(chart.x + chart.width / 4, chart.y + chart.height / 2);
+  assert(Math.abs(await time() - 750) <= 6, `clicked at ${await time()}`);
+  for (const [press, frame] of [['Home', 0], ['ArrowRight', 300], ['ArrowRight', 600], ['Shift+ArrowLeft', 599], ['.', 600],
+    [',', 599], ['ArrowLeft', 299], ['#time-on', 599], ['#time-step-back', 598], ['End', 6001], ['Shift+ArrowRight', 6001],
+    ['#time-start', 0], ['focus', 0], ['ArrowRight', 1], ['ArrowRight', 2], ['Home', 0]]) {
+    if (press === 'focus') await page.focus('#slider');
+    else if (press.startsWith('#')) await page.click(press);
+    else await page.keyboard.press(press);
+    await waitUntil(page, arrived);
+    assert.strictEqual(await time(), frame, `after ${press}`);
+  }
+  await page.click('#pause');  // goes on
+  assert.strictEqual(await page.evaluate(() => battlePage.paused()), false);
+  await page.keyboard.press('.');
+  assert.strictEqual(await page.evaluate(() => battlePage.paused()), true, 'a frame on pauses first');
+  await page.close();
+});
+
+check('while paused the address follows the moment and Copy link copies it; a bad t says so in one line', async (browser) => {
+  const page = await openPage(browser, pageUrl + '?seed=7&other=x', undefined, { permissions: ['clipboard-read', 'clipboard-write'] });
+  await page.keyboard.press('Space');
+  for (const [press, moment] of [['Home', '0:00'], ['ArrowRight', '0:05'], ['.', '301f']]) {
+    await page.keyboard.press(press);
+    await waitUntil(page, (moment) => location.search === `?seed=7&t=${moment}&other=x`, moment);
+  }
+  await page.click('#copy');
+  await waitUntil(page, () => document.getElementById('copy').textContent === 'Copied');
+  const copied = await page.evaluate(() => navigator.clipboard.readText());
+  assert.strictEqual(copied, page.url());
+  await page.keyboard.press('Space');
+  await waitUntil(page, () => location.search === '?seed=7&other=x');
+  const again = await openPage(browser, copied);
+  await waitUntil(again, arrived);
+  assert.deepStrictEqual(await again.evaluate(() => [battlePage.timeline().frame, battlePage.paused()]), [301, true]);
+  await again.close();
+  await page.close();
+  for (const moment of ['abc', '-5', '10:00:01', '1:60']) {
+    const bad = await openPage(browser, `${pageUrl}?seed=11&t=${moment}`);
+    const message = await bad.textContent('#message');
+    assert.strictEqual(message, `The moment '${moment}' is not one from 0 to 10:00:00, such as 1:30, 90.5 or 5400f: playing from the start.`);
+    await waitUntil(bad, () => battlePage.passes() > 10 && !battlePage.paused() && battlePage.seed() === 11);
+    await bad.close();
+  }
 });
 
 // ---- from disk and from a server, nothing from elsewhere ----
