@@ -23,7 +23,8 @@ struct ArmyCount {
 
 ArmyCount countArmies(const Battlefield& field);
 
-// Units alive per side at one moment: the riflemen, snipers and tanks of countArmies.
+// Units alive per side at one moment: the riflemen, snipers and tanks of countArmies (the
+// units of a battle that are not bases).
 struct AliveSample {
     int units[kSides] = {};
 };
