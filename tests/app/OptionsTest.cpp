@@ -25,6 +25,7 @@ struct Expected {
     int frames = kDefaultClipFrames;
     bool help = false;
     bool version = false;
+    std::optional<int> at;
 };
 
 struct OptionsCase {
@@ -47,6 +48,12 @@ Expected record(const char* file, int frames = kDefaultClipFrames, Expected e = 
 {
     e.record = file;
     e.frames = frames;
+    return e;
+}
+
+Expected at(int frame, Expected e = {})
+{
+    e.at = frame;
     return e;
 }
 
@@ -141,6 +148,27 @@ TEST(OptionsTest, CommandLineTable)
         {{"--record", "a.gif", "--frames=-3"}, {}, "--frames takes a number from 1 to 216000, not '-3'"},
         {{"--record", "a.gif", "--frames", "216001"}, {}, "--frames takes a number from 1 to 216000, not '216001'"},
         {{"--record", "a.gif", "--loop"}, {}, "--loop cannot be used with --record"},
+        // ---- moments: minutes and seconds, hours, seconds, parts of a second cut to frames ----
+        {{"--at", "1:30"}, at(5400), nullptr},
+        {{"--at=1:30.5", "--seed", "7"}, at(5430, seed(7)), nullptr},
+        {{"--at", "0"}, at(0), nullptr},
+        {{"--at", "90.999"}, at(5459), nullptr},
+        {{"--at", "5400f"}, at(5400), nullptr},
+        {{"--at", "1:02:03"}, at(223380), nullptr},
+        {{"--at", "10:00:00"}, at(2160000), nullptr},
+        {{"--record", "a.gif", "--at", "2:00"}, at(7200, record("a.gif")), nullptr},
+        {{"--at"}, {}, "--at needs a moment, such as 1:30, 90 or 5400f"},
+        {{"--at", "-5"}, {}, "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not '-5'"},
+        {{"--at", "10:00:00.1"},
+         {},
+         "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not '10:00:00.1'"},
+        {{"--at", "2160001f"},
+         {},
+         "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not '2160001f'"},
+        {{"--at", "1:60"}, {}, "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not '1:60'"},
+        {{"--at", "1:2:3:4"}, {}, "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not '1:2:3:4'"},
+        {{"--at", "1.5f"}, {}, "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not '1.5f'"},
+        {{"--at", "90."}, {}, "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not '90.'"},
     };
     for (const OptionsCase& c : cases) {
         SCOPED_TRACE(joined(c.args));
@@ -164,6 +192,7 @@ TEST(OptionsTest, CommandLineTable)
         EXPECT_EQ(options.frames, e.frames);
         EXPECT_EQ(options.help, e.help);
         EXPECT_EQ(options.version, e.version);
+        EXPECT_EQ(options.at, e.at);
     }
 }
 

@@ -6,7 +6,7 @@
 //                                                       the chain of a viewer's seeks (seekChain), in hex
 //   battle-reference frame SEED N FILE COUNTS...       frame N as the desktop shows it, written
 //                                                       as 16-bit pixels (red first, little end first)
-//   battle-reference moments SEED FILE COUNTS... FIRST [FRAME|end]...
+//   battle-reference moments SEED FILE COUNTS... FIRST [FRAME|end|click:X:Y]...
 //                                                       the picture of battle --at FIRST (paused) after
 //                                                       the timeline's keys took it to each FRAME in turn,
 //                                                       or to the end, written as above
@@ -28,6 +28,7 @@
 #include "game/FrameRender.h"
 #include "game/Playback.h"
 #include "game/StateDigest.h"
+#include "game/TimelineBar.h"
 #include "gfx/PixelSurface.h"
 
 namespace {
@@ -74,8 +75,15 @@ int moments(unsigned seed, const char* path, const UnitCounts& counts, char** mo
     Playback playback;
     playback.startAt(battle, std::atoi(moments[0]));
     for (int n = 1; n < count; ++n) {
-        if (std::string(moments[n]) == "end") {
+        const std::string moment = moments[n];
+        int x = 0;
+        int y = 0;
+        if (moment == "end") {
             playback.seekToEnd(battle);
+        } else if (std::sscanf(moment.c_str(), "click:%d:%d", &x, &y) == 2) {
+            // A click on the timeline at that pixel of the picture, as the desktop takes one.
+            const int frame = TimelineBar(playback.timeline(), Timeline::frameOf(battle)).frameAt(x, y);
+            if (frame >= 0) playback.seekTo(battle, frame);
         } else {
             playback.seekTo(battle, std::atoi(moments[n]));
         }
@@ -121,7 +129,9 @@ int main(int argc, char** argv)
     if (mode == "moments" && argc >= 11) {
         return moments(std::strtoul(argv[2], nullptr, 10), argv[3], countsFrom(argv + 4), argv + 10, argc - 10);
     }
-    std::fprintf(stderr, "usage: battle-reference chain SEED MAX-FRAMES COUNTS... | seekchain SEED SCRIPT-SEED MOVES "
-                         "COUNTS... | frame SEED N FILE COUNTS... | moments SEED FILE COUNTS... FIRST [FRAME|end]...\n");
+    std::fprintf(stderr,
+                 "usage: battle-reference chain SEED MAX-FRAMES COUNTS... | seekchain SEED SCRIPT-SEED MOVES "
+                 "COUNTS... | frame SEED N FILE COUNTS... | moments SEED FILE COUNTS... FIRST "
+                 "[FRAME|end|click:X:Y]...\n");
     return 2;
 }
