@@ -200,6 +200,22 @@ expect_exit_with() {
     pass "the program ended $took s after $what, with status $status"
 }
 
+# capture NAME: the whole screen as NAME.png (to look at) and NAME.rgb (to measure).
+capture() {
+    xwd -root -silent | convert xwd:- "$work/$1.png" &&
+        convert "$work/$1.png" -depth 8 "rgb:$work/$1.rgb"
+}
+
+# finish NAME: the test's last line, and its status.
+finish() {
+    if [ "$failed" != 0 ]; then
+        keep_captures
+        echo "$1 test FAILED after $((SECONDS - started)) s"
+        exit 1
+    fi
+    echo "$1 test passed in $((SECONDS - started)) s"
+}
+
 # Milliseconds since a value of $EPOCHREALTIME.
 elapsed_since() {
     local now=$EPOCHREALTIME

@@ -80,8 +80,9 @@ protected:
 }  // namespace
 
 // The keys pressed between two looks of the frame loop, in turn: each press counts, however
-// short (a release alone is none), and the speed doubles and halves between 1/4x and 8x.
-TEST(PlaybackKeysTest, KeysSetTheSpeedAndThePause)
+// short (a release alone is none), and the speed doubles and halves between 1/4x and 8x. The
+// timeline's keys, with Shift held or not, move the battle to its moment; the others never do.
+TEST(PlaybackKeysTest, KeysSetTheSpeedThePauseAndTheMoment)
 {
     constexpr int kUp = 0x80;  // the release bit of a key event
     struct {
@@ -89,58 +90,29 @@ TEST(PlaybackKeysTest, KeysSetTheSpeedAndThePause)
         int step;
         const char* text;
         bool paused;
-    } const looks[] = {
-        {{}, 0, "", false},
-        {{KEY_EQUALS, KEY_EQUALS | kUp}, 1, "Speed 2x", false},
-        {{KEY_PLUS_PAD, KEY_PLUS_PAD | kUp, KEY_EQUALS, KEY_EQUALS | kUp}, 3, "Speed 8x", false},
-        {{KEY_EQUALS}, 3, "Speed 8x", false},
-        {{KEY_MINUS}, 2, "Speed 4x", false},
-        {{KEY_1, KEY_1 | kUp}, 0, "", false},
-        {{KEY_MINUS_PAD}, -1, "Speed 1/2x", false},
-        {{KEY_MINUS, KEY_MINUS, KEY_MINUS}, -2, "Speed 1/4x", false},
-        {{KEY_SPACE, KEY_SPACE | kUp}, -2, "Speed 1/4x", true},
-        {{KEY_EQUALS}, -1, "Speed 1/2x", true},
-        {{KEY_SPACE, KEY_SPACE | kUp, KEY_SPACE, KEY_SPACE | kUp}, -1, "Speed 1/2x", true},
-        {{KEY_SPACE | kUp, KEY_EQUALS | kUp, KEY_A, KEY_0, KEY_2}, -1, "Speed 1/2x", true},
-        {{KEY_1_PAD, KEY_SPACE}, 0, "", false},
-    };
-    Battle battle(kSmallArmies, 5);
-    Playback playback;
-    KeyPresses presses;
-    int n = 0;
-    for (const auto& look : looks) {
-        for (int event : look.events) presses.record(event);
-        presses.drain();
-        takeViewerKeys(presses, playback, battle);
-        EXPECT_EQ(playback.speedStep(), look.step) << "look " << n;
-        EXPECT_EQ(playback.speedText(), look.text) << "look " << n;
-        EXPECT_EQ(playback.paused(), look.paused) << "look " << n;
-        ++n;
-    }
-    EXPECT_EQ(battle.passes(), 0) << "no key of the speed or the pause moves the battle";
-}
-
-// The timeline's keys, each press counted however short, with Shift held or not: the battle
-// moves to its moment, and the timeline shows.
-TEST(PlaybackKeysTest, TheTimelinesKeysMoveTheBattle)
-{
-    constexpr int kUp = 0x80;
-    const struct {
-        std::vector<int> events;
         int frame;
-        bool paused;
-    } looks[] = {
-        {{KEY_RIGHT, KEY_RIGHT | kUp}, 300, false},
-        {{KEY_RIGHT, KEY_RIGHT | kUp, KEY_RIGHT}, 900, false},
-        {{KEY_LEFT}, 600, false},
-        {{KEY_LSHIFT, KEY_RIGHT, KEY_RIGHT | kUp, KEY_LSHIFT | kUp}, 601, true},  // a frame on, paused first
-        {{KEY_RSHIFT, KEY_LEFT, KEY_LEFT, KEY_RSHIFT | kUp}, 599, true},
-        {{KEY_STOP, KEY_STOP | kUp}, 600, true},
-        {{KEY_COMMA, KEY_COMMA, KEY_COMMA}, 597, true},
-        {{KEY_LSHIFT | kUp, KEY_RIGHT}, 897, true},  // a Shift let go that was never pressed holds nothing
-        {{KEY_HOME}, 0, true},
-        {{KEY_LEFT}, 0, true},
-        {{KEY_END}, 6001, true},  // where the blue base falls
+    } const looks[] = {
+        {{}, 0, "", false, 0},
+        {{KEY_EQUALS, KEY_EQUALS | kUp}, 1, "Speed 2x", false, 0},
+        {{KEY_PLUS_PAD, KEY_PLUS_PAD | kUp, KEY_EQUALS, KEY_EQUALS | kUp}, 3, "Speed 8x", false, 0},
+        {{KEY_EQUALS}, 3, "Speed 8x", false, 0},
+        {{KEY_MINUS}, 2, "Speed 4x", false, 0},
+        {{KEY_1, KEY_1 | kUp}, 0, "", false, 0},
+        {{KEY_MINUS_PAD}, -1, "Speed 1/2x", false, 0},
+        {{KEY_MINUS, KEY_MINUS, KEY_MINUS}, -2, "Speed 1/4x", false, 0},
+        {{KEY_SPACE, KEY_SPACE | kUp}, -2, "Speed 1/4x", true, 0},
+        {{KEY_EQUALS}, -1, "Speed 1/2x", true, 0},
+        {{KEY_SPACE, KEY_SPACE | kUp, KEY_SPACE, KEY_SPACE | kUp}, -1, "Speed 1/2x", true, 0},
+        {{KEY_SPACE | kUp, KEY_EQUALS | kUp, KEY_A, KEY_0, KEY_2}, -1, "Speed 1/2x", true, 0},
+        {{KEY_1_PAD, KEY_SPACE}, 0, "", false, 0},
+        {{KEY_RIGHT, KEY_RIGHT | kUp, KEY_RIGHT}, 0, "", false, 600},
+        {{KEY_LEFT}, 0, "", false, 300},
+        {{KEY_LSHIFT, KEY_RIGHT, KEY_RIGHT | kUp, KEY_LSHIFT | kUp}, 0, "", true, 301},  // a frame, paused first
+        {{KEY_RSHIFT, KEY_LEFT, KEY_LEFT, KEY_RSHIFT | kUp}, 0, "", true, 299},
+        {{KEY_STOP, KEY_COMMA, KEY_COMMA}, 0, "", true, 298},
+        {{KEY_LSHIFT | kUp, KEY_RIGHT}, 0, "", true, 598},  // a Shift let go that was never pressed holds nothing
+        {{KEY_HOME}, 0, "", true, 0},
+        {{KEY_END}, 0, "", true, 6001},  // where the blue base falls
     };
     Battle battle(UnitCounts(), 11);
     Playback playback;
@@ -151,11 +123,11 @@ TEST(PlaybackKeysTest, TheTimelinesKeysMoveTheBattle)
         for (int event : look.events) presses.record(event);
         presses.drain();
         takeViewerKeys(presses, playback, battle);
-        EXPECT_EQ(Timeline::frameOf(battle), look.frame);
+        EXPECT_EQ(playback.speedStep(), look.step);
+        EXPECT_EQ(playback.speedText(), look.text);
         EXPECT_EQ(playback.paused(), look.paused);
-        EXPECT_TRUE(playback.timelineShown());
+        EXPECT_EQ(Timeline::frameOf(battle), look.frame);
     }
-    EXPECT_TRUE(battle.over());
 }
 
 // What drawn frames run, one after another, with some ticks due at their start and none
