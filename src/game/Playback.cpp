@@ -78,21 +78,21 @@ void Playback::stepBy(Battle& battle, int frames)
 
 void Playback::seekTo(Battle& battle, int frame)
 {
-    followed(battle);
+    follow(battle);
     timeline_.seek(battle, frame);
     timelineKey();
 }
 
 void Playback::seekToEnd(Battle& battle)
 {
-    followed(battle);
+    follow(battle);
     timeline_.seekToEnd(battle);
     timelineKey();
 }
 
 void Playback::startAt(Battle& battle, int frame)
 {
-    followed(battle);
+    follow(battle);
     timeline_.seek(battle, frame);
     paused_ = true;
     dropDue_ = true;
@@ -104,7 +104,7 @@ void Playback::timelineKey()
     dropDue_ = true;
 }
 
-void Playback::followed(const Battle& battle)
+void Playback::follow(const Battle& battle)
 {
     if (!timeline_.follows(battle)) timeline_.reset(battle);
 }
@@ -118,7 +118,7 @@ void Playback::playFrame(Battle& battle)
 void Playback::runDueFrame(Battle& battle, DueTicks& due)
 {
     if (sinceTimelineKey_ < kTimelineShownFrames) ++sinceTimelineKey_;
-    followed(battle);
+    follow(battle);
     if (paused_) {
         due.store(0);
         return;

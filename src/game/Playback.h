@@ -48,6 +48,7 @@ public:
     void seekTo(Battle& battle, int frame);   // Home (0), or a click on the timeline
     void seekToEnd(Battle& battle);           // End: to the fall of a base (or the look-ahead)
     void startAt(Battle& battle, int frame);  // the battle shown paused at this frame, as if played to it
+    void follow(const Battle& battle);        // the timeline follows this battle (one it never saw: anew)
     // While paused, and for kTimelineShownFrames drawn frames after a timeline key.
     bool timelineShown() const { return paused_ || sinceTimelineKey_ < kTimelineShownFrames; }
     const Timeline& timeline() const { return timeline_; }
@@ -74,7 +75,6 @@ private:
     void setSpeedStep(int step);
     void runTick(Battle& battle);  // the logical frames of one due tick at the speed
     void playFrame(Battle& battle);       // one logical frame, noted by the timeline
-    void followed(const Battle& battle);  // the timeline follows this battle
     void timelineKey();                   // the timeline shows, and the ticks due meanwhile are dropped
 
     bool loop_;  // the endless show: the next seed follows the end

@@ -91,7 +91,12 @@ void Timeline::seek(Battle& battle, int frame)
 
 void Timeline::seekToEnd(Battle& battle)
 {
-    seek(battle, ended() ? endFrame_ : std::max(kPlayAheadFrames, frameOf(battle)));
+    seek(battle, endMoment(battle));
+}
+
+int Timeline::endMoment(const Battle& battle) const
+{
+    return ended() ? endFrame_ : std::max(kPlayAheadFrames, frameOf(battle));
 }
 
 void Timeline::playTo(Battle& battle, int frame)

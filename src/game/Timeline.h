@@ -30,8 +30,11 @@ public:
     // Replaces the battle with the battle at this frame (kept within 0 and the end once it is
     // known, or the latest moment), playing forward from the nearest keyframe.
     void seek(Battle& battle, int frame);
-    // To the end of the battle: the fall of a base, or kPlayAheadFrames when none falls by then.
+    // To the end of the battle (endMoment).
     void seekToEnd(Battle& battle);
+    // Where the end of the battle lies, as far as it is known: the fall of a base, or else
+    // kPlayAheadFrames (or the battle's own moment, when it is past that).
+    int endMoment(const Battle& battle) const;
 
     static int frameOf(const Battle& battle);   // the battle's time
     int seen() const { return seen_; }          // the furthest frame shown so far

@@ -164,11 +164,7 @@ void PageBattle::move(Move move)
             if (!playback_.paused()) playback_.togglePause();
             seekTo(moment() + (move == Move::StepOn ? 1 : -1));
             break;
-        case Move::End: {
-            const Timeline& timeline = playback_.timeline();
-            seekTo(timeline.ended() ? timeline.endFrame() : std::max(Timeline::kPlayAheadFrames, moment()));
-            break;
-        }
+        case Move::End: seekTo(playback_.timeline().endMoment(battle_)); break;
     }
 }
 
@@ -211,9 +207,8 @@ int PageBattle::span() const
 
 void PageBattle::followBattle()
 {
-    // A seek to the moment it is at makes the timeline follow a battle it did not know.
     goal_.reset();
-    if (!playback_.timeline().follows(battle_)) playback_.seekTo(battle_, moment());
+    playback_.follow(battle_);
 }
 
 void PageBattle::nextBattle()
