@@ -48,25 +48,18 @@ TEST(PageBattle, RunsThePassesTheClockHasMadeDueWithTheDesktopsCatchUp)
     EXPECT_EQ(page.battle().passes(), before + 3) << "one tick at 2x";
 }
 
-// A move into what was never seen plays ahead a slice per frame while the battle stands, and
-// lands on the battle played forward to that frame.
+// A move into what was never seen plays ahead a slice a frame, and lands on the battle played there.
 TEST(PageBattle, PlaysAheadToAnUnseenMomentASliceAtATimeAndLandsOnTheBattlePlayedThere)
 {
     PageOnAClock clocked;
     clocked.perLook = PageBattle::kAheadMilliseconds / 4;  // four looks at the clock, four slices a frame
     PageBattle& page = clocked.page;
     page.seekTo(2000);
-    int frames = 1;
-    for (; page.goal() == 2000; ++frames) {
-        clocked.now += 1000.0;  // ticks come due, and are not run while playing ahead
-        ASSERT_TRUE(page.frame());
-    }
-    EXPECT_GT(frames, 3);
+    int frames = 0;  // each with a second of ticks due, that are not run while playing ahead
+    for (clocked.now += 1000.0; page.goal() == 2000; ++frames, clocked.now += 1000.0) ASSERT_TRUE(page.frame());
+    EXPECT_GE(frames, 3);
     Battle forward(page.battle().counts(), page.battle().seed());
     for (int n = 0; n < 2000; ++n) forward.frame();
     EXPECT_EQ(page.moment(), 2000);
     EXPECT_EQ(stateDigest(page.battle().field()), stateDigest(forward.field()));
-    page.move(PageBattle::Move::StepOn);
-    EXPECT_TRUE(page.playback().paused()) << "a frame on pauses first";
-    EXPECT_EQ(page.moment(), 2001);
 }

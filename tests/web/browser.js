@@ -19,8 +19,7 @@ async function waitUntil(page, predicate, argument, timeout = 20000) {
   await page.waitForFunction(predicate, argument, { timeout, polling: 50 });
 }
 
-// A new page at url, once the battle runs; more of the browser's options (touch, permissions)
-// in `options`.
+// A new page at url, once the battle runs; `options` adds the browser's own (touch, permissions).
 async function openPage(browser, url, viewport = { width: 1100, height: 1000 }, options = {}) {
   const page = await browser.newPage({ viewport, ...options });
   const errors = [];
