@@ -32,25 +32,28 @@ BattlePlan smallPlan(int jobs, int battles = 7)
 int threads()
 {
     int count = 0;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::string name;
+    std::string name;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
         count += std::getline(std::ifstream(task.path() / "comm"), name) && name == BattleJobs::kJobName;
-    }
     return count;
 }
 
-// Every battle's line by index; fails the test on a battle reported twice.
-std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone)
+// Every battle's line by index; fails the test on a battle reported twice, another end or a job left.
+std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result expected = BattleJobs::Result::kDone,
+                                   const BattleJobs::StopCheck& stop = nullptr, const BattleJobs::Play& how = nullptr,
+                                   const std::string& failure = "")
 {
     std::map<int, FinishedBattle> battles;
-    BattleJobs jobs(plan, nullptr);
+    BattleJobs jobs(plan, stop, how);
     const BattleJobs::Result result = jobs.run(
         [&](FinishedBattle&& battle) {
             EXPECT_EQ(battles.count(battle.index), 0u) << "battle " << battle.index << " reported twice";
             battles[battle.index] = std::move(battle);
         },
         [] {});
-    EXPECT_EQ(result, expected) << jobs.failure();
+    EXPECT_EQ(result, expected);
+    EXPECT_EQ(jobs.failure(), failure);
+    EXPECT_EQ(threads(), 0) << "no job left";
     return battles;
 }
 
@@ -99,10 +102,7 @@ std::string referenceLine(const UnitCounts& counts, unsigned seed, int maxFrames
     return line + ", \"left\": " + armyText(field) + "}";
 }
 
-std::string lineOf(const FinishedBattle& battle)
-{
-    return outcomeLine(battle.outcome);
-}
+const auto lineOf = [](const FinishedBattle& battle) { return outcomeLine(battle.outcome); };
 
 }  // namespace
 
@@ -121,7 +121,6 @@ TEST(BattleJobsTest, EachLineIsTheHeadlessBattleOfItsSeed)
     // Both kinds of end are covered.
     EXPECT_GT(finished, 0);
     EXPECT_LT(finished, 7);
-    EXPECT_EQ(threads(), 0) << "no job left";
 }
 
 TEST(BattleJobsTest, TheLinesDoNotDependOnTheNumberOfJobs)
@@ -175,39 +174,26 @@ TEST(BattleJobsTest, AStopEndsTheJobsAndKeepsWhatFinished)
     EXPECT_EQ(threads(), 0);
 }
 
-// Battles that would never end (no army, no frame limit to speak of) are left between two
-// frames once a stop is asked for.
-TEST(BattleJobsTest, AStopLeavesEveryBattleUnderWayAtOnce)
+// A stop asked for while battles that would never end (no army) are under way leaves them
+// between two frames; a battle that throws ends the run, named by its seed, and is not reported.
+TEST(BattleJobsTest, AStopOrAFailureEndsTheRunAtOnce)
 {
-    std::string error;
-    BattlePlan plan{Study(UnitCounts::bothSides(0, 0, 0), {}, 1, 10, Shard{}, error)};
-    plan.jobs = 2;
-    plan.maxFrames = INT_MAX;
-    int looks = 0;
-    int reported = 0;
-    BattleJobs jobs(plan, [&looks] { return ++looks > 3; });
-    EXPECT_EQ(jobs.run([&reported](FinishedBattle&&) { ++reported; }, [] {}), BattleJobs::Result::kInterrupted);
-    EXPECT_EQ(reported, 0);
-    EXPECT_EQ(threads(), 0);
-}
-
-// A battle that throws ends the run: the failure names its seed, and what finished before it
-// is still reported.
-TEST(BattleJobsTest, ABattleThatFailsIsNamedBySeed)
-{
-    const BattlePlan plan = smallPlan(2, 6);  // seeds 40 to 45
     const auto failAt43 = [](Battle& battle, int maxFrames, std::vector<AliveSample>* alive,
                              const std::atomic<bool>& stop) {
         if (battle.seed() == 43) throw std::runtime_error("out of cells");
-        return playBattle(battle, maxFrames, alive, &stop);
+        const BattleOutcome outcome = playBattle(battle, maxFrames, alive, &stop);
+        EXPECT_TRUE(maxFrames < INT_MAX || battle.passes() < maxFrames) << "a battle left at once";
+        return outcome;
     };
-    std::vector<int> reported;
-    BattleJobs jobs(plan, nullptr, failAt43);
-    EXPECT_EQ(jobs.run([&reported](FinishedBattle&& battle) { reported.push_back(battle.index); }, [] {}),
-              BattleJobs::Result::kFailed);
-    EXPECT_EQ(jobs.failure(), "the battle of seed 43 failed: out of cells");
-    EXPECT_EQ(std::count(reported.begin(), reported.end(), 3), 0) << "no outcome of the battle that failed";
-    EXPECT_EQ(threads(), 0);
+    std::string error;
+    BattlePlan endless{Study(UnitCounts::bothSides(0, 0, 0), {}, 1, 10, Shard{}, error)};
+    endless.jobs = 2;
+    endless.maxFrames = INT_MAX;
+    int looks = 0;
+    const auto stop = [&looks] { return ++looks > 3; };
+    EXPECT_TRUE(play(endless, BattleJobs::Result::kInterrupted, stop, failAt43).empty());
+    const std::string failure = "the battle of seed 43 failed: out of cells";  // of seeds 40 to 45
+    EXPECT_EQ(play(smallPlan(2, 6), BattleJobs::Result::kFailed, nullptr, failAt43, failure).count(3), 0u);
 }
 
 // Battles finish out of order and their lines wait for the earlier ones; no battle starts

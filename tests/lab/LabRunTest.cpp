@@ -9,6 +9,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,14 +66,10 @@ std::string fileText(const std::string& path)
     return text.str();
 }
 
-// The lines as the battles alone give them, without the study each names last: the same
-// battle in two studies.
+// The lines without the study each names last: the same battle in two studies.
 std::string withoutStudies(const std::string& lines)
 {
-    std::string battles;
-    std::stringstream in(lines);
-    for (std::string line; std::getline(in, line);) battles += line.substr(0, line.find(", \"study\": ")) + "}\n";
-    return battles;
+    return std::regex_replace(lines, std::regex(", \"study\": \\{[^}]*\\}"), "");
 }
 
 class LabRunTest : public ::testing::Test {

@@ -9,39 +9,20 @@ left and no part file lies about.
 
 Usage: process-faults-test.py PATH-TO-battle-lab
 """
-import fcntl
 import json
 import os
 import signal
 import subprocess
 import sys
 import tempfile
-import termios
 import time
 
 import processes
-from processes import check, session_members
+from processes import check, no_process_left, session_members, wait_for
 
 SMALL = ["--max-frames", "2500", "30", "8", "6", "30", "8", "6"]  # a battle in a few milliseconds
 NOTHING = ["--max-frames", "60", "0", "0", "0", "0", "0", "0"]  # a battle in no time at all
 LIMIT = 60  # seconds any case may take to end, on a loaded machine
-
-
-def threads_of(pid):
-    try:
-        return len(os.listdir(f"/proc/{pid}/task"))
-    except OSError:
-        return 0
-
-
-def no_job_left(session):  # of a lab already reaped
-    ended, deadline = processes.now(), time.monotonic() + 10
-    while session_members(session, ended) and time.monotonic() < deadline:
-        time.sleep(0.05)
-    left = session_members(session, ended)
-    for member in left:  # the test must not leave them either
-        os.kill(member, signal.SIGKILL)
-    return check(not left, f"no process left running {left if left else ''}")
 
 
 def start(program, args, folder, **streams):
@@ -59,15 +40,6 @@ def finish(lab, limit=LIMIT):
         os.killpg(lab.pid, signal.SIGKILL)
         lab.communicate()
         return None, "", ""
-
-
-def wait_for(condition, limit=LIMIT):
-    deadline = time.monotonic() + limit
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.02)
-    return True
 
 
 def part_files(folder):
@@ -103,7 +75,7 @@ def closed_standard_output(program, folder):
         check(status == 1, f"exit status {status}, expected 1 within {LIMIT} s")
         check(err == "battle-lab: cannot write to standard output: Bad file descriptor\n", f"one line: {err!r}")
         check(os.listdir(folder) == [], f"no file made: {os.listdir(folder)}")
-        no_job_left(lab.pid)
+        no_process_left(lab.pid)
 
 
 def stop_signal(program, folder, name, status_expected):
@@ -122,19 +94,20 @@ def stop_signal(program, folder, name, status_expected):
     check(seeds is not None and first == ["battles", str(len(seeds))], f"the summary counts them: {first}")
     check(f"interrupted: {len(seeds or [])} of 100000 battles finished" in err, f"stderr says so: {err.strip()!r}")
     check(part_files(folder) == [], "no part file left")
-    no_job_left(lab.pid)
+    no_process_left(lab.pid)
 
 
 def threads_not_processes(program, folder):
     print("== --jobs 2: one process with its threads, no child; SIGKILL ends the jobs with it")
     endless = ["--max-frames", "2000000000", "0", "0", "0", "0", "0", "0"]  # no army: no base ever falls
     lab = start(program, ["--battles", "4", "--jobs", "2", "--out", "-"] + endless, folder)
-    check(wait_for(lambda: threads_of(lab.pid) == 3), f"the lab and its two jobs: {threads_of(lab.pid)} threads")
+    threads = lambda: len(os.listdir(f"/proc/{lab.pid}/task"))  # the lab is not reaped before finish()
+    check(wait_for(lambda: threads() == 3), f"the lab and its two jobs: {threads()} threads")
     check(session_members(lab.pid) == [lab.pid], f"one process, no child: {session_members(lab.pid)}")
     os.kill(lab.pid, signal.SIGKILL)
     status, _, _ = finish(lab)  # nothing else holds its standard output
     check(status == -signal.SIGKILL, f"ended by SIGKILL ({status}), and its output reached its end")
-    no_job_left(lab.pid)
+    no_process_left(lab.pid)
 
 
 def second_signal(program, folder):
@@ -142,21 +115,14 @@ def second_signal(program, folder):
     with open(os.path.join(folder, "chart.png"), "w") as old:
         old.write("an older chart\n")
     read_end, write_end = os.pipe()  # nobody reads: the lab blocks once the pipe is full
-    capacity = fcntl.fcntl(read_end, 1032)  # F_GETPIPE_SZ
     lab = start(program, ["--battles", "100000", "--out", "-", "--plot", "chart.png"] + NOTHING, folder,
                 stdout=write_end)
     os.close(write_end)
 
-    def stuck():  # the pipe near full and the lab in write(1, ...), twice in a row
-        for look in (1, 2):
-            held = int.from_bytes(fcntl.ioctl(read_end, termios.FIONREAD, b"\0\0\0\0"), sys.byteorder)
-            with open(f"/proc/{lab.pid}/syscall") as call:
-                if held < capacity - 8192 or call.read().split()[:2] != ["1", "0x1"]:
-                    return False
-            time.sleep(0.1 * look)
-        return True
-
-    check(wait_for(lambda: len(part_files(folder)) == 1 and stuck()), "the chart's part file is there, the lab stuck")
+    # Asleep in write(1, ...) (not running: the pipe is full), twice in a row.
+    writing = lambda: open(f"/proc/{lab.pid}/syscall").read().split()[:2] == ["1", "0x1"]
+    check(wait_for(lambda: len(part_files(folder)) == 1 and writing() and not time.sleep(0.2) and writing()),
+          "the chart's part file is there, the lab stuck")
     os.kill(lab.pid, signal.SIGINT)
     time.sleep(0.3)
     check(lab.poll() is None, "the first Ctrl-C cannot end a write nobody reads")
@@ -172,7 +138,7 @@ def second_signal(program, folder):
     check(part_files(folder) == [], f"its part file removed: {part_files(folder)}")
     with open(os.path.join(folder, "chart.png")) as chart:
         check(chart.read() == "an older chart\n", "the older chart left alone")
-    no_job_left(lab.pid)
+    no_process_left(lab.pid)
 
 
 def two_labs_one_file(program, folder):
@@ -198,7 +164,7 @@ def two_labs_one_file(program, folder):
     check(seeds in (list(range(1, 31)), list(range(101, 131))), f"one run's 30 whole lines, not a mix: {seeds}")
     check(part_files(folder) == [], "no part file left")
     for lab in labs:
-        no_job_left(lab.pid)
+        no_process_left(lab.pid)
 
 
 def resident_kb(pid):
@@ -216,11 +182,7 @@ def endless_run(program, folder):
     env["ASAN_OPTIONS"] = ":".join(filter(None, [env.get("ASAN_OPTIONS"), "quarantine_size_mb=0"]))
     lab = start(program, ["--battles", "2147483647", "--jobs", "2", "--out", "lines.jsonl"] + NOTHING, folder, env=env)
     line = 500  # bytes, about
-
-    def written():
-        return sum(os.path.getsize(os.path.join(folder, name)) for name in part_files(folder))
-
-    # Measured after some battles and again after many more, whatever the time they take.
+    written = lambda: sum(os.path.getsize(os.path.join(folder, name)) for name in part_files(folder))
     check(wait_for(lambda: written() > 1000 * line or lab.poll() is not None), "1000 battles played")
     early = resident_kb(lab.pid) if lab.poll() is None else 0
     check(wait_for(lambda: written() > 10000 * line or lab.poll() is not None), "10,000 battles played")
@@ -232,7 +194,7 @@ def endless_run(program, folder):
     battles = int(out.split()[1]) if out.startswith("battles") else 0
     check(battles > 10000, f"{battles} battles played and summed up")
     check(os.path.getsize(os.path.join(folder, "lines.jsonl")) > 0 and part_files(folder) == [], "their lines kept")
-    no_job_left(lab.pid)
+    no_process_left(lab.pid)
 
 
 def main():
