@@ -128,7 +128,7 @@ def second_signal(program, folder):
     check(lab.poll() is None, "the first Ctrl-C cannot end a write nobody reads")
     os.kill(lab.pid, signal.SIGINT)
     try:
-        status = lab.wait(timeout=5)
+        status = lab.wait(timeout=LIMIT)
     except subprocess.TimeoutExpired:
         os.killpg(lab.pid, signal.SIGKILL)
         status = lab.wait()
