@@ -18,10 +18,9 @@
 #include "app/Options.h"
 #include "cli/StandardStreams.h"
 #include "cli/StopSignals.h"
-#include "game/Battle.h"
-#include "game/Playback.h"
 #include "game/TimelineBar.h"
 #include "game/UnitCounts.h"
+#include "game/WatchedBattle.h"
 
 namespace {
 std::atomic<bool> closeRequested{false};
@@ -36,15 +35,15 @@ void onMouseEvent(int flags)
 }
 
 // A click on the timeline while it shows moves the battle to the frame under it.
-void takeClick(Playback& playback, Battle& battle)
+void takeClick(WatchedBattle& watched)
 {
     const long click = lastClick.exchange(-1);
-    if (click < 0 || !playback.timelineShown() || SCREEN_W <= 0 || SCREEN_H <= 0) return;
+    if (click < 0 || !watched.timelineShown() || SCREEN_W <= 0 || SCREEN_H <= 0) return;
     // The screen shows the back buffer scaled to its size.
     const int x = static_cast<int>(click / 65536) * kScreenWidth / SCREEN_W;
     const int y = static_cast<int>(click % 65536) * kScreenHeight / SCREEN_H;
-    const int frame = TimelineBar(playback.timeline(), Timeline::frameOf(battle)).frameAt(x, y);
-    if (frame >= 0) playback.seekTo(battle, frame);
+    const int frame = TimelineBar(watched.timeline(), watched.moment()).frameAt(x, y);
+    if (frame >= 0) watched.seekTo(frame);
 }
 
 // The window's close button ends the program as Esc does.
@@ -67,13 +66,13 @@ int frameDelayMilliseconds()
 }
 
 // Looked at once before the first frame and after every frame: the viewer's keys and clicks go
-// to the playback; the program stops on Esc held or pressed since the last look (paused or not),
+// to the watched battle; the program stops on Esc held or pressed since the last look (paused or not),
 // the close button, or a stop signal.
-bool stopRequested(Playback& playback, Battle& battle)
+bool stopRequested(WatchedBattle& watched)
 {
     keyPresses.drain();
-    takeViewerKeys(keyPresses, playback, battle);
-    takeClick(playback, battle);
+    takeViewerKeys(keyPresses, watched);
+    takeClick(watched);
     return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
 }
 
@@ -150,17 +149,15 @@ int main(int argc, char** argv)
     const std::unique_ptr<Display> display = Display::open();
     if (display == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
-    Battle battle(counts, seed);
-    Playback playback(options.loop);
-    if (options.at) playback.startAt(battle, *options.at);
+    WatchedBattle watched(counts, seed, options.loop);
+    if (options.at) watched.startAt(*options.at);
     install_int_ex(onTimerTick, kTickPeriod);
     runFrames(
-        battle, playback, display->canvas(), ticks, restOneMillisecond,
-        [&playback, &battle] { return stopRequested(playback, battle); },
-        [&display, &battle, delay = frameDelayMilliseconds()] {
+        watched, display->canvas(), ticks, restOneMillisecond, [&watched] { return stopRequested(watched); },
+        [&display, &watched, delay = frameDelayMilliseconds()] {
             if (delay > 0) rest(static_cast<unsigned>(delay));
             display->show();
-            showSeedInTitle(battle.seed());  // the show's next battle has a seed of its own
+            showSeedInTitle(watched.battle().seed());  // the show's next battle has a seed of its own
         });
     remove_int(onTimerTick);
     return StopSignals::exitStatus();
