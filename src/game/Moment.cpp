@@ -1,6 +1,7 @@
 #include "game/Moment.h"
 
 #include <cctype>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -66,4 +67,17 @@ std::optional<int> parseMoment(const std::string& text)
     }
     if (frames > kLatestMoment) return std::nullopt;
     return static_cast<int>(frames);
+}
+
+std::string momentText(int frame)
+{
+    const long long tenths = static_cast<long long>(frame < 0 ? 0 : frame) * 10 / kTicksPerSecond;
+    const long long seconds = tenths / 10;
+    char text[48];
+    if (seconds >= 3600) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    } else {
+        std::snprintf(text, sizeof text, "%lld:%02lld", seconds / 60, seconds % 60);
+    }
+    return tenths % 10 == 0 ? text : text + ("." + std::to_string(tenths % 10));
 }

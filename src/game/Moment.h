@@ -13,3 +13,7 @@ constexpr int kLatestMoment = 10 * 3600 * kTicksPerSecond;
 // Parts of a second are cut to whole frames. None when the text is not such a moment, or it
 // lies past kLatestMoment; a minus sign is no moment either.
 std::optional<int> parseMoment(const std::string& text);
+
+// A moment as people write it, the way parseMoment reads it back: "0:42", "1:30.5" (tenths,
+// cut, only when the moment is not a whole second), "1:02:03" past an hour.
+std::string momentText(int frame);

@@ -23,14 +23,10 @@
 #include "lab/LabOptions.h"
 #include "lab/LabSummary.h"
 #include "lab/LineReader.h"
+#include "lab/OddsLab.h"
 #include "lab/Study.h"
 #include "lab/StudyMerge.h"
 #include "lab/SweepSummary.h"
-
-namespace {
-
-constexpr int kStatusFailed = 1;
-constexpr int kStatusUsage = 2;
 
 int complain(std::FILE* err, const std::string& message, int status)
 {
@@ -163,6 +159,8 @@ int commitChart(OutputFile& chart, const std::string& path, bool drawn, const st
     if (!chart.commit(error)) return complain(err, "cannot write " + path + ": " + error, kStatusFailed);
     return 0;
 }
+
+namespace {
 
 // Reads the lines of every file into the summary, checked by merge: 0, or the exit status
 // when a file cannot be read or its lines cannot be summed up.
@@ -428,6 +426,7 @@ int runOptions(const LabOptions& options, std::FILE* out, std::FILE* err)
         }
         return 0;
     }
+    if (options.odds.asked()) return runOdds(options, out, err);
     return options.summarize ? summarizeFiles(options, out, err) : playBattles(options, out, err);
 }
 

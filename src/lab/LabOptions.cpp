@@ -54,7 +54,8 @@ std::string labUsage()
     return "usage: battle-lab [--battles N] [--first-seed S] [--jobs J] [--max-frames F] [--out FILE]\n"
            "                  [--plot FILE.png] [--vary NAME=FROM:TO:STEP]... [--shard K/N]\n"
            "                  [blue-riflemen blue-tanks blue-snipers red-riflemen red-tanks red-snipers]\n"
-           "       battle-lab --summarize [--plot FILE.png] FILE...\n"
+           "       battle-lab --summarize [--plot FILE.png] FILE...\n" +
+           oddsUsage() +
            "\n"
            "Plays N seeded battles without a screen (battle k plays seed S + k) and prints a summary.\n"
            "  --battles N      battles to play, of every composition (100)\n"
@@ -69,6 +70,7 @@ std::string labUsage()
            "                   blue-tanks, blue-snipers, red-riflemen, red-tanks, red-snipers); once or twice\n"
            "  --shard K/N      play only the K-th of N equal shares of the study (for N machines)\n"
            "  --summarize      the summary of the lines in the files, checked to be of one study\n"
+           + oddsHelp() +
            "  -h, --help       this text;  --version  the version\n"
            "A FILE of - is standard input (--summarize) or standard output (--out, --plot); the summary\n"
            "then goes to standard error. After a lone --, every argument is a count or a file.\n"
@@ -120,9 +122,10 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
             o.summarize = true;
             continue;
         }
+        if (readOddsFlag(name, o.odds)) continue;
         const bool takesValue = name == "--battles" || name == "--first-seed" || name == "--jobs" ||
                                 name == "--max-frames" || name == "--out" || name == "--plot" || name == "--vary" ||
-                                name == "--shard";
+                                name == "--shard" || takesOddsValue(name);
         if (!takesValue) {
             error = "unknown option '" + name + "' (battle-lab --help lists them)";
             return false;
@@ -138,7 +141,9 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
         }
         if (name != "--plot") runOptions.push_back(name);  // a sweep's chart can be drawn from its lines
         long long number = 0;
-        if (name == "--vary") {
+        if (takesOddsValue(name)) {
+            if (!readOddsValue(name, value, o.odds, error)) return false;
+        } else if (name == "--vary") {
             const std::optional<Vary> vary = readVary(value, error);
             if (!vary) return false;
             for (const Vary& before : o.varies) {
@@ -182,6 +187,7 @@ bool parseLabOptions(int argc, const char* const* argv, LabOptions& options, std
         options = o;
         return true;
     }
+    if (!checkOddsOptions(o.odds, runOptions, o.summarize, error)) return false;
 
     if (o.summarize) {
         if (!runOptions.empty()) {

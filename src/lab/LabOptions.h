@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/UnitCounts.h"
+#include "lab/OddsOptions.h"
 #include "lab/Study.h"
 
 // What battle-lab was asked to do.
@@ -19,6 +20,7 @@ struct LabOptions {
     Shard shard;                     // --shard K/N: this run's share of the study
     bool summarize = false;          // --summarize: read lines instead of playing battles
     std::vector<std::string> files;  // the files to summarize, "-" for standard input
+    OddsOptions odds;                // --odds or --calibrate, and theirs
     bool help = false;               // --help
     bool version = false;            // --version
 };

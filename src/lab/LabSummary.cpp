@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr double kZ95 = 1.959963984540054;  // two-sided 95% of the normal distribution
 const char* const kTeamNames[kSides] = {"red", "blue"};
 
 std::string shareLine(const char* label, long long count, long long battles)
@@ -20,21 +19,6 @@ std::string shareLine(const char* label, long long count, long long battles)
 }
 
 }  // namespace
-
-WilsonInterval wilsonInterval(long long successes, long long trials)
-{
-    const double n = static_cast<double>(trials);
-    const double p = static_cast<double>(successes) / n;
-    const double z2 = kZ95 * kZ95;
-    const double centre = (p + z2 / (2 * n)) / (1 + z2 / n);
-    const double half = kZ95 / (1 + z2 / n) * std::sqrt(p * (1 - p) / n + z2 / (4 * n * n));
-    // At none and at all one bound is exact; rounding must not push it past.
-    WilsonInterval w;
-    w.share = p;
-    w.low = successes == 0 ? 0.0 : std::max(0.0, centre - half);
-    w.high = successes == trials ? 1.0 : std::min(1.0, centre + half);
-    return w;
-}
 
 double percentile(const std::vector<double>& sorted, double q)
 {

@@ -4,17 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "game/WilsonInterval.h"
 #include "lab/BattleOutcome.h"
-
-// A share with its 95% Wilson score interval.
-struct WilsonInterval {
-    double share = 0;
-    double low = 0;
-    double high = 0;
-};
-
-// The interval for successes out of trials (trials > 0), z = 1.96.
-WilsonInterval wilsonInterval(long long successes, long long trials);
 
 // The q-quantile (0..1) of sorted values, linear between the closest ranks (values not empty).
 double percentile(const std::vector<double>& sorted, double q);
