@@ -59,6 +59,7 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
         int pictures = 0;
         // 1x, never paused: a clip is the battle as it plays by itself.
         WatchedBattle watched(request.counts, request.seed);
+        if (request.odds) watched.toggleOdds();
         // Played on to the clip's start, with the progress told now and then, still at 0.
         while (watched.battle().passes() < request.from && !watched.battle().over()) {
             watched.playFrame();
@@ -68,6 +69,8 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
             watched.playFrame();
             // Drawing changes nothing, so the frames between pictures need not be drawn.
             if ((frame - 1) % kFramesPerPicture == 0) {
+                // Every moment seen by now, worked out before the picture: the same on every machine.
+                if (request.odds) watched.workOutOddsShown();
                 drawShownFrame(watched, canvas.canvas());
                 palette.shrink(canvas.bitmap(), picture);
                 writer.add(picture, pictureDelay(pictures++));

@@ -23,6 +23,7 @@ struct ClipRequest {
     unsigned seed = 0;                // the battle, as Battle(counts, seed) starts it
     UnitCounts counts;                // the armies
     int from = 0;                     // the logical frame the clip starts after (--at); the end at most
+    bool odds = false;                // each side's chance drawn in (--odds), worked out before each picture
 };
 
 // Told the logical frames played so far out of all, after every frame, and once more at the

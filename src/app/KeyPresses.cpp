@@ -71,6 +71,7 @@ void takeViewerKeys(const KeyPresses& presses, WatchedBattle& watched)
     for (int n = presses.count(KEY_EQUALS) + presses.count(KEY_PLUS_PAD); n > 0; --n) watched.faster();
     for (int n = presses.count(KEY_MINUS) + presses.count(KEY_MINUS_PAD); n > 0; --n) watched.slower();
     if (presses.count(KEY_1) + presses.count(KEY_1_PAD) > 0) watched.normalSpeed();
+    for (int n = presses.count(KEY_O); n > 0; --n) watched.toggleOdds();
     // The timeline: all the presses of one look make one move.
     const int frames = kSeekFrames * (presses.unshifted(KEY_RIGHT) - presses.unshifted(KEY_LEFT));
     const int steps =
@@ -82,6 +83,8 @@ void takeViewerKeys(const KeyPresses& presses, WatchedBattle& watched)
     } else if (frames != 0) {
         watched.seekBy(frames);
     }
+    if (presses.count(KEY_OPENBRACE) > 0) watched.seekToTurningPoint(-1);
+    if (presses.count(KEY_CLOSEBRACE) > 0) watched.seekToTurningPoint(1);
     if (steps != 0 ||
         presses.shifted(KEY_RIGHT) + presses.shifted(KEY_LEFT) + presses.count(KEY_STOP) + presses.count(KEY_COMMA) >
             0) {

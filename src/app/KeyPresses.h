@@ -50,5 +50,6 @@ void listenForKeyPresses(KeyPresses* presses);
 // Space pauses or goes on, + (or =, and + on the keypad) is faster, - (also on the keypad)
 // slower, 1 (also on the keypad) normal speed. The timeline's keys move the battle: Left and
 // Right 5 seconds back or forward, Shift+Left and Shift+Right (or , and .) a frame, pausing
-// first, Home to the start and End to the end.
+// first, Home to the start and End to the end. O shows or hides the odds, and [ and ] move to
+// the turning point of the odds before or after.
 void takeViewerKeys(const KeyPresses& presses, WatchedBattle& watched);

@@ -15,6 +15,7 @@
 #include "app/FrameLoop.h"
 #include "app/KeyPresses.h"
 #include "app/LostDisplay.h"
+#include "app/OddsWorker.h"
 #include "app/Options.h"
 #include "cli/StandardStreams.h"
 #include "cli/StopSignals.h"
@@ -68,11 +69,12 @@ int frameDelayMilliseconds()
 // Looked at once before the first frame and after every frame: the viewer's keys and clicks go
 // to the watched battle; the program stops on Esc held or pressed since the last look (paused or not),
 // the close button, or a stop signal.
-bool stopRequested(WatchedBattle& watched)
+bool stopRequested(WatchedBattle& watched, OddsWorker& odds)
 {
     keyPresses.drain();
     takeViewerKeys(keyPresses, watched);
     takeClick(watched);
+    odds.trade(watched);
     return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
 }
 
@@ -151,9 +153,10 @@ int main(int argc, char** argv)
     set_close_button_callback(onCloseButton);
     WatchedBattle watched(counts, seed, options.loop);
     if (options.at) watched.startAt(*options.at);
+    OddsWorker odds;
     install_int_ex(onTimerTick, kTickPeriod);
     runFrames(
-        watched, display->canvas(), ticks, restOneMillisecond, [&watched] { return stopRequested(watched); },
+        watched, display->canvas(), ticks, restOneMillisecond, [&watched, &odds] { return stopRequested(watched, odds); },
         [&display, &watched, delay = frameDelayMilliseconds()] {
             if (delay > 0) rest(static_cast<unsigned>(delay));
             display->show();

@@ -2,6 +2,7 @@
 
 #include "game/Battle.h"
 #include "game/Countdown.h"
+#include "game/OddsBar.h"
 #include "game/ResultsPanel.h"
 #include "game/TimelineBar.h"
 #include "game/WatchedBattle.h"
@@ -22,20 +23,23 @@ constexpr int kPausedTextY = kGameOverTextY - 24;
 
 void drawShownFrame(const WatchedBattle& watched, Canvas& canvas, bool desktop)
 {
-    drawBattleFrame(watched.battle(), canvas, desktop);
+    const bool odds = watched.oddsShown();
+    drawBattleFrame(watched.battle(), canvas, desktop,
+                    odds ? watched.odds().turningPoints() : std::vector<TurningPoint>{});
     Surface& target = canvas.backBuffer();
+    if (odds) OddsBar(watched.odds().at(watched.moment())).draw(target);
     const std::string speed = watched.speedText();
     if (!speed.empty()) target.drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
-    if (desktop && watched.timelineShown()) TimelineBar(watched.timeline(), watched.moment()).draw(target);
+    if (desktop && watched.timelineShown()) TimelineBar(watched.timeline(), watched.moment(), odds ? &watched.odds() : nullptr).draw(target);
     if (watched.paused()) drawCentredText(target, "Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
 }
 
-void drawBattleFrame(const Battle& battle, Canvas& canvas, bool desktop)
+void drawBattleFrame(const Battle& battle, Canvas& canvas, bool desktop, const std::vector<TurningPoint>& turningPoints)
 {
     renderFrame(battle.field(), canvas, desktop);
     Surface& target = canvas.backBuffer();
     drawCountdownText(target, battle.reinforcementTimer());
-    if (battle.over()) ResultsPanel(battle).draw(target);
+    if (battle.over()) ResultsPanel(battle, turningPoints).draw(target);
 }
 
 void renderFrame(const Battlefield& field, Canvas& canvas, bool exitHint)

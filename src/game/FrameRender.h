@@ -1,6 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include "game/HudText.h"
+#include "game/TurningPoints.h"
 
 class Battle;
 class Battlefield;
@@ -11,13 +14,16 @@ class WatchedBattle;
 // ---- frame drawing, into the canvas each is given; none changes the battle ----
 // The whole picture the program shows of a watched battle: the battle's frame
 // (drawBattleFrame), then what the viewer's controls add: the speed while it is not 1x, the
-// timeline while it shows, and "Paused" while paused. Without desktop the frame leaves out what
+// timeline while it shows, "Paused" while paused, and while the odds are shown their bar, their
+// line and turning points on the timeline, and the turning points in the results panel. Without desktop the frame leaves out what
 // only the desktop's window shows: "Push Esc To Exit" and the timeline, for a browser's page,
 // where Esc does not end the program and the timeline is a part of the page of its own.
 void drawShownFrame(const WatchedBattle& watched, Canvas& canvas, bool desktop = true);
 // A battle's frame as it plays by itself: the frame (renderFrame), the countdown text, and the
 // results panel once a base has fallen.
-void drawBattleFrame(const Battle& battle, Canvas& canvas, bool desktop = true);
+// With turning points, the results panel lists them.
+void drawBattleFrame(const Battle& battle, Canvas& canvas, bool desktop = true,
+                     const std::vector<TurningPoint>& turningPoints = {});
 void renderFrame(const Battlefield& field, Canvas& canvas, bool exitHint = true);  // terrain, every object, HUD
 void drawTerrain(const Battlefield& field, Surface& target);
 void drawHud(const Battlefield& field, Surface& target, bool exitHint = true);

@@ -34,7 +34,8 @@ std::string row(const std::string& label, const std::string& riflemen, const std
 }
 }  // namespace
 
-ResultsPanel::ResultsPanel(const Battle& battle) : course_(battle.course()), length_(battle.endPass())
+ResultsPanel::ResultsPanel(const Battle& battle, const std::vector<TurningPoint>& turningPoints)
+    : course_(battle.course()), length_(battle.endPass())
 {
     const ArmyCount left = countArmies(battle.field());
     lines_.push_back(
@@ -46,6 +47,12 @@ ResultsPanel::ResultsPanel(const Battle& battle) : course_(battle.course()), len
                              std::to_string(units[kTanksKind])));
     }
     lines_.push_back(labelled("Seed", std::to_string(battle.seed())));
+    std::vector<TurningPoint> byMoment = turningPoints;
+    std::sort(byMoment.begin(), byMoment.end(),
+              [](const TurningPoint& a, const TurningPoint& b) { return a.frame < b.frame; });
+    for (size_t n = 0; n < byMoment.size(); ++n) {
+        lines_.push_back(labelled(n == 0 ? "Turned" : "", turningPointText(byMoment[n], "->")));
+    }
 }
 
 std::string ResultsPanel::lengthText(int passes)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/ArmyCount.h"
+#include "game/TurningPoints.h"
 
 class Battle;
 class Surface;
@@ -16,7 +17,9 @@ class Surface;
 // each side from its start to its end.
 class ResultsPanel {
 public:
-    explicit ResultsPanel(const Battle& battle);  // the figures of the battle as it stands
+    // The figures of the battle as it stands; with the turning points of its odds, when they
+    // are shown, listed by their moments in a line each ("0:42 blue 31% -> 78%").
+    explicit ResultsPanel(const Battle& battle, const std::vector<TurningPoint>& turningPoints = {});
 
     const std::vector<std::string>& lines() const { return lines_; }
     void draw(Surface& target) const;

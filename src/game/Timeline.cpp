@@ -98,3 +98,10 @@ void Timeline::playTo(Battle& battle, int frame)
         note(battle);
     }
 }
+
+const Battle* Timeline::keyframeBefore(int frame) const
+{
+    const auto after = std::upper_bound(keyframes_.begin(), keyframes_.end(), frame,
+                                        [](int f, const Keyframe& k) { return f < k.frame; });
+    return after == keyframes_.begin() ? nullptr : &std::prev(after)->battle;
+}

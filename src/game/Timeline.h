@@ -45,6 +45,9 @@ public:
     // The units alive per side second by second, up to the furthest frame seen.
     const std::vector<AliveSample>& course() const { return course_; }
 
+    // The keyframe at or before the frame, or null when there is none.
+    const Battle* keyframeBefore(int frame) const;
+
     std::size_t keyframes() const { return keyframes_.size(); }
     int spacing() const { return spacing_; }
     std::size_t keyframeBytes() const { return bytes_; }

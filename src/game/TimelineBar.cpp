@@ -4,6 +4,7 @@
 
 #include "game/Countdown.h"
 #include "game/CourseChart.h"
+#include "game/OddsCourse.h"
 #include "game/ResultsPanel.h"
 #include "game/Timeline.h"
 #include "gfx/Surface.h"
@@ -22,9 +23,12 @@ const Colour kUnseen{48, 48, 48};
 const Colour kSeen{144, 144, 144};
 const Colour kWave{255, 255, 0};
 const Colour kWhite{255, 255, 255};
+const Colour kOddsLine{255, 255, 128};
+const Colour kTurningPoint{0, 255, 0};
 }  // namespace
 
-TimelineBar::TimelineBar(const Timeline& timeline, int frame) : timeline_(timeline), frame_(frame)
+TimelineBar::TimelineBar(const Timeline& timeline, int frame, const OddsCourse* odds)
+    : timeline_(timeline), frame_(frame), odds_(odds)
 {
     if (timeline.ended()) {
         span_ = std::max(1, timeline.endFrame());
@@ -52,11 +56,36 @@ void TimelineBar::draw(Surface& target) const
     }
 
     chart.draw(target, timeline_.course(), timeline_.seen());
+    if (odds_ != nullptr) {
+        // Red's chance, from the chart's foot (0%) to its top (100%), moment by moment.
+        const int height = kChartBottom - kChartTop;
+        int lastX = -1;
+        int lastY = 0;
+        for (const OddsCounts& moment : odds_->course()) {
+            if (moment.rollouts <= 0) continue;
+            const int x = chart.xOf(moment.frame);
+            const int y = kChartBottom - static_cast<int>((2LL * height * moment.red + moment.rollouts) /
+                                                          (2LL * moment.rollouts));
+            if (lastX >= 0) {
+                target.drawLine(lastX, lastY, x, y, kOddsLine);
+            } else {
+                target.putPixel(x, y, kOddsLine);
+            }
+            lastX = x;
+            lastY = y;
+        }
+    }
     target.fillBox(kLeft, kTrackTop, kRight, kTrackBottom, kUnseen);
     target.fillBox(kLeft, kTrackTop, chart.xOf(timeline_.seen()), kTrackBottom, kSeen);
     for (int wave = kReinforcementFrames; wave <= span_; wave += kReinforcementFrames) {
         const int x = chart.xOf(wave);
         target.fillBox(x, kTrackTop - 2, x, kTrackBottom + 2, kWave);
+    }
+    if (odds_ != nullptr) {
+        for (const TurningPoint& point : odds_->turningPoints()) {
+            const int x = chart.xOf(point.frame);
+            target.fillBox(x, kTrackTop - 4, x, kTrackBottom + 4, kTurningPoint);
+        }
     }
     if (timeline_.ended()) {
         const int x = chart.xOf(timeline_.endFrame());

@@ -1,12 +1,14 @@
 #pragma once
 
+class OddsCourse;
 class Surface;
 class Timeline;
 
 // The timeline as the desktop shows it, a thin panel across the bottom of the field above the
 // exit hint: the time and frame shown, the course of the battle seen so far, the part of the
 // battle seen, ticks where the reinforcement waves come, a mark where a base fell, and the
-// playhead. The track spans the whole battle once its end is known, else what has been seen
+// playhead; with the odds, red's chance to win as a line over the chart (the top is a sure win
+// for red, the foot one for blue) and the turning points as green ticks on the track. The track spans the whole battle once its end is known, else what has been seen
 // rounded up to the next wave.
 class TimelineBar {
 public:
@@ -15,7 +17,8 @@ public:
     static constexpr int kTop = 914;  // the panel, top to bottom: clear of the blue base's roof
     static constexpr int kBottom = 973;
 
-    TimelineBar(const Timeline& timeline, int frame);  // the timeline as it stands, at this frame
+    // The timeline as it stands, at this frame; with the odds known so far, or none.
+    TimelineBar(const Timeline& timeline, int frame, const OddsCourse* odds = nullptr);
 
     void draw(Surface& target) const;
     // The frame a click at (x, y) asks for, or -1 when the click is not on the track or chart.
@@ -26,5 +29,6 @@ public:
 private:
     const Timeline& timeline_;
     int frame_;
+    const OddsCourse* odds_;
     int span_;
 };

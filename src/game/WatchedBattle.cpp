@@ -36,6 +36,7 @@ void WatchedBattle::replace(const UnitCounts& counts, unsigned seed)
 {
     battle_.restart(counts, seed);
     timeline_.reset(battle_);
+    odds_.reset();
     endShown_ = 0;
 }
 
@@ -111,6 +112,11 @@ void WatchedBattle::startAt(int frame)
     dropDue_ = true;
 }
 
+void WatchedBattle::seekToTurningPoint(int direction)
+{
+    if (const std::optional<int> frame = odds_.turningPointNear(moment(), direction)) seekTo(*frame);
+}
+
 void WatchedBattle::timelineKey()
 {
     sinceTimelineKey_ = 0;
@@ -173,4 +179,57 @@ void WatchedBattle::runTick()
     if (++slowTicks_ < (1 << -speedStep_)) return;
     slowTicks_ = 0;
     playFrame();
+}
+
+// ---- the odds ----
+
+void WatchedBattle::toggleOdds()
+{
+    oddsShown_ = !oddsShown_;
+}
+
+std::optional<int> WatchedBattle::endSeen() const
+{
+    return timeline_.ended() ? std::optional<int>(timeline_.endFrame()) : std::nullopt;
+}
+
+OddsWork WatchedBattle::oddsWorkAt(int frame, int rollouts) const
+{
+    // The battle itself when it stands there (or before), else the keyframe before the moment.
+    const Battle* from = moment() <= frame ? &battle_ : timeline_.keyframeBefore(frame);
+    if (from == nullptr || Timeline::frameOf(*from) > frame) {
+        return OddsWork(odds_.generation(), frame, Battle(battle_.counts(), battle_.seed()), rollouts);
+    }
+    return OddsWork(odds_.generation(), frame, *from, rollouts);
+}
+
+std::optional<OddsWork> WatchedBattle::takeOddsWork(int rollouts)
+{
+    if (!oddsShown_) return std::nullopt;
+    const std::optional<int> frame = odds_.wanted(moment(), timeline_.seen(), endSeen());
+    if (!frame) return std::nullopt;
+    odds_.take(*frame);
+    return oddsWorkAt(*frame, rollouts);
+}
+
+void WatchedBattle::addOdds(const OddsWork& done)
+{
+    if (done.done()) odds_.add(done.generation(), done.counts());
+}
+
+void WatchedBattle::dropOddsWork()
+{
+    odds_.drop();
+}
+
+void WatchedBattle::workOutOddsShown(int rollouts)
+{
+    if (!oddsShown_) return;
+    const std::optional<int> end = endSeen();
+    const int frame = end && *end <= moment() ? *end : moment() - moment() % kOddsSpacing;
+    const OddsCounts* known = odds_.at(frame);
+    if (known != nullptr && known->frame == frame) return;
+    OddsWork work = oddsWorkAt(frame, rollouts);
+    work.runAll();
+    addOdds(work);
 }

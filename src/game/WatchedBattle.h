@@ -1,9 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "game/Battle.h"
+#include "game/OddsCourse.h"
+#include "game/OddsWork.h"
 #include "game/Timeline.h"
 
 class DueTicks;
@@ -24,8 +27,8 @@ constexpr int kSeekFrames = 300;
 constexpr int kTimelineShownFrames = 180;
 
 // The battle a viewer watches, and everything that belongs to watching it: the battle itself,
-// its timeline (the course seen so far and the keyframes to seek in), and the playback (the
-// speed, the pause, the endless show). The desktop, the clip recorder and the page each hold
+// its timeline (the course seen so far and the keyframes to seek in), the playback (the speed,
+// the pause, the endless show) and the odds worked out so far. The desktop, the clip recorder and the page each hold
 // one and ask it for everything; a battle is replaced only through it, so its timeline always
 // follows the battle it shows.
 //
@@ -69,6 +72,8 @@ public:
     void seekTo(int frame);   // Home (0), or a click on the timeline
     void seekToEnd();         // End: to the fall of a base (or the look-ahead)
     void startAt(int frame);  // the battle shown paused at this frame, as if played to it
+    // [ and ]: to the turning point of the odds before or after the moment shown, if any.
+    void seekToTurningPoint(int direction);
     // While paused, and for kTimelineShownFrames drawn frames after a timeline key.
     bool timelineShown() const { return paused_ || sinceTimelineKey_ < kTimelineShownFrames; }
 
@@ -76,6 +81,20 @@ public:
     bool loop() const { return loop_; }           // the endless show
     int speedStep() const { return speedStep_; }  // 0 at 1x, 3 at 8x, -2 at 1/4x
     std::string speedText() const;                // "Speed 4x", "Speed 1/2x"; empty at 1x
+
+    // ---- the odds: each side's chance to win, shown or hidden with O ----
+    void toggleOdds();
+    bool oddsShown() const { return oddsShown_; }
+    const OddsCourse& odds() const { return odds_; }
+    // While the odds are shown, the next moment seen whose odds are wanted (OddsCourse::wanted),
+    // to be worked out by whoever has the time; none when every moment seen is known or
+    // taken. The moment counts as taken until its counts come back, or dropOddsWork.
+    std::optional<OddsWork> takeOddsWork(int rollouts = kLiveRollouts);
+    void addOdds(const OddsWork& done);  // its counts, when it is still this battle's
+    void dropOddsWork();                 // the work taken will not come back
+    // Works out, there and then, the odds of the newest moment at or before the one shown, when
+    // they are not known yet (a clip's odds: the same on every machine).
+    void workOutOddsShown(int rollouts = kLiveRollouts);
 
     // ---- frames ----
     // The battle's part of one drawn frame: waits (calling sleep between looks) until a tick is
@@ -98,9 +117,13 @@ private:
     void setSpeedStep(int step);
     void runTick();      // the logical frames of one due tick at the speed
     void timelineKey();  // the timeline shows, and the ticks due meanwhile are dropped
+    OddsWork oddsWorkAt(int frame, int rollouts) const;  // from the nearest battle at or before the moment
+    std::optional<int> endSeen() const;  // the frame a base fell, once the timeline knows it
 
     Battle battle_;      // the battle shown
     Timeline timeline_;  // the battle as far as it has been seen, to seek in
+    OddsCourse odds_;    // the odds of the moments seen, as far as they are known
+    bool oddsShown_ = false;
     bool loop_;          // the endless show: the next seed follows the end
     bool paused_ = false;
     int speedStep_ = 0;
