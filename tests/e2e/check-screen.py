@@ -415,6 +415,25 @@ def check_same(cap, picture_path, rows=None):
         report(within >= 1000, f"rows {rows[0]}..{rows[1]} show something of their own", f"{within} pixels differ")
 
 
+def check_odds(cap, picture_path):
+    """The odds bar across the top (every column of it red, grey or blue, some of each side),
+    and the rest of the screen the picture but for the bar's rows and the timeline's."""
+    colours = Counter(cap.at(x, y) for y in range(12, 18) for x in range(440, 840))
+    red, blue, grey = colours[(31, 0, 0)], colours[(0, 0, 31)], colours[(16, 32, 16)]
+    report(red > 0 and blue > 0 and red + blue + grey == 6 * 400, "the odds bar: red from the left, blue from the right",
+           f"{red} red, {blue} blue, {grey} grey of {6 * 400} pixels")
+    with open(picture_path, "rb") as f:
+        picture = f.read()
+    differing = 0
+    for i in range(WIDTH * HEIGHT):
+        x, y = i % WIDTH, i // WIDTH
+        if 9 <= y <= 20 or 914 <= y <= 973:
+            continue
+        value = picture[2 * i] | picture[2 * i + 1] << 8
+        differing += cap.at(x, y) != (value >> 11, (value >> 5) & 63, value & 31)
+    report(differing == 0, "the rest of the screen is unchanged", f"{differing} pixels differ")
+
+
 def main(argv):
     if len(argv) >= 2 and argv[1] == "screen" and len(argv) == 4:
         first, second = Capture(argv[2]), Capture(argv[3])
@@ -443,6 +462,8 @@ def main(argv):
         check_panel(Capture(argv[2]), argv[3:])
     elif len(argv) in (4, 6) and argv[1] == "same":
         check_same(Capture(argv[2]), argv[3], (int(argv[4]), int(argv[5])) if len(argv) == 6 else None)
+    elif len(argv) == 4 and argv[1] == "odds":
+        check_odds(Capture(argv[2]), argv[3])
     elif len(argv) == 3 and argv[1] == "paused":
         check_text_line(Capture(argv[2]), '"Paused" (centred on x 640)', "Paused", 640 - 24, 488)
     elif len(argv) == 6 and argv[1] == "scaled":
