@@ -23,7 +23,7 @@ constexpr int kPausedTextY = kGameOverTextY - 24;
 
 void drawShownFrame(const WatchedBattle& watched, Canvas& canvas, bool desktop)
 {
-    const bool odds = watched.oddsShown();
+    const bool odds = desktop && watched.oddsShown();  // the page shows them beside the field
     drawBattleFrame(watched.battle(), canvas, desktop,
                     odds ? watched.odds().turningPoints() : std::vector<TurningPoint>{});
     Surface& target = canvas.backBuffer();

@@ -15,7 +15,8 @@ class WatchedBattle;
 // The whole picture the program shows of a watched battle: the battle's frame
 // (drawBattleFrame), then what the viewer's controls add: the speed while it is not 1x, the
 // timeline while it shows, "Paused" while paused, and while the odds are shown their bar, their
-// line and turning points on the timeline, and the turning points in the results panel. Without desktop the frame leaves out what
+// line and turning points on the timeline, and the turning points in the results panel (the
+// page shows the odds beside the field, in a part of the page of their own). Without desktop the frame leaves out what
 // only the desktop's window shows: "Push Esc To Exit" and the timeline, for a browser's page,
 // where Esc does not end the program and the timeline is a part of the page of its own.
 void drawShownFrame(const WatchedBattle& watched, Canvas& canvas, bool desktop = true);

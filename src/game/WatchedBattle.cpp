@@ -203,18 +203,29 @@ OddsWork WatchedBattle::oddsWorkAt(int frame, int rollouts) const
     return OddsWork(odds_.generation(), frame, *from, rollouts);
 }
 
-std::optional<OddsWork> WatchedBattle::takeOddsWork(int rollouts)
+std::optional<int> WatchedBattle::takeOddsMoment()
 {
     if (!oddsShown_) return std::nullopt;
     const std::optional<int> frame = odds_.wanted(moment(), timeline_.seen(), endSeen());
+    if (frame) odds_.take(*frame);
+    return frame;
+}
+
+std::optional<OddsWork> WatchedBattle::takeOddsWork(int rollouts)
+{
+    const std::optional<int> frame = takeOddsMoment();
     if (!frame) return std::nullopt;
-    odds_.take(*frame);
     return oddsWorkAt(*frame, rollouts);
 }
 
 void WatchedBattle::addOdds(const OddsWork& done)
 {
     if (done.done()) odds_.add(done.generation(), done.counts());
+}
+
+void WatchedBattle::addOdds(unsigned generation, const OddsCounts& counts)
+{
+    odds_.add(generation, counts);
 }
 
 void WatchedBattle::dropOddsWork()

@@ -90,7 +90,10 @@ public:
     // to be worked out by whoever has the time; none when every moment seen is known or
     // taken. The moment counts as taken until its counts come back, or dropOddsWork.
     std::optional<OddsWork> takeOddsWork(int rollouts = kLiveRollouts);
+    // The same moment alone, for whoever plays the battle to it by itself (a page's worker).
+    std::optional<int> takeOddsMoment();
     void addOdds(const OddsWork& done);  // its counts, when it is still this battle's
+    void addOdds(unsigned generation, const OddsCounts& counts);  // the same, worked out elsewhere
     void dropOddsWork();                 // the work taken will not come back
     // Works out, there and then, the odds of the newest moment at or before the one shown, when
     // they are not known yet (a clip's odds: the same on every machine).

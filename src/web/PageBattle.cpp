@@ -49,6 +49,7 @@ PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::fun
       rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, rgbaOfPixels()[0]),
       shown_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0)
 {
+    watched_.toggleOdds();  // shown unless the page hides them
     if (address.at) {
         watched_.startAt(0);  // paused, then ahead to the moment
         seekTo(*address.at);
@@ -196,6 +197,35 @@ void PageBattle::goAhead()
             return;
         }
     }
+}
+
+void PageBattle::toggleOdds()
+{
+    watched_.toggleOdds();
+}
+
+bool PageBattle::workOnOdds(double milliseconds)
+{
+    constexpr int kSlice = 200;  // frames of the work between two looks at the clock
+    const double start = clock_();
+    bool worked = false;
+    while (clock_() - start < milliseconds) {
+        if (!oddsWork_) oddsWork_ = watched_.takeOddsWork();
+        if (!oddsWork_) break;
+        worked = true;
+        if (oddsWork_->advance(kSlice)) {
+            watched_.addOdds(*oddsWork_);
+            oddsWork_.reset();
+        }
+    }
+    return worked;
+}
+
+OddsCounts PageBattle::oddsOfMoment(unsigned seed, const UnitCounts& counts, int frame, int rollouts)
+{
+    OddsWork work(0, frame, Battle(counts, seed), rollouts);
+    work.runAll();
+    return work.counts();
 }
 
 int PageBattle::span() const

@@ -76,6 +76,20 @@ public:
     void previousBattle();  // the battle of the seed before
     void replay();          // the same battle again from its start
 
+    // ---- the odds: shown beside the timeline, worked out by the page's worker or here ----
+    void toggleOdds();
+    // The next moment whose odds are wanted, for the page's worker to work out, and the
+    // generation of the battle to hand back with its counts (WatchedBattle::takeOddsMoment).
+    std::optional<int> takeOddsMoment() { return watched_.takeOddsMoment(); }
+    void addOdds(unsigned generation, const OddsCounts& counts) { watched_.addOdds(generation, counts); }
+    void dropOddsMoment() { watched_.dropOddsWork(); }
+    // Without a worker: works moments out here for at most this many milliseconds of the
+    // clock; returns whether there was anything to do.
+    bool workOnOdds(double milliseconds);
+    // The odds of a moment of the battle of this seed and counts, as the page's worker works
+    // them out: the battle played from its start to the moment, then its rollouts.
+    static OddsCounts oddsOfMoment(unsigned seed, const UnitCounts& counts, int frame, int rollouts);
+
     // ---- what the page shows of it ----
     unsigned seed() const { return watched_.battle().seed(); }
     // "Battle - seed 11", and once a base has fallen "Battle - seed 11 - Blue eliminated".
@@ -119,6 +133,7 @@ private:
     std::function<double()> clock_;     // milliseconds
     ClockTicks ticks_;                  // due ticks, read off the clock
     std::optional<int> goal_;           // the frame a move into the unseen is playing ahead to
+    std::optional<OddsWork> oddsWork_;  // the moment worked out here, without a worker
     bool grabbed_ = false;              // the viewer holds the timeline's handle
     std::string addressError_;          // what was wrong with the address, if anything
     int shownWidth_ = kScreenWidth;     // the size rgba_ holds the frame at

@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "game/Countdown.h"
+#include "game/OddsCourse.h"
 #include "game/ResultsPanel.h"
 #include "game/StateDigest.h"
+#include "game/TurningPoints.h"
 #include "web/PageBattle.h"
 
 namespace {
@@ -255,6 +258,92 @@ EMSCRIPTEN_KEEPALIVE const char* pageDigestChain(int maxFrames)
 EMSCRIPTEN_KEEPALIVE const char* pageSeekChain(unsigned scriptSeed, int moves)
 {
     return handOver(hex(page->seekChain(scriptSeed, moves)));
+}
+
+// ---- the odds ----
+
+EMSCRIPTEN_KEEPALIVE void pageToggleOdds()
+{
+    page->toggleOdds();
+}
+
+EMSCRIPTEN_KEEPALIVE int pageOddsShown()
+{
+    return page->watched().oddsShown() ? 1 : 0;
+}
+
+// The next moment whose odds the page's worker is to work out: "generation frame", or "".
+EMSCRIPTEN_KEEPALIVE const char* pageOddsWanted()
+{
+    const std::optional<int> frame = page->takeOddsMoment();
+    if (!frame) return handOver("");
+    return handOver(std::to_string(page->watched().odds().generation()) + " " + std::to_string(*frame));
+}
+
+// A moment the worker worked out, for the battle of that generation.
+EMSCRIPTEN_KEEPALIVE void pageAddOdds(unsigned generation, int frame, int rollouts, int red, int blue, int unfinished)
+{
+    page->addOdds(generation, {frame, rollouts, red, blue, unfinished});
+}
+
+// The worker could not work the moment out: it may be wanted again.
+EMSCRIPTEN_KEEPALIVE void pageDropOdds()
+{
+    page->dropOddsMoment();
+}
+
+// Without a worker, moments worked out here for at most this many milliseconds; 1 when there
+// was anything to do.
+EMSCRIPTEN_KEEPALIVE int pageWorkOnOdds(double milliseconds)
+{
+    return page->workOnOdds(milliseconds) ? 1 : 0;
+}
+
+// In the page's worker: the odds of a moment of the battle of this seed and counts (as the
+// address gives them), "red blue unfinished".
+EMSCRIPTEN_KEEPALIVE const char* pageOddsOfMoment(unsigned seed, const char* counts, int frame, int rollouts)
+{
+    const UnitCounts armies = readPageAddress(nullptr, counts, nullptr).counts;
+    const OddsCounts odds = PageBattle::oddsOfMoment(seed, armies, frame, rollouts);
+    return handOver(std::to_string(odds.red) + " " + std::to_string(odds.blue) + " " + std::to_string(odds.unfinished));
+}
+
+namespace {
+std::string oddsJson(const OddsCounts& odds)
+{
+    return "{\"frame\":" + std::to_string(odds.frame) + ",\"rollouts\":" + std::to_string(odds.rollouts) +
+           ",\"red\":" + std::to_string(odds.red) + ",\"blue\":" + std::to_string(odds.blue) +
+           ",\"unfinished\":" + std::to_string(odds.unfinished) + "}";
+}
+}  // namespace
+
+// The odds of the moment shown, as the newest moment known at or before it:
+// {"frame":F,"rollouts":R,"red":A,"blue":B,"unfinished":U}, or null while none is known.
+EMSCRIPTEN_KEEPALIVE const char* pageOdds()
+{
+    const OddsCounts* odds = page->watched().odds().at(page->moment());
+    return handOver(odds != nullptr ? oddsJson(*odds) : "null");
+}
+
+// Every moment known and the turning points: {"course":[odds, ...],"turning":[{"frame":F,
+// "text":"0:42 blue 31% → 78%"}, ...]}, the turning points largest swing first.
+EMSCRIPTEN_KEEPALIVE const char* pageOddsCourse()
+{
+    const OddsCourse& odds = page->watched().odds();
+    std::string json = "{\"course\":[";
+    bool first = true;
+    for (const OddsCounts& moment : odds.course()) {
+        json += (first ? "" : ",") + oddsJson(moment);
+        first = false;
+    }
+    json += "],\"turning\":[";
+    first = true;
+    for (const TurningPoint& point : odds.turningPoints()) {
+        json += std::string(first ? "" : ",") + "{\"frame\":" + std::to_string(point.frame) + ",\"text\":\"" +
+                turningPointText(point) + "\"}";
+        first = false;
+    }
+    return handOver(json + "]}");
 }
 
 }  // extern "C"
