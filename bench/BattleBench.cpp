@@ -12,7 +12,10 @@
 // the keyframes take.
 //
 //   battle-bench [--seed N] [--frames N] [scenario...]
-//       scenarios: default, full, record, 8x, copy, copy-full, seek, seek-full
+//       scenarios: default, full, record, 8x, copy, copy-full, seek, seek-full, odds-live
+//
+// odds-live plays the desktop at 1x in real time (a minute by default) with the odds worked out
+// as the program works them out, and gives how far behind the moment shown they are.
 
 #include <allegro.h>
 #include <sys/resource.h>
@@ -30,12 +33,14 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "game/Battle.h"
 #include "app/ClipRecorder.h"
 #include "app/Display.h"
 #include "app/FrameLoop.h"
+#include "app/OddsWorker.h"
 #include "game/Countdown.h"
 #include "game/FrameRender.h"
 #include "game/WatchedBattle.h"
@@ -63,6 +68,7 @@ const Scenario kScenarios[] = {
     {"copy-full", UnitCounts::bothSides(2000, 2000, 2000), 3000},
     {"seek", UnitCounts(), 36000},
     {"seek-full", UnitCounts::bothSides(2000, 2000, 2000), 9000},
+    {"odds-live", UnitCounts(), 1800},  // drawn frames at 1x, in real time: 30 s with the odds, 30 without
 };
 
 using Clock = std::chrono::steady_clock;
@@ -287,6 +293,49 @@ void runCopies(const Scenario& scenario, unsigned seed, int frames)
 }
 
 // Random seeks within what the viewer has seen of the battle.
+// The desktop at 1x in real time, a drawn frame every tick, the odds worked out by their thread
+// as the program does it: how far behind the moment shown the odds shown are, and the drawn
+// frames' time (the battle's part and the drawing, not the wait for the tick) with the odds
+// shown and, in a second run of the same frames, hidden.
+void runLiveOdds(const Scenario& scenario, unsigned seed, int frames)
+{
+    MemoryCanvas canvas;
+    std::vector<double> drawnMs[2];
+    std::vector<double> behindSeconds;
+    for (const bool odds : {true, false}) {
+        WatchedBattle watched(scenario.counts, seed);
+        if (odds) watched.toggleOdds();
+        OddsWorker worker;
+        DueTicks due{0};
+        auto tick = Clock::now();
+        for (int n = 0; n < frames && !watched.battle().over(); ++n) {
+            tick += std::chrono::microseconds(1000000 / kTicksPerSecond);
+            std::this_thread::sleep_until(tick);
+            due.store(1);
+            const auto start = Clock::now();
+            watched.runFrame(due, [&due] { due.fetch_add(1); });
+            drawShownFrame(watched, canvas.canvas());
+            drawnMs[odds ? 0 : 1].push_back(millisecondsSince(start));
+            worker.trade(watched);
+            if (const OddsCounts* shown = watched.odds().at(watched.moment())) {
+                behindSeconds.push_back(static_cast<double>(watched.moment() - shown->frame) / kTicksPerSecond);
+            }
+        }
+    }
+    if (behindSeconds.empty()) behindSeconds.push_back(-1);  // no odds came at all
+    const Summary on = summarise(drawnMs[0]);
+    const Summary off = summarise(drawnMs[1]);
+    const Summary behind = summarise(behindSeconds);
+    std::printf(
+        "{\"scenario\": \"%s\", \"seed\": %u, \"drawn_frames\": %zu, \"rollouts\": %d, "
+        "\"odds_behind_s\": {\"p50\": %.2f, \"p99\": %.2f, \"max\": %.2f}, "
+        "\"drawn_frame_ms_odds_on\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f}, "
+        "\"drawn_frame_ms_odds_off\": {\"p50\": %.4f, \"p99\": %.4f, \"max\": %.4f}}\n",
+        scenario.name, seed, drawnMs[0].size(), kLiveRollouts, behind.p50, behind.p99, behind.max, on.p50, on.p99,
+        on.max, off.p50, off.p99, off.max);
+    std::fflush(stdout);
+}
+
 void runSeeks(const Scenario& scenario, unsigned seed, int frames)
 {
     Battle battle(scenario.counts, seed);
@@ -342,7 +391,9 @@ int main(int argc, char** argv)
             names.emplace_back(argv[i]);
         }
     }
-    if (names.empty()) names = {"default", "full", "record", "8x", "copy", "copy-full", "seek", "seek-full"};
+    if (names.empty()) {
+        names = {"default", "full", "record", "8x", "copy", "copy-full", "seek", "seek-full", "odds-live"};
+    }
 
     install_allegro(SYSTEM_NONE, &errno, atexit);
     set_color_depth(kColourDepth);
@@ -354,7 +405,7 @@ int main(int argc, char** argv)
         if (found == nullptr) {
             std::fprintf(stderr,
                          "battle-bench: unknown scenario '%s' (default, full, record, 8x, copy, copy-full, seek, "
-                         "seek-full)\n",
+                         "seek-full, odds-live)\n",
                          name.c_str());
             return 2;
         }
@@ -364,6 +415,8 @@ int main(int argc, char** argv)
             runSeeks(*found, seed, frames > 0 ? frames : found->frames);
         } else if (std::strncmp(found->name, "copy", 4) == 0) {
             runCopies(*found, seed, frames > 0 ? frames : found->frames);
+        } else if (std::strcmp(found->name, "odds-live") == 0) {
+            runLiveOdds(*found, seed, frames > 0 ? frames : found->frames);
         } else if (std::strcmp(found->name, "8x") == 0) {
             runFast(*found, seed, frames > 0 ? frames : found->frames);
         } else {
