@@ -406,8 +406,11 @@ TEST_F(LabRunTest, TheOddsOfACourseAndPastTheEnd)
     std::vector<std::string> twoJobs = odds, oneJob = odds;
     twoJobs.insert(twoJobs.end(), {"--jobs", "2", "--out", path("odds.jsonl")});
     oneJob.insert(oneJob.end(), {"--jobs", "1", "--out", "-"});
+    const bool plot = programOnPath("gnuplot");
+    if (plot) twoJobs.insert(twoJobs.end(), {"--plot", path("odds.png")});
     const LabResult run = lab(twoJobs);
     ASSERT_EQ(run.status, 0) << run.err;
+    if (plot) EXPECT_EQ(fileText(path("odds.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
     const std::string lines = fileText(path("odds.jsonl"));
     EXPECT_EQ(lab(oneJob).out, lines);
 

@@ -6,6 +6,7 @@
 
 #include "game/Battle.h"
 #include "game/OddsRun.h"
+#include "lab/Calibration.h"
 #include "lab/ForecastScore.h"
 #include "lab/OddsJobs.h"
 
@@ -48,4 +49,24 @@ TEST(OddsJobsTest, ForecastScoresByHand)
     EXPECT_EQ(score.bin(9).cameTrue, 0);
     EXPECT_DOUBLE_EQ(score.bin(9).meanForecast(), 1.0);
     EXPECT_EQ(score.bin(2).shareTrue(), 1.0);
+}
+
+// Red's chance, of the odds and of the units alive, scored against red winning; a battle over by
+// the moment, or one nobody won, is counted apart.
+TEST(OddsJobsTest, CalibrationScoresRedsChanceOfUndecidedBattles)
+{
+    Calibration calibration({0, 600}, 4);
+    const AliveSample alive{{30, 10}};
+    calibration.add(1, {600, 4, 3, 1, 0}, alive, false, 0);
+    calibration.add(1, {600, 4, 1, 3, 0}, alive, false, 1);
+    calibration.add(1, {600, 4, 4, 0, 0}, alive, true, 0);
+    calibration.add(1, {600, 4, 2, 2, 0}, alive, false, -1);
+    const Calibration::Moment& moment = calibration.moments()[1];
+    EXPECT_EQ(moment.frame, 600);
+    EXPECT_EQ(moment.over, 1);
+    EXPECT_EQ(moment.unfinished, 1);
+    EXPECT_DOUBLE_EQ(moment.odds.brier(), (0.0625 + 0.0625) / 2);
+    EXPECT_DOUBLE_EQ(moment.baseline.brier(), (0.0625 + 0.5625) / 2);
+    EXPECT_EQ(calibration.allOdds().count(), 2);
+    EXPECT_EQ(calibration.moments()[0].odds.count(), 0);
 }
