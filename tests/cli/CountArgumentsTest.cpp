@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/UnitCounts.h"
+#include "cli/CountArguments.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ struct CountsCase {
 
 }  // namespace
 
-TEST(UnitCountsTest, CommandLineTable)
+TEST(CountArgumentsTest, CommandLineTable)
 {
     const CountsCase cases[] = {
         {"no arguments", {}, kDefaults},
@@ -51,7 +51,7 @@ TEST(UnitCountsTest, CommandLineTable)
     }
 }
 
-TEST(UnitCountsTest, ParseCountReadsAsAtoiDoesWithinRange)
+TEST(CountArgumentsTest, ParseCountReadsAsAtoiDoesWithinRange)
 {
     const char* texts[] = {"0",           "42",  "-42", "+42",  "  \t\n17", "007", "12abc",
                            "1 2",         "- 5", "+-3", "--1",  "",         "abc", "2147483647",
@@ -61,7 +61,7 @@ TEST(UnitCountsTest, ParseCountReadsAsAtoiDoesWithinRange)
     }
 }
 
-TEST(UnitCountsTest, ParseCountClampsBeyondTheIntRange)
+TEST(CountArgumentsTest, ParseCountClampsBeyondTheIntRange)
 {
     struct {
         const char* text;
