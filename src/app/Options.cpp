@@ -1,5 +1,7 @@
 #include "app/Options.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <vector>
 
@@ -123,9 +125,9 @@ std::string usageText()
     text << "  --at MOMENT      start the battle (or the clip) at this moment of it: 1:30, 90.5\n";
     text << "                   (seconds) or 5400f (frames), up to 10 hours\n";
     text << "  --seed=N, --record=FILE, --frames=N and --at=MOMENT work too.\n\n";
-    text << "Exit status: 0 normal end; 1 no display, a lost display, or a clip that could not be written on\n";
-    text << "the way; 2 bad command line, or a clip file that cannot be opened; 130, 143, 129 stopped by\n";
-    text << "SIGINT, SIGTERM, SIGHUP.\n";
+    text << "Exit status: 0 normal end; 1 no display, a lost display, or standard output or a clip that\n";
+    text << "could not be written (closed, full, a pipe whose reader quit); 2 bad command line, or a clip\n";
+    text << "file that cannot be opened; 130, 143, 129 stopped by SIGINT, SIGTERM, SIGHUP.\n";
     text << "See battle(6) for the keys and what the screen shows.\n";
     return text.str();
 }
@@ -137,13 +139,12 @@ std::string versionText()
 
 std::optional<int> answerBeforeStart(const Options& options, std::FILE* out, std::FILE* err)
 {
-    if (options.help) {
-        std::fputs(usageText().c_str(), out);
-        return 0;
-    }
-    if (options.version) {
-        std::fputs(versionText().c_str(), out);
-        return 0;
+    if (options.help || options.version) {
+        const std::string text = options.help ? usageText() : versionText();
+        if (out != nullptr && std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0) return 0;
+        const int reason = out != nullptr ? errno : EBADF;
+        std::fprintf(err, "%s: cannot write to standard output: %s\n", kProgramName, std::strerror(reason));
+        return 1;
     }
     if (!options.error.empty()) {
         std::fprintf(err, "%s: %s\n%s", kProgramName, options.error.c_str(), usageText().c_str());
