@@ -2,9 +2,13 @@
 
 #include <climits>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "app/Options.h"
 #include "cli/CountArguments.h"
+#include "web/PageAddress.h"
 
 namespace {
 
@@ -75,4 +79,31 @@ TEST(CountArgumentsTest, ParseCountClampsBeyondTheIntRange)
         {"-123456789012345678901234567890x", INT_MIN},
     };
     for (const auto& c : cases) EXPECT_EQ(parseCount(c.text), c.expected) << '"' << c.text << '"';
+}
+
+// The page's address (and its form) and battle's command line read a whole count alike, to the
+// ends of the int range: -2147483648 places no unit in both. Beyond the range, and for what is not
+// a whole number, the command line reads as atoi does while the address refuses.
+TEST(CountArgumentsTest, TheAddressAndTheCommandLineReadACountAlike)
+{
+    struct {
+        const char* text;
+        std::optional<int> address;  // none: refused
+        int commandLine;
+    } const cases[] = {
+        {"-2147483648", INT_MIN, INT_MIN}, {"2147483647", INT_MAX, INT_MAX}, {"-0", 0, 0},
+        {"-2147483649", std::nullopt, INT_MIN}, {"2147483648", std::nullopt, INT_MAX},
+        {"+5", std::nullopt, 5}, {"5x", std::nullopt, 5}, {"-", std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const char* argv[] = {"battle", "1", "2", "3", "4", "5", c.text};
+        EXPECT_EQ(parseOptions(7, argv).counts.redSnipers, c.commandLine);
+        const PageAddress address = readPageAddress(nullptr, (std::string("1,2,3,4,5,") + c.text).c_str(), nullptr);
+        EXPECT_EQ(address.error.empty(), c.address.has_value()) << address.error;
+        EXPECT_EQ(countProblem(c.text).empty(), c.address.has_value());
+        if (c.address) {
+            EXPECT_EQ(address.counts.redSnipers, *c.address);
+        }
+    }
 }
