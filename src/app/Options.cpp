@@ -40,7 +40,8 @@ std::string flag(bool& given)
 
 const OptionRow kOptionRows[] = {
     {{"--help", "-h", OptionValue::kNone}, [](Reading& r, const std::string&) { return flag(r.options.help); }},
-    {{"--version", nullptr, OptionValue::kNone}, [](Reading& r, const std::string&) { return flag(r.options.version); }},
+    {{"--version", nullptr, OptionValue::kNone},
+     [](Reading& r, const std::string&) { return flag(r.options.version); }},
     {{"--loop", nullptr, OptionValue::kNone}, [](Reading& r, const std::string&) { return flag(r.options.loop); }},
     {{"--seed", nullptr, OptionValue::kRequired},
      [](Reading& r, const std::string& value) -> std::string {
@@ -54,9 +55,9 @@ const OptionRow kOptionRows[] = {
      [](Reading& r, const std::string& value) -> std::string {
          if (value.empty()) return "--at needs a moment, such as 1:30, 90 or 5400f";
          const std::optional<int> moment = parseMoment(value);
-         if (!moment) return "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not " + quoted(value);
          r.options.at = moment;
-         return "";
+         return moment ? ""
+                       : "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not " + quoted(value);
      }},
     {{"--record", nullptr, OptionValue::kRequired},
      [](Reading& r, const std::string& value) -> std::string {

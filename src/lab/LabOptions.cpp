@@ -93,7 +93,7 @@ std::string shardOption(LabReading& reading, const CommandLine::Word& option)
     return error;
 }
 
-// --summarize, or --summarize=FILE: the first of the files.
+// --summarize, or --summarize=FILE: a file to sum up, in its place among the others.
 std::string summarizeOption(LabReading& reading, const CommandLine::Word& option)
 {
     reading.options.summarize = true;
@@ -103,6 +103,7 @@ std::string summarizeOption(LabReading& reading, const CommandLine::Word& option
     return "";
 }
 
+// clang-format off
 const LabOptionRow kLabOptions[] = {
     {{"--battles", nullptr, OptionValue::kRequired}, true, whole(&LabOptions::battles, 1, INT_MAX),
      "  --battles N      battles to play, of every composition (100)\n"},
@@ -130,6 +131,7 @@ const LabOptionRow kLabOptions[] = {
      "  -h, --help       this text;  --version  the version\n"},
     {{"--version", nullptr, OptionValue::kNone}, false, flag(&LabOptions::version), ""},
 };
+// clang-format on
 
 }  // namespace
 

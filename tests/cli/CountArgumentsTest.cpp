@@ -91,9 +91,14 @@ TEST(CountArgumentsTest, TheAddressAndTheCommandLineReadACountAlike)
         std::optional<int> address;  // none: refused
         int commandLine;
     } const cases[] = {
-        {"-2147483648", INT_MIN, INT_MIN}, {"2147483647", INT_MAX, INT_MAX}, {"-0", 0, 0},
-        {"-2147483649", std::nullopt, INT_MIN}, {"2147483648", std::nullopt, INT_MAX},
-        {"+5", std::nullopt, 5}, {"5x", std::nullopt, 5}, {"-", std::nullopt, 0},
+        {"-2147483648", INT_MIN, INT_MIN},
+        {"2147483647", INT_MAX, INT_MAX},
+        {"-0", 0, 0},
+        {"-2147483649", std::nullopt, INT_MIN},
+        {"2147483648", std::nullopt, INT_MAX},
+        {"+5", std::nullopt, 5},
+        {"5x", std::nullopt, 5},
+        {"-", std::nullopt, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
