@@ -87,10 +87,11 @@ bench: build web
 fuzz-build: deps
 	mkdir -p $(FUZZ_DIR)/corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
-		tests/fuzz/ParseCountFuzz.cpp src/game/UnitCounts.cpp -o $(FUZZ_DIR)/parse-count-fuzz
+		tests/fuzz/ParseCountFuzz.cpp src/cli/CountArguments.cpp src/cli/OptionNumber.cpp -o $(FUZZ_DIR)/parse-count-fuzz
 	mkdir -p $(FUZZ_DIR)/options-corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
-		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/cli/OptionNumber.cpp src/game/UnitCounts.cpp src/game/Moment.cpp \
+		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/cli/CommandLine.cpp \
+		src/cli/CountArguments.cpp src/cli/OptionNumber.cpp src/cli/Quoted.cpp src/game/UnitCounts.cpp src/game/Moment.cpp \
 		-o $(FUZZ_DIR)/options-fuzz
 
 fuzz: fuzz-build

@@ -45,6 +45,7 @@ opening = lambda pid: proc(pid, "wchan") == "wait_for_partner" or proc(pid, "sys
 all_study = lambda f: (lab(f, *SMALL, *VARY, "--out", "all.jsonl"), os.symlink("all.jsonl", f + "/l.png"))
 SLOW = "exec sleep 600"  # a gnuplot that never ends
 EXEC = 'exec "$@" '  # how a shell command (sh) runs the program
+GONE = 'mkfifo gone && exec 3<>gone 4>gone 3<&- && exec "$@" >&4 4>&-'  # into a pipe whose one reader has closed
 tics = lambda f: [len(t.split(",")) for t in re.findall(r"set [xy]tics \(([^)]*)\)", text(f, "script.gp").decode())]
 says = lambda regex: lambda f, o, e: check(re.search(regex, o, re.M), f"stdout {regex!r}: {o[:200]!r}")
 png = lambda table: lambda f, o, e: check(text(f, "o.png")[:4] == b"\x89PNG" and e.startswith(table), "PNG, table")
@@ -117,6 +118,17 @@ CASES = [
     case("battle --help names every exit status", ["--help"], 0, program="battle",
          then=says(r"(?s)\A(?=.*130)(?=.*143)(?=.*129)(?=.*lost display)")),
     case("battle-bench --help", ["--help"], 0, program="bench", then=says(r"\Ausage: battle-bench")),
+    # One rule for both programs: what standard output cannot take (closed, full, a pipe whose reader has gone) is
+    # status 1 with the reason, never a silent loss nor a death by SIGPIPE.
+    *[case(f"{program} {' '.join(args)}: {message.split(': ')[-1]}", args, 1, message, program=program, sh=sh)
+      for program, args, sh, message in [
+        ("battle", ["--help"], EXEC + ">&-", "battle: cannot write to standard output: Bad file descriptor"),
+        ("battle", ["--version"], EXEC + ">/dev/full", "battle: cannot write to standard output: No space left on device"),
+        ("battle", ["--help"], GONE, "battle: cannot write to standard output: Broken pipe"),
+        ("lab", ["--help"], GONE, "cannot write to standard output: Broken pipe"),
+        ("lab", ["--version"], EXEC + ">/dev/full", "cannot write to standard output: No space left on device"),
+        ("battle", ["--record", "-", "--frames", "3"], EXEC + ">&-",
+         "battle: cannot write standard output: Bad file descriptor")]],
 ]
 
 
