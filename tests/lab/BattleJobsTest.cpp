@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <climits>
 #include <filesystem>
@@ -221,24 +220,19 @@ TEST(BattleJobsTest, BattlesFinishedBeforeAStopAreReported)
 {
     std::atomic<bool> looking{false};
     std::atomic<int> waiting{0};
-    const auto until = [](const std::function<bool()>& condition) {
+    const auto until = [](const auto& condition) {
         for (int ms = 0; ms < 60000 && !condition(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     };
     const auto held = [&](Battle& battle, int maxFrames, std::vector<AliveSample>* alive, const std::atomic<bool>& stop) {
-        if (battle.seed() >= 42) ++waiting;
+        waiting += battle.seed() >= 42;
         until([&] { return battle.seed() < 42 ? looking.load() : stop.load(); });
         return playBattle(battle, maxFrames, alive, &stop);
     };
     const BattlePlan plan = smallPlan(2, 4);
-    const std::map<int, FinishedBattle> battles = play(plan, BattleJobs::Result::kInterrupted, [&] {
-        looking = true;
-        until([&] { return waiting == 2; });
-        return true;
-    }, held);
+    const auto stop = [&] { looking = true; until([&] { return waiting == 2; }); return true; };
+    const std::map<int, FinishedBattle> battles = play(plan, BattleJobs::Result::kInterrupted, stop, held);
     ASSERT_EQ(battles.size(), 2u);
-    for (int index : {0, 1}) {
-        EXPECT_EQ(lineOf(battles.at(index)), referenceLine(plan.study.counts(index), plan.study.seed(index), plan.maxFrames));
-    }
+    for (int i : {0, 1}) EXPECT_EQ(lineOf(battles.at(i)), referenceLine(plan.study.counts(i), plan.study.seed(i), plan.maxFrames));
 }
 
 // Battles finish out of order and their lines wait for the earlier ones; no battle starts

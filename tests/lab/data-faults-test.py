@@ -109,9 +109,9 @@ CASES = [
          "b.jsonl:1: seed 3 is not one of the line's study (1 to 2)", files={"b.jsonl": line((36000, 1, 2, [], "1/1"), seed=3)}),
     case("seeds 4096 apart, 30,000 lines", ["--summarize", "w.jsonl"], 0, memory="-v 200000", then=says(r"\Abattles +30000\n"),
          files={"w.jsonl": "".join(line((36000, k * 4096, 1, [], "1/1"), seed=k * 4096) for k in range(30000))}),
-    *[case("a run that cannot start a job", ["--out", "j.jsonl", "--plot", "o.png"] + SMALL, 1,
-           "cannot start a job: Resource temporarily unavailable", files={"j.jsonl": "OLD\n", "o.png": "OLD\n"},
-           memory="-s 4000000 -v 1000000")],
+    case("a run that cannot start a job", ["--out", "j.jsonl", "--plot", "o.png"] + SMALL, 1,
+         "cannot start a job: Resource temporarily unavailable", files={"j.jsonl": "OLD\n", "o.png": "OLD\n"},
+         memory="-s 4000000 -v 1000000"),
     case("--jobs 16 in 200 MB", ["--battles", "40", "--jobs", "16", "--max-frames", "600", "--out", "j.jsonl"], 0,
          memory="-v 200000", then=lambda f, o, e: check(len(text(f, "j.jsonl").splitlines()) == 40 and re.fullmatch(
              r"(battle-lab: only \d+ of 16 jobs could run \(.*\); the battles were played by fewer\n)?", e), f"40 lines: {e!r}")),

@@ -143,10 +143,7 @@ def second_signal(program, folder):
 
 def signal_while_opening(program, folder):
     print("== SIGINT while --plot waits for a FIFO's reader: the part file of --out goes with the lab")
-    os.mkfifo(os.path.join(folder, "ff"))
-    with open(os.path.join(folder, "gnuplot"), "w") as stand_in:  # on the PATH, never run
-        stand_in.write("#!/bin/sh\nexit 1\n")
-    os.chmod(os.path.join(folder, "gnuplot"), 0o755)
+    os.mkfifo(os.path.join(folder, "ff")), os.symlink("/bin/false", os.path.join(folder, "gnuplot"))  # never run
     lab = start(program, ["--battles", "2", "--out", "o.jsonl", "--plot", "ff"] + SMALL, folder,
                 env=dict(os.environ, PATH=folder + ":" + os.environ["PATH"]))
     proc = lambda name: open(f"/proc/{lab.pid}/{name}").read()
