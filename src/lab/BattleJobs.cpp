@@ -4,8 +4,8 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <new>

@@ -34,7 +34,7 @@
 //
 // The memory grows with the battles given, never with how far apart their seeds or shards
 // are: about 4 bytes a battle (a fingerprint of its result) where the seeds of an army follow
-// one another, at most about 150 bytes a line where they are scattered.
+// one another, at most about 200 bytes a line where they are scattered.
 class StudyMerge {
 public:
     StudyMerge();
