@@ -46,8 +46,13 @@ web: configure
 
 # Both programs under $(DESTDIR)$(PREFIX): battle with its man page, desktop entry, icon and
 # metainfo, battle-lab with its man page, and the bash completions of both. It lists what it
-# installed there, in share/battle/installed-files, for `make uninstall`.
-install: build
+# installed there, in share/battle/installed-files, for `make uninstall`. It builds only what it
+# installs (no tests, no page) and needs no network once the build's packages are there; a
+# build folder already configured is built as it was configured.
+install:
+	@scripts/install-deps --programs
+	[ -f $(BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target battle_installed
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # Removes what `make install` put under $(DESTDIR)$(PREFIX), as it listed it: from any build
