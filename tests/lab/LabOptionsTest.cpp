@@ -84,3 +84,16 @@ TEST(LabOptionsTest, TheOddsAndTheirMoments)
     EXPECT_EQ(calibrate.battles, 5);
     EXPECT_FALSE(parse({}).odds.asked());
 }
+
+// --summarize=FILE gives a file to sum up where it stands among the others.
+TEST(LabOptionsTest, SummarizeWithAFileAfterAnEqualsSign)
+{
+    const LabOptions options = parse({"b.jsonl", "--summarize=a.jsonl", "--", "--c.jsonl"});
+    EXPECT_TRUE(options.summarize);
+    EXPECT_EQ(options.files, (std::vector<std::string>{"b.jsonl", "a.jsonl", "--c.jsonl"}));
+    const char* empty[] = {"battle-lab", "--summarize=", "a.jsonl"};
+    LabOptions refused;
+    std::string error;
+    EXPECT_FALSE(parseLabOptions(3, empty, refused, error));
+    EXPECT_EQ(error, "--summarize= needs a file name");
+}

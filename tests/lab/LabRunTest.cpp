@@ -159,6 +159,9 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
          "--vary may be given at most twice"},
         {{"--vary", "red-tanks=0:100:1", "--vary", "blue-tanks=0:99:1"},
          "the grid has 10100 compositions, more than 10000"},
+        {{"--vary", "blue-tanks=0:2147483647:1"}, "the grid has 2147483648 compositions, more than 10000"},
+        {{"--vary", "blue-tanks=1:2147483647:1", "--vary", "red-tanks=0:2147483647:1"},
+         "the grid has 4611686016279904256 compositions, more than 10000"},
         {{"--battles", "300000", "--vary", "red-tanks=0:99:1", "--vary", "blue-tanks=0:99:1"},
          "the study has 3000000000 battles, more than 2147483647"},
         {{"--shard", "0/3"}, "--shard takes K/N with 1 <= K <= N, got '0/3'"},
@@ -410,7 +413,9 @@ TEST_F(LabRunTest, TheOddsOfACourseAndPastTheEnd)
     if (plot) twoJobs.insert(twoJobs.end(), {"--plot", path("odds.png")});
     const LabResult run = lab(twoJobs);
     ASSERT_EQ(run.status, 0) << run.err;
-    if (plot) EXPECT_EQ(fileText(path("odds.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    if (plot) {
+        EXPECT_EQ(fileText(path("odds.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    }
     const std::string lines = fileText(path("odds.jsonl"));
     EXPECT_EQ(lab(oneJob).out, lines);
 
