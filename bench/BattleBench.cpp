@@ -11,8 +11,13 @@
 // scenario's frames), then time seeks to random moments of what was seen, and give the memory
 // the keyframes take.
 //
+// The odds scenario times rollouts (game/Rollout.h): one rollout from the start beside the lab's
+// battle of the same seed (and ten of each, for a steadier figure), the odds of the start with
+// 64 rollouts and 2 jobs, and the course of the odds of seed 11 every second with 64 rollouts
+// and 2 jobs, as `battle-lab --odds --seed 11 --every 1` plays it.
+//
 //   battle-bench [--seed N] [--frames N] [scenario...]
-//       scenarios: default, full, record, 8x, copy, copy-full, seek, seek-full, odds-live
+//       scenarios: default, full, record, 8x, copy, copy-full, seek, seek-full, odds, odds-live
 //
 // odds-live plays the desktop at 1x in real time (a minute by default) with the odds worked out
 // as the program works them out, and gives how far behind the moment shown they are.
@@ -43,12 +48,16 @@
 #include "app/OddsWorker.h"
 #include "game/Countdown.h"
 #include "game/FrameRender.h"
+#include "game/OddsCounts.h"
+#include "game/Rollout.h"
 #include "game/WatchedBattle.h"
 #include "game/StateDigest.h"
 #include "game/Timeline.h"
 #include "gfx/Canvas.h"
 #include "bitmap/FrameScaler.h"
 #include "bitmap/MemoryCanvas.h"
+#include "lab/BattleOutcome.h"
+#include "lab/OddsJobs.h"
 #include "world/Battlefield.h"
 
 namespace {
@@ -68,6 +77,7 @@ const Scenario kScenarios[] = {
     {"copy-full", UnitCounts::bothSides(2000, 2000, 2000), 3000},
     {"seek", UnitCounts(), 36000},
     {"seek-full", UnitCounts::bothSides(2000, 2000, 2000), 9000},
+    {"odds", UnitCounts(), 0},
     {"odds-live", UnitCounts(), 1800},  // drawn frames at 1x, in real time: 30 s with the odds, 30 without
 };
 
@@ -364,6 +374,88 @@ void runSeeks(const Scenario& scenario, unsigned seed, int frames)
     std::fflush(stdout);
 }
 
+// The processor time of the whole process (every thread), in milliseconds.
+double processMilliseconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The odds of the battle at each moment with 64 rollouts over 2 jobs: the clock's and the
+// processor's milliseconds.
+struct OddsTime {
+    double ms = 0;
+    double cpuMs = 0;
+};
+OddsTime timeOdds(Battle battle, const std::vector<int>& moments)
+{
+    OddsJobs jobs(2, nullptr);
+    const double startProcessor = processMilliseconds();
+    const auto start = Clock::now();
+    for (const int moment : moments) {
+        while (Timeline::frameOf(battle) < moment && !battle.over()) battle.frame();
+        OddsCounts counts;
+        if (jobs.run(battle, 64, counts) != OddsJobs::Result::kDone) {
+            std::fprintf(stderr, "battle-bench: %s\n", jobs.failure().c_str());
+            std::exit(1);
+        }
+    }
+    return {millisecondsSince(start), processMilliseconds() - startProcessor};
+}
+
+void runOdds(const Scenario& scenario, unsigned seed)
+{
+    // One rollout from the start against the lab's battle of the seed; then ten of each.
+    double rolloutMs[2] = {}, battleMs[2] = {};
+    int rolloutFrames[2] = {}, battleFrames[2] = {};
+    for (int n = 0; n < 10; ++n) {
+        Battle start(scenario.counts, seed + static_cast<unsigned>(n));
+        start.setWatched(false);
+        double before = threadMilliseconds();
+        Battle rollout = startRollout(start, 0);
+        while (!rolloutEnded(rollout)) rollout.frame();
+        const double rollMs = threadMilliseconds() - before;
+        before = threadMilliseconds();
+        const BattleOutcome outcome = playBattle(start, kRolloutHorizon, nullptr);
+        const double labMs = threadMilliseconds() - before;
+        const int labFrames = outcome.finished() ? outcome.endFrame : start.passes();
+        for (int i = n == 0 ? 0 : 1; i < 2; ++i) {
+            rolloutMs[i] += rollMs;
+            rolloutFrames[i] += Timeline::frameOf(rollout);
+            battleMs[i] += labMs;
+            battleFrames[i] += labFrames;
+        }
+    }
+    Battle start(scenario.counts, seed);
+    start.setWatched(false);
+    const OddsTime startOdds = timeOdds(start, {0});
+
+    // The course of seed 11 every second, to the fall of its base.
+    constexpr unsigned kCourseSeed = 11;
+    Battle course(scenario.counts, kCourseSeed);
+    course.setWatched(false);
+    Battle ended = course;
+    while (!ended.over() && ended.passes() < kRolloutHorizon) ended.frame();
+    const int end = Timeline::frameOf(ended);
+    std::vector<int> moments;
+    for (int frame = 0; frame < end; frame += kTicksPerSecond) moments.push_back(frame);
+    moments.push_back(end);
+    const OddsTime courseOdds = timeOdds(course, moments);
+
+    std::printf(
+        "{\"scenario\": \"%s\", \"seed\": %u, \"rollout\": {\"cpu_ms\": %.2f, \"frames\": %d}, "
+        "\"lab_battle\": {\"cpu_ms\": %.2f, \"frames\": %d}, \"ten_rollouts\": {\"cpu_ms\": %.1f, \"frames\": %d}, "
+        "\"ten_lab_battles\": {\"cpu_ms\": %.1f, \"frames\": %d}, "
+        "\"start_odds\": {\"rollouts\": 64, \"jobs\": 2, \"ms\": %.1f, \"cpu_ms\": %.1f}, "
+        "\"course\": {\"seed\": %u, \"moments\": %zu, \"rollouts\": 64, \"jobs\": 2, \"seconds\": %.2f, "
+        "\"cpu_seconds\": %.2f}}\n",
+        scenario.name, seed, rolloutMs[0], rolloutFrames[0], battleMs[0], battleFrames[0], rolloutMs[1],
+        rolloutFrames[1], battleMs[1], battleFrames[1], startOdds.ms, startOdds.cpuMs, kCourseSeed, moments.size(),
+        courseOdds.ms / 1000, courseOdds.cpuMs / 1000);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -374,7 +466,8 @@ int main(int argc, char** argv)
     const char* const usage =
         "usage: battle-bench [--seed N] [--frames N] [scenario...]\n"
         "Times seeded battles with no screen and prints one JSON line per scenario, then the scaling\n"
-        "of a frame. Scenarios: default, full, record, 8x (all four when none is named).\n";
+        "of a frame. Scenarios: default, full, record, 8x, copy, copy-full, seek, seek-full, odds (all\n"
+        "when none is named).\n";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::fputs(usage, stdout);
@@ -392,7 +485,7 @@ int main(int argc, char** argv)
         }
     }
     if (names.empty()) {
-        names = {"default", "full", "record", "8x", "copy", "copy-full", "seek", "seek-full", "odds-live"};
+        names = {"default", "full", "record", "8x", "copy", "copy-full", "seek", "seek-full", "odds", "odds-live"};
     }
 
     install_allegro(SYSTEM_NONE, &errno, atexit);
@@ -405,7 +498,7 @@ int main(int argc, char** argv)
         if (found == nullptr) {
             std::fprintf(stderr,
                          "battle-bench: unknown scenario '%s' (default, full, record, 8x, copy, copy-full, seek, "
-                         "seek-full, odds-live)\n",
+                         "seek-full, odds, odds-live)\n",
                          name.c_str());
             return 2;
         }
@@ -417,6 +510,8 @@ int main(int argc, char** argv)
             runCopies(*found, seed, frames > 0 ? frames : found->frames);
         } else if (std::strcmp(found->name, "odds-live") == 0) {
             runLiveOdds(*found, seed, frames > 0 ? frames : found->frames);
+        } else if (std::strcmp(found->name, "odds") == 0) {
+            runOdds(*found, seed);
         } else if (std::strcmp(found->name, "8x") == 0) {
             runFast(*found, seed, frames > 0 ? frames : found->frames);
         } else {

@@ -91,7 +91,10 @@ ClipProgress progressBarOnTerminal()
     if (isatty(STDERR_FILENO) == 0) return nullptr;
     auto bar = std::make_shared<std::optional<ProgressBar>>();
     return [bar](int framesDone, int framesTotal, bool finished) {
-        if (!*bar) bar->emplace(stderr, framesTotal, "frames");
+        if (!*bar) {
+            if (finished) return;  // refused before the first frame: no bar to draw and take away
+            bar->emplace(stderr, framesTotal, "frames");
+        }
         (*bar)->update(framesDone);
         if (finished) (*bar)->clear();
     };

@@ -14,6 +14,6 @@ constexpr int kLatestMoment = 10 * 3600 * kTicksPerSecond;
 // lies past kLatestMoment; a minus sign is no moment either.
 std::optional<int> parseMoment(const std::string& text);
 
-// A moment as people write it, the way parseMoment reads it back: "0:42", "1:30.5" (tenths,
-// cut, only when the moment is not a whole second), "1:02:03" past an hour.
+// A moment as people write it, cut to tenths of a second, the way parseMoment reads it back:
+// "0:42", "1:30.5" (the tenths shown when they are not 0), "1:02:03" from an hour on.
 std::string momentText(int frame);

@@ -64,7 +64,7 @@ std::string oddsCourseScript(const OddsCourse& course)
     }
     if (course.endFrame > 0 && (course.winner == kRedTeam || course.winner == kBlueTeam)) {
         s << "set arrow " << object << " from " << secondsOf(course.endFrame) << ", graph 0 to "
-          << secondsOf(course.endFrame) << ", graph 1 nohead lw 2 lc rgb '" << colour[course.winner] << "'\n"
+          << secondsOf(course.endFrame) << ", graph 1 nohead dt 2 lw 1.5 lc rgb '" << colour[course.winner] << "'\n"
           << "set label " << object << " '" << kTeamNames[course.winner] << " won, " << momentText(course.endFrame)
           << "' at " << secondsOf(course.endFrame) << ", graph 0.5 right offset -0.5,0 tc rgb '"
           << colour[course.winner] << "'\n";

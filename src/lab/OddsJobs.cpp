@@ -77,6 +77,7 @@ OddsJobs::OddsJobs(int jobs, StopCheck stopRequested)
 
 OddsJobs::Result OddsJobs::run(const Battle& moment, int rollouts, OddsCounts& counts, const OnProgress& progress)
 {
+    if (stopRequested_()) return Result::kInterrupted;
     Crew crew{moment, rollouts};
     crew.counts.frame = Timeline::frameOf(moment);
     shortOfJobs_.clear();

@@ -1,5 +1,7 @@
 #include "lab/OddsLab.h"
 
+#include <signal.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -279,14 +281,28 @@ int runOdds(const LabOptions& options, std::FILE* out, std::FILE* err)
 {
     if (const int status = refuseUpFront(options, out, err)) return status;
     OddsOutputs io(options, out, err);
+    // As a run of battles: while the outputs open (a FIFO waits for its reader) there is nothing
+    // to keep, and the first stop signal ends the lab at once with the part files opened so far.
+    const StopSignals stopSignals;
+    struct Release {
+        const StopSignals& signals;
+        ~Release() { signals.release(); }
+    } release{stopSignals};
+    stopSignals.catchThem();
+    StopSignals::endAtOnce("battle-lab: interrupted\n");
     if (const int status = io.open()) return status;
+    // From here Ctrl-C, SIGTERM and SIGHUP stop the run between frames, keeping the moments
+    // finished; a second one ends it at once. Held back while the handling changes.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (int stop : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, stop);
+    sigprocmask(SIG_BLOCK, &stops, &before);
+    stopSignals.release();
+    stopSignals.catchThem();
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     std::fflush(out);
     std::fflush(err);
-    // Ctrl-C, SIGTERM and SIGHUP stop the run between rollouts; a second one ends it at once.
-    const StopSignals stopSignals;
-    stopSignals.catchThem();
     const int status = options.odds.odds ? oddsOfOneBattle(options, io) : calibrate(options, io);
     io.discardUnfinished();
-    stopSignals.release();
     return status;
 }

@@ -1,9 +1,9 @@
 #include "lab/OddsOptions.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "cli/OptionNumber.h"
+#include "cli/Quoted.h"
 #include "game/DueTicks.h"
 #include "game/Moment.h"
 
@@ -56,11 +56,11 @@ bool readOddsValue(const std::string& name, const std::string& value, OddsOption
     if (name == "--at" || name == "--every") {
         const std::optional<int> frame = parseMoment(value);
         if (name == "--at" && !frame) {
-            error = "--at needs a moment of the battle (0:42, 42, 42.5 or 2520f), got '" + value + "'";
+            error = "--at needs a moment of the battle (0:42, 42, 42.5 or 2520f), got " + quoted(value);
             return false;
         }
         if (name == "--every" && (!frame || *frame == 0)) {
-            error = "--every needs a battle time of at least a frame (1, 0.5, 1:00 or 30f), got '" + value + "'";
+            error = "--every needs a battle time of at least a frame (1, 0.5, 1:00 or 30f), got " + quoted(value);
             return false;
         }
         if (name == "--at") {
@@ -72,11 +72,11 @@ bool readOddsValue(const std::string& name, const std::string& value, OddsOption
     }
     const bool seed = name == "--seed";
     const unsigned long long low = seed ? 0 : 1;
-    const unsigned long long high = seed ? UINT_MAX : OddsOptions::kMostRollouts;
+    const unsigned long long high = seed ? kMaxSeed : OddsOptions::kMostRollouts;
     const std::string range = "from " + std::to_string(low) + " to " + std::to_string(high);
     const std::optional<unsigned long long> number = readOptionNumber(value, high);
     if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos) {
-        error = name + " needs a whole number " + range + ", got '" + value + "'";
+        error = name + " needs a whole number " + range + ", got " + quoted(value);
         return false;
     }
     if (!number || *number < low) {
@@ -123,17 +123,4 @@ std::string oddsUsage()
            "                  [--out FILE] [--plot FILE.png] [COUNTS]\n"
            "       battle-lab --calibrate [--at MOMENT]... [--battles N] [--first-seed S] [--rollouts R]\n"
            "                  [--jobs J] [--out FILE] [--plot FILE.png] [COUNTS]\n";
-}
-
-std::string oddsHelp()
-{
-    return "With --odds, each side's chance to win from moments of one battle, out of rollouts: the\n"
-           "battle played on from the moment with other luck. With --calibrate, how well the odds of N\n"
-           "battles foretold how they ended, beside the share of units alive as a forecast.\n"
-           "  --odds           the odds of the battle of --seed at each --at (0:00), or --every so often\n"
-           "  --calibrate      the odds of N battles at each --at (0:00, 0:10, 0:30, 1:00) against their ends\n"
-           "  --seed S         the battle of --odds\n"
-           "  --at MOMENT      a moment of the battle: 1:30, 1:30.5, 90 (seconds) or 5400f; may be repeated\n"
-           "  --every SECONDS  the course of the odds, every so often from the start to the battle's end\n"
-           "  --rollouts R     rollouts a moment, 1 to 1000000 (64)\n";
 }

@@ -34,6 +34,5 @@ bool readOddsValue(const std::string& name, const std::string& value, OddsOption
 bool checkOddsOptions(const OddsOptions& options, const std::vector<std::string>& given, bool summarize,
                       std::string& error);
 
-// The odds' usage lines and options, for battle-lab --help.
+// The odds' usage lines, for battle-lab --help.
 std::string oddsUsage();
-std::string oddsHelp();

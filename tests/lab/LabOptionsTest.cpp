@@ -60,3 +60,40 @@ TEST(LabOptionsTest, CountsAsTheBattleReadsThem)
     EXPECT_EQ(five.counts.blueSoldiers, 200) << "fewer than six: all defaults";
     EXPECT_EQ(five.counts.redSnipers, 50);
 }
+
+// Moments in frames, in the order given; the moments asked for sorted, each once, or the
+// defaults of each mode.
+TEST(LabOptionsTest, TheOddsAndTheirMoments)
+{
+    const LabOptions odds = parse({"--odds", "--seed", "4294967295", "--at", "1:30", "--at=0:10.5", "--at", "90",
+                                   "--every", "0.5", "--rollouts", "1000000", "--jobs", "3"});
+    EXPECT_TRUE(odds.odds.odds);
+    EXPECT_FALSE(odds.odds.calibrate);
+    EXPECT_EQ(odds.odds.seed, 4294967295u);
+    EXPECT_EQ(odds.odds.at, (std::vector<int>{5400, 630, 5400}));
+    EXPECT_EQ(odds.odds.moments(), (std::vector<int>{630, 5400}));
+    EXPECT_EQ(odds.odds.every, 30);
+    EXPECT_EQ(odds.odds.rollouts, 1000000);
+    EXPECT_EQ(odds.jobs, 3);
+
+    EXPECT_EQ(parse({"--odds", "--seed", "0"}).odds.moments(), (std::vector<int>{0}));
+    EXPECT_EQ(parse({"--odds", "--seed", "0"}).odds.rollouts, 64);
+    EXPECT_EQ(parse({"--odds", "--seed", "0", "--every", "1f"}).odds.moments(), (std::vector<int>{}));
+    const LabOptions calibrate = parse({"--calibrate", "--battles", "5", "--first-seed", "9"});
+    EXPECT_EQ(calibrate.odds.moments(), (std::vector<int>{0, 600, 1800, 3600}));
+    EXPECT_EQ(calibrate.battles, 5);
+    EXPECT_FALSE(parse({}).odds.asked());
+}
+
+// --summarize=FILE gives a file to sum up where it stands among the others.
+TEST(LabOptionsTest, SummarizeWithAFileAfterAnEqualsSign)
+{
+    const LabOptions options = parse({"b.jsonl", "--summarize=a.jsonl", "--", "--c.jsonl"});
+    EXPECT_TRUE(options.summarize);
+    EXPECT_EQ(options.files, (std::vector<std::string>{"b.jsonl", "a.jsonl", "--c.jsonl"}));
+    const char* empty[] = {"battle-lab", "--summarize=", "a.jsonl"};
+    LabOptions refused;
+    std::string error;
+    EXPECT_FALSE(parseLabOptions(3, empty, refused, error));
+    EXPECT_EQ(error, "--summarize= needs a file name");
+}

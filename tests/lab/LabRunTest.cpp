@@ -159,6 +159,9 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
          "--vary may be given at most twice"},
         {{"--vary", "red-tanks=0:100:1", "--vary", "blue-tanks=0:99:1"},
          "the grid has 10100 compositions, more than 10000"},
+        {{"--vary", "blue-tanks=0:2147483647:1"}, "the grid has 2147483648 compositions, more than 10000"},
+        {{"--vary", "blue-tanks=1:2147483647:1", "--vary", "red-tanks=0:2147483647:1"},
+         "the grid has 4611686016279904256 compositions, more than 10000"},
         {{"--battles", "300000", "--vary", "red-tanks=0:99:1", "--vary", "blue-tanks=0:99:1"},
          "the study has 3000000000 battles, more than 2147483647"},
         {{"--shard", "0/3"}, "--shard takes K/N with 1 <= K <= N, got '0/3'"},
@@ -167,6 +170,23 @@ TEST_F(LabRunTest, BadInputGivesOneLineAndStatusTwo)
         {{"--summarize", path("one-army.jsonl"), "--plot", path("chart.png")},
          "--plot with --summarize draws the chart of a sweep of one or two counts with several values; these lines "
          "are not one"},
+        // The odds.
+        {{"--odds"}, "--odds needs the seed of its battle, --seed S"},
+        {{"--odds", "--calibrate", "--seed", "1"}, "--odds and --calibrate do not go together"},
+        {{"--seed", "3"}, "--seed goes with --odds"},
+        {{"--battles", "3", "--rollouts", "8"}, "--rollouts goes with --odds or --calibrate"},
+        {{"--odds", "--seed", "1", "--battles", "3"}, "--battles does not go with --odds: it plays the battle of --seed"},
+        {{"--calibrate", "--every", "5"}, "--every does not go with --calibrate"},
+        {{"--calibrate", "--max-frames", "60"}, "--max-frames does not go with --calibrate"},
+        {{"--summarize", path("one-army.jsonl"), "--odds"}, "--summarize takes only file names, not --odds"},
+        {{"--odds", "--seed", "-1"}, "--seed needs a whole number from 0 to 4294967295, got '-1'"},
+        {{"--odds", "--seed", "1", "--at", "1:60"},
+         "--at needs a moment of the battle (0:42, 42, 42.5 or 2520f), got '1:60'"},
+        {{"--odds", "--seed", "1", "--every", "0.01"},
+         "--every needs a battle time of at least a frame (1, 0.5, 1:00 or 30f), got '0.01'"},
+        {{"--calibrate", "--rollouts", "0"}, "--rollouts must be from 1 to 1000000, got 0"},
+        {{"--odds", "--seed", "1", "--out", path("same"), "--plot", path("same")},
+         "--out and --plot name the same file, " + path("same")},
     };
     for (const Case& c : cases) {
         std::string command;
@@ -378,4 +398,68 @@ TEST_F(LabRunTest, EveryCellOfASweepIsTheBattlesOfItsArmyPlayedAlone)
         EXPECT_NE(sweepLines.find(lines), std::string::npos) << "red snipers " << snipers << ":\n" << lines;
     }
     EXPECT_EQ(std::count(sweepLines.begin(), sweepLines.end(), '\n'), 12);
+}
+
+// The odds of seed 11 every 30 s to its end, and at 0:48 and at 9:00, long after its end: the
+// same lines with one job and with two, the moment past the end certain, its end the battle's.
+TEST_F(LabRunTest, TheOddsOfACourseAndPastTheEnd)
+{
+    const std::vector<std::string> odds = {"--odds", "--seed", "11", "--every", "30", "--at", "0:48", "--at", "9:00",
+                                           "--rollouts", "2"};
+    std::vector<std::string> twoJobs = odds, oneJob = odds;
+    twoJobs.insert(twoJobs.end(), {"--jobs", "2", "--out", path("odds.jsonl")});
+    oneJob.insert(oneJob.end(), {"--jobs", "1", "--out", "-"});
+    const bool plot = programOnPath("gnuplot");
+    if (plot) twoJobs.insert(twoJobs.end(), {"--plot", path("odds.png")});
+    const LabResult run = lab(twoJobs);
+    ASSERT_EQ(run.status, 0) << run.err;
+    if (plot) {
+        EXPECT_EQ(fileText(path("odds.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    }
+    const std::string lines = fileText(path("odds.jsonl"));
+    EXPECT_EQ(lab(oneJob).out, lines);
+
+    const std::string battle = lab({"--battles", "1", "--first-seed", "11", "--out", "-"}).out;
+    ASSERT_NE(battle.find("\"winner\": \"red\", \"end_frame\": 6001,"), std::string::npos) << battle;
+    std::smatch left;
+    ASSERT_TRUE(std::regex_search(battle, left, std::regex("\"left\": \\{\"red\": \\{\"riflemen\": (\\d+), "
+                                                           "\"snipers\": (\\d+), \"tanks\": (\\d+)\\}")));
+    const int redLeft = std::stoi(left[1]) + std::stoi(left[2]) + std::stoi(left[3]);
+    const std::string armies = "\"blue_riflemen\": 200, \"blue_tanks\": 50, \"blue_snipers\": 50, \"red_riflemen\": "
+                               "200, \"red_tanks\": 50, \"red_snipers\": 50, ";
+    std::vector<int> frames;
+    std::smatch line;
+    const std::regex oddsLine("\\{\"seed\": 11, " + armies +
+                              "\"frame\": (\\d+), \"rollouts\": 2, \"red\": (\\d), \"blue\": (\\d), \"unfinished\": "
+                              "(\\d), \"alive\": \\{\"red\": (\\d+), \"blue\": \\d+\\}, \"winner\": \"red\", "
+                              "\"end_frame\": 6001\\}\n");
+    for (auto at = lines.cbegin(); std::regex_search(at, lines.cend(), line, oddsLine); at = line.suffix().first) {
+        ASSERT_EQ(line.position(0), 0) << "line after line";
+        frames.push_back(std::stoi(line[1]));
+        EXPECT_EQ(std::stoi(line[2]) + std::stoi(line[3]) + std::stoi(line[4]), 2);
+        if (frames.back() >= 6001) {
+            EXPECT_EQ(line.str(2) + line.str(3) + line.str(4), "200") << "certain after the end";
+            EXPECT_EQ(std::stoi(line[5]), redLeft) << "red's units alive at the end";
+        }
+    }
+    EXPECT_EQ(frames, (std::vector<int>{0, 1800, 2880, 3600, 5400, 6001, 32400}));
+    EXPECT_NE(run.out.find("\n9:00           32400  100.0%   34.2% to 100.0%    0.0%    0.0% to  65.8%           0  (over)\n"),
+              std::string::npos) << run.out;
+}
+
+// Two battles at two moments: a line each, in the order of the battles, and the ends as the lab
+// plays the battles.
+TEST_F(LabRunTest, CalibrationLinesAndEnds)
+{
+    const LabResult run = lab({"--calibrate", "--battles", "2", "--first-seed", "11", "--at", "1:39", "--at", "0:48",
+                               "--rollouts", "2", "--jobs", "2", "--out", "-"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::regex frames("\"seed\": (1[12]), .*\"frame\": (\\d+), \"rollouts\": 2, .*\"winner\": \"(red|blue)\"");
+    std::string seen;
+    for (std::sregex_iterator at(run.out.begin(), run.out.end(), frames), end; at != end; ++at)
+        seen += (*at)[1].str() + "@" + (*at)[2].str() + ":" + (*at)[3].str() + " ";
+    const std::string ends = lab({"--battles", "2", "--first-seed", "11", "--out", "-"}).out;
+    const bool blue12 = ends.find("{\"seed\": 12, ") < ends.find("\"winner\": \"blue\"");
+    EXPECT_EQ(seen, std::string("11@2880:red 11@5940:red ") + (blue12 ? "12@2880:blue 12@5940:blue " : "12@2880:red 12@5940:red "));
+    EXPECT_NE(run.err.find("calibration of red's chance to win: 2 battles, 2 rollouts a moment\n"), std::string::npos);
 }

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "bitmap/MemoryCanvas.h"
+#include "cli/CountArguments.h"
 #include "game/Battle.h"
 #include "game/FrameRender.h"
 #include "game/StateDigest.h"
