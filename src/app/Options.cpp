@@ -43,6 +43,7 @@ const OptionRow kOptionRows[] = {
     {{"--version", nullptr, OptionValue::kNone},
      [](Reading& r, const std::string&) { return flag(r.options.version); }},
     {{"--loop", nullptr, OptionValue::kNone}, [](Reading& r, const std::string&) { return flag(r.options.loop); }},
+    {{"--odds", nullptr, OptionValue::kNone}, [](Reading& r, const std::string&) { return flag(r.options.odds); }},
     {{"--seed", nullptr, OptionValue::kRequired},
      [](Reading& r, const std::string& value) -> std::string {
          if (value.empty()) return "--seed needs a number";
@@ -108,7 +109,7 @@ std::string usageText()
     const UnitCounts d;
     std::ostringstream text;
     text << "Usage: " << kProgramName << " [OPTION]... [COUNTS]\n";
-    text << "       " << kProgramName << " --record FILE.gif [--frames N] [--at MOMENT] [--seed N] [COUNTS]\n";
+    text << "       " << kProgramName << " --record FILE.gif [--frames N] [--at MOMENT] [--odds] [--seed N] [COUNTS]\n";
     text << "A battle that plays itself: two armies, red and blue, fight until a base falls.\n\n";
     text << "COUNTS are six numbers, all six or none, in this order:\n";
     text << " ";
@@ -125,6 +126,9 @@ std::string usageText()
          << kDefaultClipFrames << ")\n";
     text << "  --at MOMENT      start the battle (or the clip) at this moment of it: 1:30, 90.5\n";
     text << "                   (seconds) or 5400f (frames), up to 10 hours\n";
+    text << "  --odds           show each side's chance to win from the start (the O key shows and\n";
+    text << "                   hides them, [ and ] go to their turning points); with --record, draw\n";
+    text << "                   them into the clip\n";
     text << "  --seed=N, --record=FILE, --frames=N and --at=MOMENT work too.\n\n";
     text << "Exit status: 0 normal end; 1 no display, a lost display, or standard output or a clip that\n";
     text << "could not be written (closed, full, a pipe whose reader quit); 2 bad command line, or a clip\n";

@@ -23,6 +23,7 @@ struct Options {
     bool version = false;             // --version: the version on standard output, nothing else
     std::optional<unsigned> seed;     // --seed N: the battle of this seed; none means a seed from the clock
     bool loop = false;                // --loop: the next battle starts after one has ended
+    bool odds = false;                // --odds: the odds shown from the start (drawn into a clip)
     std::string record;               // --record FILE: the clip to write with no display; empty for none
     int frames = kDefaultClipFrames;  // --frames N: logical frames to record, 1..kMaxRecordFrames
     std::optional<int> at;            // --at MOMENT: the logical frame shown first, paused (or recorded from)

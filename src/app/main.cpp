@@ -115,7 +115,7 @@ int recordTheClip(const Options& options, unsigned seed, const StopSignals& stop
     if (StopSignals::caught() != 0) return StopSignals::exitStatus();
     const ClipProgress bar = progressBarOnTerminal();
     int framesDone = 0;
-    const std::string error = recordClip({options.record, options.frames, seed, options.counts, options.at.value_or(0)},
+    const std::string error = recordClip({options.record, options.frames, seed, options.counts, options.at.value_or(0), options.odds},
                                          [&bar, &framesDone](int done, int total, bool finished) {
                                              if (bar) bar(done, total, finished);
                                              framesDone = done;
@@ -177,6 +177,7 @@ int main(int argc, char** argv)
     set_close_button_callback(onCloseButton);
     WatchedBattle watched(counts, seed, options.loop);
     if (options.at) watched.startAt(*options.at);
+    if (options.odds) watched.toggleOdds();
     OddsWorker odds;
     install_int_ex(onTimerTick, kTickPeriod);
     runFrames(

@@ -1,3 +1,5 @@
+#include <fstream>
+#include <iterator>
 #include <allegro.h>
 #include <gif_lib.h>
 #include <stdlib.h>
@@ -212,6 +214,41 @@ TEST_F(ClipRecorderTest, PicturesShowTheFramesAsDrawn)
         ASSERT_TRUE(shown[frame / 2] == expected) << "picture " << frame / 2 << " (after frame " << frame << ")";
     }
     EXPECT_NE(shown.front(), shown.back());
+}
+
+// With the odds, each picture has the bar across its top (rows 9 to 20, 4 to 10 at half size)
+// and nothing else of its own; the odds are worked out before each picture, so a clip recorded
+// again is the same file, byte for byte.
+TEST_F(ClipRecorderTest, AClipWithTheOddsIsTheSameEveryTimeAndDiffersOnlyInTheBar)
+{
+    const int kFrames = 121;  // the moments 0, 60 and 120
+    auto readBytes = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+    };
+    for (const char* name : {"odds.gif", "again.gif"}) {
+        ASSERT_EQ(recordClip({(folder_ / name).string(), kFrames, kSeed, smallArmies(), 0, true}), "");
+    }
+    ASSERT_EQ(record(folder_ / "plain.gif", kFrames), "");
+    EXPECT_TRUE(readBytes(folder_ / "odds.gif") == readBytes(folder_ / "again.gif"));
+    Gif odds = readGif(folder_ / "odds.gif");
+    Gif plain = readGif(folder_ / "plain.gif");
+    ASSERT_NE(odds, nullptr);
+    ASSERT_NE(plain, nullptr);
+    const auto withOdds = shownPictures(*odds);
+    const auto without = shownPictures(*plain);
+    ASSERT_EQ(withOdds.size(), without.size());
+    for (size_t n = 0; n < withOdds.size(); ++n) {
+        int inBar = 0;
+        int elsewhere = 0;
+        for (size_t i = 0; i < withOdds[n].size(); ++i) {
+            if (withOdds[n][i] == without[n][i]) continue;
+            const size_t row = i / 640;
+            (row >= 4 && row <= 10 ? inBar : elsewhere) += 1;
+        }
+        EXPECT_GT(inBar, 200) << "picture " << n;
+        EXPECT_EQ(elsewhere, 0) << "picture " << n;
+    }
 }
 
 // A clip shows what the program shows: once the base has fallen, the results panel too.
