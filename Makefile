@@ -51,8 +51,13 @@ web: configure
 
 # Both programs under $(DESTDIR)$(PREFIX): battle with its man page, desktop entry, icon and
 # metainfo, battle-lab with its man page, and the bash completions of both. It lists what it
-# installed there, in share/battle/installed-files, for `make uninstall`.
-install: build
+# installed there, in share/battle/installed-files, for `make uninstall`. It builds only what it
+# installs (no tests, no page) and needs no network once the build's packages are there; a
+# build folder already configured is built as it was configured.
+install:
+	@scripts/install-deps --programs
+	[ -f $(BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target battle_installed
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # Removes what `make install` put under $(DESTDIR)$(PREFIX), as it listed it: from any build
@@ -103,10 +108,11 @@ bench: build web
 fuzz-build: deps
 	mkdir -p $(FUZZ_DIR)/corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
-		tests/fuzz/ParseCountFuzz.cpp src/game/UnitCounts.cpp -o $(FUZZ_DIR)/parse-count-fuzz
+		tests/fuzz/ParseCountFuzz.cpp src/cli/CountArguments.cpp src/cli/OptionNumber.cpp -o $(FUZZ_DIR)/parse-count-fuzz
 	mkdir -p $(FUZZ_DIR)/options-corpus
 	clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -Isrc \
-		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/cli/OptionNumber.cpp src/game/UnitCounts.cpp src/game/Moment.cpp \
+		-DBATTLE_VERSION='"fuzz"' tests/fuzz/OptionsFuzz.cpp src/app/Options.cpp src/cli/CommandLine.cpp \
+		src/cli/CountArguments.cpp src/cli/OptionNumber.cpp src/cli/Quoted.cpp src/game/UnitCounts.cpp src/game/Moment.cpp \
 		-o $(FUZZ_DIR)/options-fuzz
 
 fuzz: fuzz-build

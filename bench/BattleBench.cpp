@@ -38,7 +38,7 @@
 #include "app/FrameLoop.h"
 #include "game/Countdown.h"
 #include "game/FrameRender.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 #include "game/StateDigest.h"
 #include "game/Timeline.h"
 #include "gfx/Canvas.h"
@@ -237,17 +237,17 @@ void runFast(const Scenario& scenario, unsigned seed, int frames)
     int gameOverFrame = -1;
     int logical = 0;
     {
-        Battle battle(scenario.counts, seed);
-        Playback playback;
-        while (playback.speedStep() < kFastestSpeedStep) playback.faster();
+        WatchedBattle watched(scenario.counts, seed);
+        const Battle& battle = watched.battle();
+        while (watched.speedStep() < kFastestSpeedStep) watched.faster();
         DueTicks due{0};
         const int perDrawn = 1 << kFastestSpeedStep;
         for (int n = 0; n < frames / perDrawn; ++n) {
             due.store(1);
             const auto start = Clock::now();
             // The first frame after the key drops the tick due and waits for the next one.
-            playback.runFrame(battle, due, [&due] { due.fetch_add(1); });
-            drawShownFrame(battle, playback, canvas.canvas());
+            watched.runFrame(due, [&due] { due.fetch_add(1); });
+            drawShownFrame(watched, canvas.canvas());
             drawnMs.push_back(millisecondsSince(start));
         }
         logical = battle.passes();

@@ -18,6 +18,7 @@ add_custom_command(OUTPUT ${BATTLE_ICON_FILES}
                    DEPENDS battle-icon
                    COMMENT "Drawing the icon")
 add_custom_target(battle_icon_pictures ALL DEPENDS ${BATTLE_ICON_FILES})
+set_property(GLOBAL APPEND PROPERTY BATTLE_INSTALL_BUILT battle_icon_pictures)
 
 # The program goes to bin/ here; its package puts it in /usr/games (cmake/Packages.cmake).
 battle_install(TARGETS battle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT desktop-program)

@@ -5,15 +5,18 @@
 # install_manifest.txt, whose paths leave out the DESTDIR.
 #
 # battle_install(<arguments of install()>) installs as install() does and remembers the
-# DESTINATION (a path under the prefix); battle_install_manifest_begin(name) must come before
-# the first of them and battle_install_manifest_end() after the last.
+# DESTINATION (a path under the prefix) and the TARGETS; battle_install_manifest_begin(name) must
+# come before the first of them and battle_install_manifest_end() after the last. Files made at
+# build time are installed once their target, named in the global property BATTLE_INSTALL_BUILT,
+# is built: the target battle_installed builds all that is installed and nothing else.
 
 function(battle_install)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "DESTINATION" "")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "DESTINATION" "TARGETS;RUNTIME")
   if(NOT arg_DESTINATION OR IS_ABSOLUTE "${arg_DESTINATION}")
     message(FATAL_ERROR "battle_install needs a DESTINATION under the prefix, got '${arg_DESTINATION}'")
   endif()
   set_property(GLOBAL APPEND PROPERTY BATTLE_INSTALL_FOLDERS "${arg_DESTINATION}")
+  set_property(GLOBAL APPEND PROPERTY BATTLE_INSTALL_BUILT ${arg_TARGETS})
   install(${ARGN})
 endfunction()
 
@@ -42,6 +45,9 @@ function(battle_install_manifest_begin name)
 endfunction()
 
 function(battle_install_manifest_end)
+  get_property(built GLOBAL PROPERTY BATTLE_INSTALL_BUILT)
+  add_custom_target(battle_installed)  # what `make install` builds
+  add_dependencies(battle_installed ${built})
   get_property(folders GLOBAL PROPERTY BATTLE_INSTALL_FOLDERS)
   get_property(folders_script GLOBAL PROPERTY BATTLE_INSTALL_FOLDERS_SCRIPT)
   get_property(list GLOBAL PROPERTY BATTLE_INSTALL_LIST)

@@ -18,9 +18,8 @@
 #include "app/GifClipWriter.h"
 #include "bitmap/MemoryCanvas.h"
 #include "cli/ProgressBar.h"
-#include "game/Battle.h"
 #include "game/FrameRender.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 
 namespace {
 constexpr int kPictureWidth = kScreenWidth / ClipPalette::kShrink;
@@ -58,18 +57,18 @@ std::string recordClip(const ClipRequest& request, const ClipProgress& progress)
         GifClipWriter writer(request.path, kPictureWidth, kPictureHeight, palette);
         std::vector<std::uint8_t> picture;
         int pictures = 0;
-        Battle battle(request.counts, request.seed);
+        // 1x, never paused: a clip is the battle as it plays by itself.
+        WatchedBattle watched(request.counts, request.seed);
         // Played on to the clip's start, with the progress told now and then, still at 0.
-        while (battle.passes() < request.from && !battle.over()) {
-            battle.frame();
-            if (progress && battle.passes() % 600 == 0) progress(0, request.frames, false);
+        while (watched.battle().passes() < request.from && !watched.battle().over()) {
+            watched.playFrame();
+            if (progress && watched.battle().passes() % 600 == 0) progress(0, request.frames, false);
         }
-        const Playback playback;  // 1x, never paused: a clip is the battle as it plays by itself
         for (int frame = 1; frame <= request.frames; ++frame) {
-            battle.frame();
+            watched.playFrame();
             // Drawing changes nothing, so the frames between pictures need not be drawn.
             if ((frame - 1) % kFramesPerPicture == 0) {
-                drawShownFrame(battle, playback, canvas.canvas());
+                drawShownFrame(watched, canvas.canvas());
                 palette.shrink(canvas.bitmap(), picture);
                 writer.add(picture, pictureDelay(pictures++));
             }
@@ -89,7 +88,10 @@ ClipProgress progressBarOnTerminal()
     if (isatty(STDERR_FILENO) == 0) return nullptr;
     auto bar = std::make_shared<std::optional<ProgressBar>>();
     return [bar](int framesDone, int framesTotal, bool finished) {
-        if (!*bar) bar->emplace(stderr, framesTotal, "frames");
+        if (!*bar) {
+            if (finished) return;  // refused before the first frame: no bar to draw and take away
+            bar->emplace(stderr, framesTotal, "frames");
+        }
         (*bar)->update(framesDone);
         if (finished) (*bar)->clear();
     };

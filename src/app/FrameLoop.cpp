@@ -1,7 +1,7 @@
 #include "app/FrameLoop.h"
 
 #include "game/FrameRender.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 
 DueTicks ticks;
 
@@ -10,18 +10,18 @@ void onTimerTick()
     ticks.fetch_add(1);
 }
 
-void runFrame(Battle& battle, Playback& playback, Canvas& canvas, DueTicks& due, const std::function<void()>& sleep)
+void runFrame(WatchedBattle& watched, Canvas& canvas, DueTicks& due, const std::function<void()>& sleep)
 {
-    playback.runFrame(battle, due, sleep);
-    drawShownFrame(battle, playback, canvas);
+    watched.runFrame(due, sleep);
+    drawShownFrame(watched, canvas);
 }
 
-int runFrames(Battle& battle, Playback& playback, Canvas& canvas, DueTicks& due, const std::function<void()>& sleep,
+int runFrames(WatchedBattle& watched, Canvas& canvas, DueTicks& due, const std::function<void()>& sleep,
               const std::function<bool()>& stop, const std::function<void()>& show)
 {
     int frames = 0;
     while (!stop()) {
-        runFrame(battle, playback, canvas, due, sleep);
+        runFrame(watched, canvas, due, sleep);
         show();
         ++frames;
     }

@@ -2,7 +2,7 @@
 
 #include <allegro.h>
 
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 
 namespace {
 std::atomic<KeyPresses*> listener{nullptr};
@@ -64,27 +64,27 @@ void listenForKeyPresses(KeyPresses* presses)
     keyboard_lowlevel_callback = presses != nullptr ? onKeyboardEvent : nullptr;
 }
 
-void takeViewerKeys(const KeyPresses& presses, Playback& playback, Battle& battle)
+void takeViewerKeys(const KeyPresses& presses, WatchedBattle& watched)
 {
     // Two presses of Space between two looks pause and go on again, as they would one by one.
-    for (int n = presses.count(KEY_SPACE); n > 0; --n) playback.togglePause();
-    for (int n = presses.count(KEY_EQUALS) + presses.count(KEY_PLUS_PAD); n > 0; --n) playback.faster();
-    for (int n = presses.count(KEY_MINUS) + presses.count(KEY_MINUS_PAD); n > 0; --n) playback.slower();
-    if (presses.count(KEY_1) + presses.count(KEY_1_PAD) > 0) playback.normalSpeed();
+    for (int n = presses.count(KEY_SPACE); n > 0; --n) watched.togglePause();
+    for (int n = presses.count(KEY_EQUALS) + presses.count(KEY_PLUS_PAD); n > 0; --n) watched.faster();
+    for (int n = presses.count(KEY_MINUS) + presses.count(KEY_MINUS_PAD); n > 0; --n) watched.slower();
+    if (presses.count(KEY_1) + presses.count(KEY_1_PAD) > 0) watched.normalSpeed();
     // The timeline: all the presses of one look make one move.
     const int frames = kSeekFrames * (presses.unshifted(KEY_RIGHT) - presses.unshifted(KEY_LEFT));
     const int steps =
         presses.shifted(KEY_RIGHT) + presses.count(KEY_STOP) - presses.shifted(KEY_LEFT) - presses.count(KEY_COMMA);
     if (presses.count(KEY_HOME) > 0) {
-        playback.seekTo(battle, 0);
+        watched.seekTo(0);
     } else if (presses.count(KEY_END) > 0) {
-        playback.seekToEnd(battle);
+        watched.seekToEnd();
     } else if (frames != 0) {
-        playback.seekBy(battle, frames);
+        watched.seekBy(frames);
     }
     if (steps != 0 ||
         presses.shifted(KEY_RIGHT) + presses.shifted(KEY_LEFT) + presses.count(KEY_STOP) + presses.count(KEY_COMMA) >
             0) {
-        playback.stepBy(battle, steps);
+        watched.stepBy(steps);
     }
 }

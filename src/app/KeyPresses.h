@@ -3,8 +3,7 @@
 #include <array>
 #include <atomic>
 
-class Battle;
-class Playback;
+class WatchedBattle;
 
 // Every key press, however short, counted between two looks of the frame loop. The library's
 // key-state array only shows the keys that are down at the moment it is read, so a press and
@@ -52,4 +51,4 @@ void listenForKeyPresses(KeyPresses* presses);
 // slower, 1 (also on the keypad) normal speed. The timeline's keys move the battle: Left and
 // Right 5 seconds back or forward, Shift+Left and Shift+Right (or , and .) a frame, pausing
 // first, Home to the start and End to the end.
-void takeViewerKeys(const KeyPresses& presses, Playback& playback, Battle& battle);
+void takeViewerKeys(const KeyPresses& presses, WatchedBattle& watched);

@@ -1,13 +1,14 @@
 #include "app/Options.h"
 
-#include <cctype>
-#include <cstdint>
+#include <cerrno>
 #include <cstring>
-#include <limits>
 #include <sstream>
 #include <vector>
 
+#include "cli/CommandLine.h"
+#include "cli/CountArguments.h"
 #include "cli/OptionNumber.h"
+#include "cli/Quoted.h"
 #include "game/Moment.h"
 
 #ifndef BATTLE_VERSION
@@ -17,125 +18,86 @@
 namespace {
 
 constexpr const char* kProgramName = "battle";
-constexpr unsigned long long kMaxSeed = std::numeric_limits<std::uint32_t>::max();
-static_assert(std::numeric_limits<unsigned>::max() >= kMaxSeed, "a seed is kept in an unsigned");
-// Enough of an argument to recognise it; a message stays one short line whatever was typed.
-constexpr std::size_t kShownLength = 40;
 
-bool startsWithDashes(const char* text)
+// What the options read so far say; a reader adds to it what its option's value says.
+struct Reading {
+    Options options;
+    bool framesGiven = false;
+};
+
+// One option: how it is written, and how its value ("" when none was given) is read. A reader
+// returns what is wrong with the value, or an empty text.
+struct OptionRow {
+    OptionForm form;
+    std::string (*read)(Reading& reading, const std::string& value);
+};
+
+std::string flag(bool& given)
 {
-    return std::strncmp(text, "--", 2) == 0;
+    given = true;
+    return "";
 }
 
-// "-h", or any other dash and letter: an option as other programs write one. A dash and a
-// digit stays a (negative) count.
-bool isShortOption(const char* text)
-{
-    return text[0] == '-' && std::isalpha(static_cast<unsigned char>(text[1])) != 0;
-}
-
-// An argument as it may be shown in a one-line message: control characters would break the
-// line (or the terminal), so they are shown as '?', and a long one is cut short.
-std::string quoted(const std::string& text)
-{
-    std::string shown = "'";
-    for (const char c : text.substr(0, kShownLength)) {
-        shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
-    }
-    return shown + (text.size() > kShownLength ? "...'" : "'");
-}
+const OptionRow kOptionRows[] = {
+    {{"--help", "-h", OptionValue::kNone}, [](Reading& r, const std::string&) { return flag(r.options.help); }},
+    {{"--version", nullptr, OptionValue::kNone},
+     [](Reading& r, const std::string&) { return flag(r.options.version); }},
+    {{"--loop", nullptr, OptionValue::kNone}, [](Reading& r, const std::string&) { return flag(r.options.loop); }},
+    {{"--seed", nullptr, OptionValue::kRequired},
+     [](Reading& r, const std::string& value) -> std::string {
+         if (value.empty()) return "--seed needs a number";
+         const auto seed = readOptionNumber(value, kMaxSeed);
+         if (!seed) return "--seed takes a number from 0 to " + std::to_string(kMaxSeed) + ", not " + quoted(value);
+         r.options.seed = static_cast<unsigned>(*seed);
+         return "";
+     }},
+    {{"--at", nullptr, OptionValue::kRequired},
+     [](Reading& r, const std::string& value) -> std::string {
+         if (value.empty()) return "--at needs a moment, such as 1:30, 90 or 5400f";
+         const std::optional<int> moment = parseMoment(value);
+         r.options.at = moment;
+         return moment ? ""
+                       : "--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not " + quoted(value);
+     }},
+    {{"--record", nullptr, OptionValue::kRequired},
+     [](Reading& r, const std::string& value) -> std::string {
+         r.options.record = value;
+         return value.empty() ? "--record needs a file name" : "";
+     }},
+    {{"--frames", nullptr, OptionValue::kRequired},
+     [](Reading& r, const std::string& value) -> std::string {
+         r.framesGiven = true;
+         if (value.empty()) return "--frames needs a number";
+         const auto frames = readOptionNumber(value, kMaxRecordFrames);
+         if (!frames || *frames < 1) {
+             return "--frames takes a number from 1 to " + std::to_string(kMaxRecordFrames) + ", not " + quoted(value);
+         }
+         r.options.frames = static_cast<int>(*frames);
+         return "";
+     }},
+};
 
 }  // namespace
 
 Options parseOptions(int argc, const char* const* argv)
 {
-    Options options;
+    Reading reading;
+    Options& options = reading.options;
     auto fail = [&options](const std::string& message) {
-        if (options.error.empty()) options.error = message;
+        if (options.error.empty() && !message.empty()) options.error = message;
     };
-
     std::vector<const char*> counts = {argc > 0 && argv[0] != nullptr ? argv[0] : kProgramName};
-    bool optionsEnded = false;
-    bool framesGiven = false;
-    for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
-        const std::string arg = argv[i];
-        if (!optionsEnded && isShortOption(argv[i])) {
-            if (arg == "-h") {
-                options.help = true;
-            } else {
-                fail("unknown option " + quoted(arg));
-            }
-            continue;
-        }
-        if (optionsEnded || !startsWithDashes(argv[i])) {
-            counts.push_back(argv[i]);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-
-        const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        const bool attached = equals != std::string::npos;
-        // The value of an option that takes one: after '=', or the next argument unless that
-        // is missing or is itself an option.
-        auto takeValue = [&]() -> std::string {
-            if (attached) return arg.substr(equals + 1);
-            if (i + 1 < argc && argv[i + 1] != nullptr && !startsWithDashes(argv[i + 1])) return argv[++i];
-            return "";
-        };
-
-        if (name == "--help" || name == "--version" || name == "--loop") {
-            if (attached) {
-                fail(name + " takes no value");
-                continue;
-            }
-            if (name == "--help") options.help = true;
-            if (name == "--version") options.version = true;
-            if (name == "--loop") options.loop = true;
-        } else if (name == "--seed") {
-            const std::string value = takeValue();
-            const auto seed = readOptionNumber(value, kMaxSeed);
-            if (value.empty()) {
-                fail("--seed needs a number");
-            } else if (!seed) {
-                fail("--seed takes a number from 0 to " + std::to_string(kMaxSeed) + ", not " + quoted(value));
-            } else {
-                options.seed = static_cast<unsigned>(*seed);
-            }
-        } else if (name == "--at") {
-            const std::string value = takeValue();
-            const auto moment = parseMoment(value);
-            if (value.empty()) {
-                fail("--at needs a moment, such as 1:30, 90 or 5400f");
-            } else if (!moment) {
-                fail("--at takes a moment from 0 to 10:00:00, such as 1:30, 90.5 or 5400f, not " + quoted(value));
-            } else {
-                options.at = *moment;
-            }
-        } else if (name == "--record") {
-            options.record = takeValue();
-            if (options.record.empty()) fail("--record needs a file name");
-        } else if (name == "--frames") {
-            framesGiven = true;
-            const std::string value = takeValue();
-            const auto frames = readOptionNumber(value, kMaxRecordFrames);
-            if (value.empty()) {
-                fail("--frames needs a number");
-            } else if (!frames || *frames < 1) {
-                fail("--frames takes a number from 1 to " + std::to_string(kMaxRecordFrames) + ", not " +
-                     quoted(value));
-            } else {
-                options.frames = static_cast<int>(*frames);
-            }
+    const std::vector<CommandLine::Word> words = CommandLine::split(argc, argv, kOptionRows);
+    for (const CommandLine::Word& word : words) {
+        if (word.kind == CommandLine::Word::Kind::kPositional) {
+            counts.push_back(word.text.c_str());
+        } else if (word.kind == CommandLine::Word::Kind::kOption) {
+            fail(kOptionRows[word.row].read(reading, word.value.value_or("")));
         } else {
-            fail("unknown option " + quoted(name));
+            fail(word.text);
         }
     }
-
-    if (framesGiven && !options.recording()) fail("--frames needs --record");
+    if (reading.framesGiven && !options.recording()) fail("--frames needs --record");
     if (options.loop && options.recording()) fail("--loop cannot be used with --record");
     options.counts = parseUnitCounts(static_cast<int>(counts.size()), counts.data());
     return options;
@@ -164,9 +126,9 @@ std::string usageText()
     text << "  --at MOMENT      start the battle (or the clip) at this moment of it: 1:30, 90.5\n";
     text << "                   (seconds) or 5400f (frames), up to 10 hours\n";
     text << "  --seed=N, --record=FILE, --frames=N and --at=MOMENT work too.\n\n";
-    text << "Exit status: 0 normal end; 1 no display, a lost display, or a clip that could not be written on\n";
-    text << "the way; 2 bad command line, or a clip file that cannot be opened; 130, 143, 129 stopped by\n";
-    text << "SIGINT, SIGTERM, SIGHUP.\n";
+    text << "Exit status: 0 normal end; 1 no display, a lost display, or standard output or a clip that\n";
+    text << "could not be written (closed, full, a pipe whose reader quit); 2 bad command line, or a clip\n";
+    text << "file that cannot be opened; 130, 143, 129 stopped by SIGINT, SIGTERM, SIGHUP.\n";
     text << "See battle(6) for the keys and what the screen shows.\n";
     return text.str();
 }
@@ -178,13 +140,12 @@ std::string versionText()
 
 std::optional<int> answerBeforeStart(const Options& options, std::FILE* out, std::FILE* err)
 {
-    if (options.help) {
-        std::fputs(usageText().c_str(), out);
-        return 0;
-    }
-    if (options.version) {
-        std::fputs(versionText().c_str(), out);
-        return 0;
+    if (options.help || options.version) {
+        const std::string text = options.help ? usageText() : versionText();
+        if (out != nullptr && std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0) return 0;
+        const int reason = out != nullptr ? errno : EBADF;
+        std::fprintf(err, "%s: cannot write to standard output: %s\n", kProgramName, std::strerror(reason));
+        return 1;
     }
     if (!options.error.empty()) {
         std::fprintf(err, "%s: %s\n%s", kProgramName, options.error.c_str(), usageText().c_str());

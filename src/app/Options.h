@@ -42,7 +42,8 @@ std::string usageText();
 std::string versionText();
 
 // What the program does before anything else: answers --help and --version on out (exit 0;
-// --help wins over --version, and both over a bad rest of the line), or reports a bad line as
-// one line and the usage on err (exit 2). Gives the exit status when the program must stop
+// --help wins over --version, and both over a bad rest of the line; exit 1 with the reason on
+// err when out cannot take it: null for a closed standard output, full, or a pipe whose reader
+// quit), or reports a bad line as one line and the usage on err (exit 2). Gives the exit status when the program must stop
 // here, nothing when the battle is to start.
 std::optional<int> answerBeforeStart(const Options& options, std::FILE* out, std::FILE* err);

@@ -1,4 +1,5 @@
 #include <allegro.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -6,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -16,12 +18,12 @@
 #include "app/KeyPresses.h"
 #include "app/LostDisplay.h"
 #include "app/Options.h"
+#include "cli/OutputFile.h"
 #include "cli/StandardStreams.h"
 #include "cli/StopSignals.h"
-#include "game/Battle.h"
-#include "game/Playback.h"
 #include "game/TimelineBar.h"
 #include "game/UnitCounts.h"
+#include "game/WatchedBattle.h"
 
 namespace {
 std::atomic<bool> closeRequested{false};
@@ -36,15 +38,15 @@ void onMouseEvent(int flags)
 }
 
 // A click on the timeline while it shows moves the battle to the frame under it.
-void takeClick(Playback& playback, Battle& battle)
+void takeClick(WatchedBattle& watched)
 {
     const long click = lastClick.exchange(-1);
-    if (click < 0 || !playback.timelineShown() || SCREEN_W <= 0 || SCREEN_H <= 0) return;
+    if (click < 0 || !watched.timelineShown() || SCREEN_W <= 0 || SCREEN_H <= 0) return;
     // The screen shows the back buffer scaled to its size.
     const int x = static_cast<int>(click / 65536) * kScreenWidth / SCREEN_W;
     const int y = static_cast<int>(click % 65536) * kScreenHeight / SCREEN_H;
-    const int frame = TimelineBar(playback.timeline(), Timeline::frameOf(battle)).frameAt(x, y);
-    if (frame >= 0) playback.seekTo(battle, frame);
+    const int frame = TimelineBar(watched.timeline(), watched.moment()).frameAt(x, y);
+    if (frame >= 0) watched.seekTo(frame);
 }
 
 // The window's close button ends the program as Esc does.
@@ -67,21 +69,38 @@ int frameDelayMilliseconds()
 }
 
 // Looked at once before the first frame and after every frame: the viewer's keys and clicks go
-// to the playback; the program stops on Esc held or pressed since the last look (paused or not),
+// to the watched battle; the program stops on Esc held or pressed since the last look (paused or not),
 // the close button, or a stop signal.
-bool stopRequested(Playback& playback, Battle& battle)
+bool stopRequested(WatchedBattle& watched)
 {
     keyPresses.drain();
-    takeViewerKeys(keyPresses, playback, battle);
-    takeClick(playback, battle);
+    takeViewerKeys(keyPresses, watched);
+    takeClick(watched);
     return keyPresses.downOrPressed(KEY_ESC) || closeRequested.load() || StopSignals::caught() != 0;
+}
+
+// A clip into standard output ("-", or a name that leads there such as /dev/stdout) is refused
+// before anything is started or drawn: closed, it is a write that fails (status 1, as for the
+// help); a terminal would only show noise (2, as a file that cannot be opened).
+int refuseClipTarget(const std::string& path, bool outClosed)
+{
+    if (path != "-" && !OutputFile::sameFile(path, STDOUT_FILENO)) return 0;
+    const std::string name = path == "-" ? "standard output" : path;
+    if (outClosed) {
+        std::fprintf(stderr, "battle: cannot write %s: %s\n", name.c_str(), std::strerror(EBADF));
+        return 1;
+    }
+    if (isatty(STDOUT_FILENO) == 0) return 0;
+    std::fprintf(stderr, "battle: cannot write %s: it is a terminal\n", name.c_str());
+    return kBadCommandLineStatus;
 }
 
 // --record: the clip is played and written with no display, so nothing of the screen is
 // started. A stop signal ends the recording at once, also while it waits for a FIFO's reader,
 // without leaving a part of the file behind.
-int recordTheClip(const Options& options, unsigned seed, const StopSignals& stopSignals)
+int recordTheClip(const Options& options, unsigned seed, const StopSignals& stopSignals, bool outClosed)
 {
+    if (const int status = refuseClipTarget(options.record, outClosed)) return status;
     // The library, as it starts, puts in handlers of its own that end the process on a signal
     // with the part file left behind: it is started first (with no display), then the signals
     // are taken over.
@@ -92,8 +111,6 @@ int recordTheClip(const Options& options, unsigned seed, const StopSignals& stop
     stopSignals.catchThem();
     StopSignals::endAtOnce();
     if (StopSignals::caught() != 0) return StopSignals::exitStatus();
-    // A reader that went away is a failed write like any other, with its reason.
-    std::signal(SIGPIPE, SIG_IGN);
     const ClipProgress bar = progressBarOnTerminal();
     int framesDone = 0;
     const std::string error = recordClip({options.record, options.frames, seed, options.counts, options.at.value_or(0)},
@@ -131,15 +148,21 @@ std::string noDisplayReason()
 
 int main(int argc, char** argv)
 {
-    if (!StandardStreams::openMissing().complete()) return 1;
+    const StandardStreams streams = StandardStreams::openMissing();
+    if (!streams.complete()) return 1;
+    const bool outClosed = streams.wasClosed(STDOUT_FILENO);
+    // A reader that went away is a failed write like any other, with its reason and status 1.
+    std::signal(SIGPIPE, SIG_IGN);
     // Help, the version and a bad command line are answered before any window opens.
     const Options options = parseOptions(argc, argv);
-    if (const std::optional<int> status = answerBeforeStart(options, stdout, stderr)) return *status;
+    if (const std::optional<int> status = answerBeforeStart(options, outClosed ? nullptr : stdout, stderr)) {
+        return *status;
+    }
     const UnitCounts counts = options.counts;
     // The seed of the first battle; every battle's seed is in the window's title.
     const unsigned seed = options.seed.value_or(static_cast<unsigned>(time(nullptr)));
     const StopSignals stopSignals;  // before the library replaces the inherited dispositions
-    if (options.recording()) return recordTheClip(options, seed, stopSignals);
+    if (options.recording()) return recordTheClip(options, seed, stopSignals, outClosed);
     if (allegro_init() != 0) return failToOpenDisplay(noDisplayReason());
     stopSignals.catchThem();
     exitWhenTheDisplayIsLost();
@@ -150,17 +173,15 @@ int main(int argc, char** argv)
     const std::unique_ptr<Display> display = Display::open();
     if (display == nullptr) return failToOpenDisplay("the graphics mode could not be set");
     set_close_button_callback(onCloseButton);
-    Battle battle(counts, seed);
-    Playback playback(options.loop);
-    if (options.at) playback.startAt(battle, *options.at);
+    WatchedBattle watched(counts, seed, options.loop);
+    if (options.at) watched.startAt(*options.at);
     install_int_ex(onTimerTick, kTickPeriod);
     runFrames(
-        battle, playback, display->canvas(), ticks, restOneMillisecond,
-        [&playback, &battle] { return stopRequested(playback, battle); },
-        [&display, &battle, delay = frameDelayMilliseconds()] {
+        watched, display->canvas(), ticks, restOneMillisecond, [&watched] { return stopRequested(watched); },
+        [&display, &watched, delay = frameDelayMilliseconds()] {
             if (delay > 0) rest(static_cast<unsigned>(delay));
             display->show();
-            showSeedInTitle(battle.seed());  // the show's next battle has a seed of its own
+            showSeedInTitle(watched.battle().seed());  // the show's next battle has a seed of its own
         });
     remove_int(onTimerTick);
     return StopSignals::exitStatus();

@@ -2,9 +2,9 @@
 
 #include "game/Battle.h"
 #include "game/Countdown.h"
-#include "game/Playback.h"
 #include "game/ResultsPanel.h"
 #include "game/TimelineBar.h"
+#include "game/WatchedBattle.h"
 #include "gfx/Canvas.h"
 #include "units/Renderer.h"
 #include "world/Battlefield.h"
@@ -20,16 +20,22 @@ constexpr int kSpeedTextY = kCountdownY + 10;
 constexpr int kPausedTextY = kGameOverTextY - 24;
 }  // namespace
 
-void drawShownFrame(const Battle& battle, const Playback& playback, Canvas& canvas, bool desktop)
+void drawShownFrame(const WatchedBattle& watched, Canvas& canvas, bool desktop)
+{
+    drawBattleFrame(watched.battle(), canvas, desktop);
+    Surface& target = canvas.backBuffer();
+    const std::string speed = watched.speedText();
+    if (!speed.empty()) target.drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
+    if (desktop && watched.timelineShown()) TimelineBar(watched.timeline(), watched.moment()).draw(target);
+    if (watched.paused()) drawCentredText(target, "Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
+}
+
+void drawBattleFrame(const Battle& battle, Canvas& canvas, bool desktop)
 {
     renderFrame(battle.field(), canvas, desktop);
     Surface& target = canvas.backBuffer();
     drawCountdownText(target, battle.reinforcementTimer());
-    const std::string speed = playback.speedText();
-    if (!speed.empty()) target.drawText(speed, kSpeedTextX, kSpeedTextY, {255, 255, 255}, {0, 0, 0});
     if (battle.over()) ResultsPanel(battle).draw(target);
-    if (desktop && playback.timelineShown()) TimelineBar(playback.timeline(), Timeline::frameOf(battle)).draw(target);
-    if (playback.paused()) drawCentredText(target, "Paused", kPausedTextY, 255, 255, 255, 0, 0, 0);
 }
 
 void renderFrame(const Battlefield& field, Canvas& canvas, bool exitHint)

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "game/Battle.h"
-#include "game/Timeline.h"
-#include "world/Random.h"
+#include "game/WatchedBattle.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
 #include "world/Battlefield.h"
+#include "world/Random.h"
 
 namespace {
 
@@ -63,41 +63,53 @@ std::uint64_t stateDigest(const Battlefield& field)
     return fnv.value();
 }
 
-std::uint64_t digestChain(Battle& battle, int maxFrames)
+namespace {
+// Plays frame after frame until a base falls or maxFrames have run, folding every digest.
+template <typename PlayFrame>
+std::uint64_t chainOf(const Battle& battle, int maxFrames, PlayFrame playFrame)
 {
     Fnv chain;
     for (int frame = 0; frame < maxFrames && !battle.over(); ++frame) {
-        battle.frame();
+        playFrame();
         const std::uint64_t digest = stateDigest(battle.field());
         chain.add(static_cast<std::uint32_t>(digest));
         chain.add(static_cast<std::uint32_t>(digest >> 32));
     }
     return chain.value();
 }
+}  // namespace
 
-std::uint64_t seekChain(Battle& battle, unsigned scriptSeed, int moves)
+std::uint64_t digestChain(Battle& battle, int maxFrames)
+{
+    return chainOf(battle, maxFrames, [&battle] { battle.frame(); });
+}
+
+std::uint64_t digestChain(WatchedBattle& watched, int maxFrames)
+{
+    return chainOf(watched.battle(), maxFrames, [&watched] { watched.playFrame(); });
+}
+
+std::uint64_t seekChain(WatchedBattle& watched, unsigned scriptSeed, int moves)
 {
     Random draw(scriptSeed);
-    Timeline timeline;
-    timeline.reset(battle);
+    const Timeline& timeline = watched.timeline();
     Fnv chain;
     for (int move = 0; move < moves; ++move) {
-        const int now = Timeline::frameOf(battle);
+        const int now = watched.moment();
         switch (draw.next() % 7) {
-            case 0: timeline.seek(battle, now - draw.next() % 900); break;
-            case 1: timeline.seek(battle, draw.next() % (timeline.seen() + 1)); break;
-            case 2: timeline.seek(battle, 0); break;
-            case 3: timeline.seekToEnd(battle); break;
-            case 4: timeline.seek(battle, now + (draw.next() % 2 == 0 ? 1 : -1)); break;
-            case 5: timeline.seek(battle, timeline.seen() + 1 + draw.next() % 2000); break;
+            case 0: watched.seekTo(now - static_cast<int>(draw.next() % 900)); break;
+            case 1: watched.seekTo(static_cast<int>(draw.next() % (timeline.seen() + 1))); break;
+            case 2: watched.seekTo(0); break;
+            case 3: watched.seekToEnd(); break;
+            case 4: watched.seekTo(now + (draw.next() % 2 == 0 ? 1 : -1)); break;
+            case 5: watched.seekTo(timeline.seen() + 1 + static_cast<int>(draw.next() % 2000)); break;
             default:
-                for (int n = draw.next() % 200; n > 0 && !battle.over(); --n) {
-                    battle.frame();
-                    timeline.note(battle);
+                for (int n = static_cast<int>(draw.next() % 200); n > 0 && !watched.battle().over(); --n) {
+                    watched.playFrame();
                 }
         }
-        const std::uint64_t digest = stateDigest(battle.field());
-        chain.add(Timeline::frameOf(battle));
+        const std::uint64_t digest = stateDigest(watched.battle().field());
+        chain.add(watched.moment());
         chain.add(static_cast<std::uint32_t>(digest));
         chain.add(static_cast<std::uint32_t>(digest >> 32));
     }

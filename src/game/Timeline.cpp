@@ -10,19 +10,12 @@ void Timeline::reset(const Battle& battle)
     keyframes_.clear();
     spacing_ = kFirstSpacing;
     bytes_ = 0;
-    seed_ = battle.seed();
-    counts_ = battle.counts();
     last_ = frameOf(battle);
     seen_ = last_;
     endFrame_ = battle.over() ? battle.endPass() : -1;
     eliminatedTeam_ = battle.field().eliminatedTeam;
     course_ = battle.course();
     keep(battle);
-}
-
-bool Timeline::follows(const Battle& battle) const
-{
-    return !keyframes_.empty() && battle.seed() == seed_ && battle.counts() == counts_ && frameOf(battle) == last_;
 }
 
 int Timeline::frameOf(const Battle& battle)
@@ -69,7 +62,6 @@ void Timeline::keep(const Battle& battle)
 
 void Timeline::seek(Battle& battle, int frame)
 {
-    if (!follows(battle)) reset(battle);
     frame = std::clamp(frame, 0, ended() ? endFrame_ : kLatestMoment);
     const int now = frameOf(battle);
     if (frame == now) return;
@@ -82,7 +74,7 @@ void Timeline::seek(Battle& battle, int frame)
     } else if (frame < now) {
         // Before the first keyframe (a battle first seen after its start): from its start.
         const bool watched = battle.watched();
-        battle = Battle(counts_, seed_);
+        battle = Battle(battle.counts(), battle.seed());
         battle.setWatched(watched);
     }
     last_ = frameOf(battle);

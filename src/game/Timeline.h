@@ -5,6 +5,7 @@
 
 #include "game/ArmyCount.h"
 #include "game/Battle.h"
+#include "world/Team.h"
 
 // A battle's course as far as the viewer has seen it, kept so that any moment of it can be
 // shown again at once. A seek lands on exactly the battle played forward to that frame: it
@@ -19,12 +20,12 @@ public:
     static constexpr std::size_t kKeyframeBudget = 64u << 20;  // bytes all keyframes may take
     static constexpr int kFirstSpacing = 120;                  // frames between keyframes at first
 
-    // Starts over from this battle as it stands: its first keyframe.
+    // Starts over from this battle as it stands: its first keyframe. The battle is then the
+    // one this timeline follows, frame by frame, until the next reset; its owner hands it to
+    // every call below.
     void reset(const Battle& battle);
-    // Whether the battle is the one followed here, where it was last seen.
-    bool follows(const Battle& battle) const;
 
-    // After every logical frame the viewer's battle plays.
+    // After every logical frame the battle plays.
     void note(const Battle& battle);
 
     // Replaces the battle with the battle at this frame (kept within 0 and the end once it is
@@ -63,9 +64,7 @@ private:
     std::size_t bytes_ = 0;
     int seen_ = 0;
     int endFrame_ = -1;
-    int eliminatedTeam_ = -1;
+    int eliminatedTeam_ = kNoTeam;
     int last_ = -1;  // the frame of the battle as last seen
-    unsigned seed_ = 0;
-    UnitCounts counts_;
     std::vector<AliveSample> course_;
 };

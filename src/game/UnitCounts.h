@@ -76,11 +76,3 @@ UnitCounts countsOf(const CountsKey& key);
 // In the command line's order, separated by sep: "200 50 50 200 50 50".
 std::string countsText(const UnitCounts& counts, char sep = ' ');
 inline std::ostream& operator<<(std::ostream& out, const UnitCounts& c) { return out << countsText(c); }
-
-// Reads six counts in the command line's order from argv[1] on. Fewer than six arguments give
-// the defaults; extras are ignored.
-UnitCounts parseUnitCounts(int argc, const char* const* argv);
-
-// A count read as atoi reads it (white space, sign, digits up to the first non-digit; 0 when
-// there is no number), with values beyond the int range clamped to INT_MIN or INT_MAX.
-int parseCount(const char* text);

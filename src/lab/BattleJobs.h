@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -34,6 +35,12 @@ struct FinishedBattle {
 // owns a Battle, restarted for each battle it plays, so the jobs share nothing but the next
 // battle to play and the battles finished. Each job takes the next battle as soon as it has
 // handed back the last, so a long battle holds up one job only.
+//
+// Fewer jobs than planned are no failure: when the system starts fewer threads, or a job runs
+// out of memory while others still run, the battles are played by the others (a job out of
+// memory frees its battle and gives it back to be played again). The last job running out of
+// memory tries again once the others are joined, their memory freed; only then does it fail
+// the run.
 //
 // The battles finish out of order, and whoever writes them in seed order keeps the later ones
 // until the earlier are in. No battle is started plan.maxAhead or more past the earliest one
@@ -67,13 +74,21 @@ public:
     // reported (a line that cannot be written). run then gives kFailed.
     void halt() { halted_ = true; }
 
-    const std::string& failure() const { return failure_; }  // why run failed
-    // When fewer jobs could start than the plan asks for: how many, and why not more.
+    // Why run failed: "the battle of seed S failed: REASON" when a battle failed.
+    const std::string& failure() const { return failure_; }
+    // When fewer jobs could run than the plan asks for: "only N of M jobs could run (K could not
+    // start: REASON, L ran out of memory)".
     const std::string& shortOfJobs() const { return shortOfJobs_; }
 
 private:
-    void work();                                  // a job's loop
-    void fail(const std::string& under, const char* reason);  // a job ends on an exception
+    void work(int job);                           // job's loop
+    bool take(int& index);                        // the next battle to play; false: none
+    // Plays battle index and hands it back; false when a stop left it half-way.
+    bool play(std::unique_ptr<Battle>& battle, int index);
+    // What a job out of memory does with the battle it holds (-1 for none).
+    enum class Short { kGaveBack, kAgain, kFail };
+    Short outOfMemory(int index, bool again);
+    void fail(int index, const char* reason);     // a job ends on an exception: the run fails
     bool mayStart() const;                        // the next battle may start now (under the lock)
     void deliver(std::unique_lock<std::mutex>& lock, const OnFinished& finished);  // what is finished
 
@@ -87,8 +102,16 @@ private:
     std::condition_variable startable_;  // a battle may start, or the jobs must stop
     int nextIndex_ = 0;                  // the next battle to start
     std::set<int> unreported_;           // battles started and not yet reported
+    std::vector<int> givenBack_;         // started, left by a job out of memory: to start again
     std::deque<FinishedBattle> done_;    // handed back, not yet reported
+    int running_ = 0;                    // jobs in their loop
+    std::vector<char> ended_;            // per job: it ended, its thread is to be joined
+    int unjoined_ = 0;                   // jobs started and not yet joined
+    int toJoin_ = 0;                     // jobs ended and not yet joined
+    int outOfMemory_ = 0;                // jobs that ended for want of memory
     bool failed_ = false;                // a job ended on an exception
+    // Why, written without taking memory, so that a job out of memory still names its battle.
+    char failureText_[256] = {};
     std::string failure_;                // why the run failed
     std::string shortOfJobs_;
     std::atomic<bool> stop_{false};  // the jobs leave their battles and end

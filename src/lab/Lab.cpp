@@ -165,10 +165,13 @@ int commitChart(OutputFile& chart, const std::string& path, bool drawn, const st
 }
 
 // Reads the lines of every file into the summary, checked by merge: 0, or the exit status
-// when a file cannot be read or its lines cannot be summed up.
-int readLines(const std::vector<std::string>& files, StudyMerge& merge, SweepSummary& summary, std::FILE* err)
+// when a file cannot be read or its lines cannot be summed up. The files without a battle line
+// are named in empty (a shard that failed would drop out of a merge unnoticed).
+int readLines(const std::vector<std::string>& files, StudyMerge& merge, SweepSummary& summary,
+              std::vector<std::string>& empty, std::FILE* err)
 {
     for (const std::string& path : files) {
+        bool any = false;  // battle line
         LineReader reader;
         std::string error;
         if (!reader.open(path, error)) return complain(err, error, kStatusUsage);
@@ -191,7 +194,9 @@ int readLines(const std::vector<std::string>& files, StudyMerge& merge, SweepSum
             bool count = false;
             if (!merge.take(outcome, study, place, count, error)) return complain(err, error, kStatusUsage);
             if (count) summary.add(outcome);
+            any = true;
         }
+        if (!any) empty.push_back(reader.name());
     }
     return 0;
 }
@@ -212,13 +217,15 @@ int summarizeFiles(const LabOptions& options, std::FILE* out, std::FILE* err)
 
     StudyMerge merge;
     SweepSummary summary;
-    if (const int status = readLines(options.files, merge, summary, err)) return status;
+    std::vector<std::string> empty;
+    if (const int status = readLines(options.files, merge, summary, empty, err)) return status;
     if (merge.battles() == 0) {
         const std::string where = options.files.size() == 1
                                       ? (options.files.front() == "-" ? "standard input" : options.files.front())
                                       : "any of the " + std::to_string(options.files.size()) + " files";
         return complain(err, "no battle line in " + where, kStatusUsage);
     }
+    for (const std::string& name : empty) std::fprintf(err, "battle-lab: warning: no battle line in %s\n", name.c_str());
     for (const std::string& warning : merge.warnings()) std::fprintf(err, "battle-lab: %s\n", warning.c_str());
     summary.sweepOf(merge.variedCounts().value_or(std::vector<int>()));
 
@@ -327,6 +334,10 @@ public:
             std::fprintf(err_, "battle-lab: %s; the battles were played by fewer\n", jobs.shortOfJobs().c_str());
         }
         std::string error;
+        // A run that failed replaces nothing: an older file of --out or --plot stays as it was.
+        if (result == BattleJobs::Result::kFailed && writeError_.empty()) {
+            return complain(err_, jobs.failure(), kStatusFailed);
+        }
         if (!options_.outPath.empty()) writeLines(ordered_.rest());
         if (writeError_.empty() && linesFile_.isOpen() && !linesFile_.commit(error)) {
             writeError_ = "cannot write " + options_.outPath + ": " + error;
@@ -341,7 +352,6 @@ public:
                                 counted(planned_, "battle", "battles") + " finished",
                             StopSignals::exitStatus());
         }
-        if (result == BattleJobs::Result::kFailed) return complain(err_, jobs.failure(), kStatusFailed);
         return chartFile_.isOpen() ? drawChart() : 0;
     }
 
@@ -397,7 +407,26 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
     if (const int status = refuseUpFront(options, out, err)) return status;
     const StudyTag study{options.maxFrames, options.firstSeed, options.battles, options.varies, options.shard};
     LabRun run(options, study, out, err);
+    // The stop signals are caught before the first output is opened. While they are opened
+    // (a FIFO waits for its reader) there is nothing to keep: the first signal ends the lab at
+    // once, with the part files opened so far.
+    const StopSignals stopSignals;
+    struct Release {
+        const StopSignals& signals;
+        ~Release() { signals.release(); }
+    } release{stopSignals};
+    stopSignals.catchThem();
+    StopSignals::endAtOnce("battle-lab: interrupted\n");
     if (const int status = run.open()) return status;
+    // From here Ctrl-C, SIGTERM and SIGHUP stop the run the same way, keeping what finished; a
+    // second one ends it at once. Held back while the handling changes, none is lost.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (int stop : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, stop);
+    sigprocmask(SIG_BLOCK, &stops, &before);
+    stopSignals.release();
+    stopSignals.catchThem();
+    sigprocmask(SIG_SETMASK, &before, nullptr);
 
     plan.jobs = options.jobs;
     plan.maxFrames = options.maxFrames;
@@ -406,14 +435,9 @@ int playBattles(const LabOptions& options, std::FILE* out, std::FILE* err)
 
     std::fflush(out);
     std::fflush(err);
-    // Ctrl-C, SIGTERM and SIGHUP stop the run the same way; a second one ends it at once.
-    const StopSignals stopSignals;
-    stopSignals.catchThem();
-
     BattleJobs jobs(plan, [] { return StopSignals::caught() != 0; });
     const int status = run.finish(run.play(plan, jobs), jobs);
     run.discardUnfinished();
-    stopSignals.release();
     return status;
 }
 

@@ -105,8 +105,9 @@ UnitCounts Study::composition(int c) const
     UnitCounts counts = base_;
     // The last varied count steps fastest.
     for (auto vary = varies_.rbegin(); vary != varies_.rend(); ++vary) {
-        setCount(counts, vary->count, vary->from + (c % vary->values()) * vary->step);
-        c /= vary->values();
+        const int values = static_cast<int>(vary->values());  // of a grid of at most kMostCompositions
+        setCount(counts, vary->count, vary->from + (c % values) * vary->step);
+        c /= values;
     }
     return counts;
 }
@@ -129,7 +130,7 @@ int Study::compositionIndex(const UnitCounts& counts) const
     for (const Vary& vary : varies_) {
         const int value = countOf(counts, vary.count);
         if (value < vary.from || value > vary.to || (value - vary.from) % vary.step != 0) return -1;
-        c = c * vary.values() + (value - vary.from) / vary.step;
+        c = c * static_cast<int>(vary.values()) + (value - vary.from) / vary.step;
         setCount(rest, vary.count, countOf(base_, vary.count));
     }
     return rest == base_ ? c : -1;

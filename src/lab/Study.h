@@ -13,7 +13,8 @@ struct Vary {
     int to = 0;
     int step = 1;
 
-    int values() const { return (to - from) / step + 1; }
+    // FROM, FROM + STEP, ... up to TO: as many as 2^31 (0:2147483647:1), more than an int holds.
+    long long values() const { return (static_cast<long long>(to) - from) / step + 1; }
     bool operator==(const Vary& o) const { return count == o.count && from == o.from && to == o.to && step == o.step; }
 };
 

@@ -8,7 +8,10 @@
 namespace {
 
 constexpr int kListedAtMost = 3;  // missing shards or short compositions named in a warning
-constexpr std::uint32_t kMetAgain = 0x80000000u;  // in a fingerprint kept: the battle was met more than once
+// In a fingerprint kept: the battle was met more than once; a line with its study gave it.
+constexpr std::uint32_t kMetAgain = 0x80000000u;
+constexpr std::uint32_t kTagged = 0x40000000u;
+constexpr std::uint32_t kPrint = ~(kMetAgain | kTagged);
 
 // Adds the seeds first .. last to ranges of seeds (first to last) and merges the ranges it
 // touches. Gives the number of those seeds that were not in the ranges before.
@@ -27,7 +30,8 @@ long long addSeeds(std::map<unsigned, unsigned>& ranges, unsigned first, unsigne
     return static_cast<long long>(last) - first + 1 - held;
 }
 
-// What a battle came to, as a number that differs for different results (almost always).
+// What a battle came to (who won, when, and what was left; not what was placed, which the
+// oldest lines lack), as a number that differs for different results (almost always).
 std::uint32_t fingerprint(const BattleOutcome& o)
 {
     std::uint32_t hash = 2166136261u;  // FNV-1a over the figures of the result
@@ -38,14 +42,10 @@ std::uint32_t fingerprint(const BattleOutcome& o)
     };
     mix(o.winner);
     mix(o.endFrame);
-    mix(o.placedKnown);
     for (int team = 0; team < kSides; ++team) {
-        for (int kind = 0; kind < kFightingKinds; ++kind) {
-            mix(o.left.units[team][kind]);
-            mix(o.placed.units[team][kind]);
-        }
+        for (int kind = 0; kind < kFightingKinds; ++kind) mix(o.left.units[team][kind]);
     }
-    hash &= ~kMetAgain;
+    hash &= kPrint;
     return hash == 0 ? 1 : hash;  // 0 marks a battle not met
 }
 
@@ -133,20 +133,13 @@ bool StudyMerge::takeTagged(const BattleOutcome& o, const StudyTag& tag, const s
         error = place + ": the battle of seed " + std::to_string(o.seed) + " is not one of shard " + shardText(tag.shard);
         return false;
     }
-    // Numbered so that the battles of the files given follow one another and their
-    // fingerprints fill whole blocks: a shard's battles (every n-th of the study) within the
-    // shard; a whole run's, which covers every composition for each of its seeds, seed by seed,
-    // so that runs over other seeds number the same battle alike.
-    const Place at = tag.shard.n > 1 ? Place{tag.shard.k, i / tag.shard.n}
-                                     : Place{0, static_cast<long long>(o.seed) * study_->compositions() + c};
-    bool differs = false;
-    count = firstTime(at, fingerprint(o), differs);
-    if (differs) {
+    bool taggedBefore = false;
+    if (!meet(o, true, count, taggedBefore)) {
         error = place + ": the battle of seed " + std::to_string(o.seed) + " (" + study_->compositionName(c) +
                 ") was given before with another result";
         return false;
     }
-    if (!count) return true;
+    if (taggedBefore) return true;
     shards_.insert(tag.shard.k);
     if (tag.shard.n == 1) addSeeds(runs_, tag.firstSeed, tag.firstSeed + (tag.seeds - 1U));
     ++perComposition_[static_cast<size_t>(c)];
@@ -156,38 +149,47 @@ bool StudyMerge::takeTagged(const BattleOutcome& o, const StudyTag& tag, const s
 bool StudyMerge::takeUntagged(const BattleOutcome& o, const std::string& place, bool& count, std::string& error)
 {
     ++untagged_;
-    auto found = untaggedSeeds_.find(countsKey(o.counts));
-    if (found == untaggedSeeds_.end()) {
-        if (untaggedSeeds_.size() >= static_cast<size_t>(Study::kMostCompositions)) {
-            error = place + ": the lines hold more than " + std::to_string(Study::kMostCompositions) + " armies";
-            return false;
-        }
-        found = untaggedSeeds_.emplace(countsKey(o.counts), std::map<unsigned, unsigned>()).first;
+    if (armies_.count(countsKey(o.counts)) == 0 && untaggedArmies_++ >= Study::kMostCompositions) {
+        error = place + ": the lines hold more than " + std::to_string(Study::kMostCompositions) + " armies";
+        return false;
     }
-    count = addSeeds(found->second, o.seed, o.seed) == 1;
-    if (!count && addSeeds(untaggedAgain_[countsKey(o.counts)], o.seed, o.seed) == 1) ++repeated_;
+    bool taggedBefore = false;
+    if (!meet(o, false, count, taggedBefore)) {
+        error = place + ": the battle of seed " + std::to_string(o.seed) + " (" + countsText(o.counts) +
+                ") was given before with another result";
+        return false;
+    }
     return true;
 }
 
-bool StudyMerge::firstTime(Place at, std::uint32_t print, bool& differs)
+std::uint32_t& StudyMerge::Fingerprints::at(unsigned offset)
 {
-    const long long size = static_cast<long long>(Fingerprints().size());
-    std::unique_ptr<Fingerprints>& block = fingerprints_[{at.first, at.second / size}];
-    if (!block) {
-        block = std::make_unique<Fingerprints>();
-        block->fill(0);
-    }
-    std::uint32_t& held = (*block)[static_cast<size_t>(at.second % size)];
-    if (held == 0) {
-        held = print;
-        return true;
-    }
-    differs = (held & ~kMetAgain) != print;
-    if (!differs && (held & kMetAgain) == 0) {
+    if (all) return (*all)[offset];
+    const auto found = std::lower_bound(few.begin(), few.end(), offset,
+                                        [](const auto& held, unsigned seed) { return held.first < seed; });
+    if (found != few.end() && found->first == offset) return found->second;
+    if (few.size() < kSeeds / 2) return few.insert(found, {static_cast<std::uint16_t>(offset), 0})->second;
+    all = std::make_unique<std::array<std::uint32_t, kSeeds>>();
+    all->fill(0);
+    for (const auto& [seed, print] : few) (*all)[seed] = print;
+    std::vector<std::pair<std::uint16_t, std::uint32_t>>().swap(few);
+    return (*all)[offset];
+}
+
+bool StudyMerge::meet(const BattleOutcome& o, bool tagged, bool& first, bool& taggedBefore)
+{
+    const int army = armies_.emplace(countsKey(o.counts), static_cast<int>(armies_.size())).first->second;
+    std::uint32_t& held = fingerprints_[{army, o.seed / Fingerprints::kSeeds}].at(o.seed % Fingerprints::kSeeds);
+    const std::uint32_t print = fingerprint(o);
+    first = held == 0;
+    taggedBefore = (held & kTagged) != 0;
+    if (!first && (held & kPrint) != print) return false;
+    if (!first && (held & kMetAgain) == 0) {
         ++repeated_;  // each battle met again once, however many times
         held |= kMetAgain;
     }
-    return false;
+    held |= (first ? print : 0) | (tagged ? kTagged : 0);
+    return true;
 }
 
 std::optional<std::vector<int>> StudyMerge::variedCounts() const

@@ -28,10 +28,13 @@
 // - at the end, what is missing is named: shards, and compositions short of battles.
 //
 // Lines without a study, written by earlier versions, are summed up as before, with one
-// warning that they cannot be checked; a battle among them given twice is counted once.
+// warning that they cannot be checked. A battle is one battle whichever way its line is
+// written: given again, with or without its study, it counts once, and with another result it
+// is refused.
 //
-// The memory grows by about 4 bytes per battle given (a fingerprint of each result), not with
-// the length of the lines.
+// The memory grows with the battles given, never with how far apart their seeds or shards
+// are: about 4 bytes a battle (a fingerprint of its result) where the seeds of an army follow
+// one another, at most about 200 bytes a line where they are scattered.
 class StudyMerge {
 public:
     StudyMerge();
@@ -50,15 +53,23 @@ public:
     std::vector<std::string> warnings() const;
 
 private:
-    using Fingerprints = std::array<std::uint32_t, 4096>;  // of consecutive battles; 0 for none yet
-    using Place = std::pair<long long, long long>;         // a group of battles, a place in it
+    // The fingerprints of the battles of one army over kSeeds seeds in a row: a few kept sorted
+    // by seed, or, once they would take more room so, all of them in an array.
+    struct Fingerprints {
+        static constexpr unsigned kSeeds = 4096;
+        std::vector<std::pair<std::uint16_t, std::uint32_t>> few;  // seed in the block, fingerprint
+        std::unique_ptr<std::array<std::uint32_t, kSeeds>> all;
+        std::uint32_t& at(unsigned offset);  // of seed first + offset; 0 for a battle not met
+    };
 
     bool sameStudy(const BattleOutcome& outcome, const StudyTag& tag, const std::string& place, std::string& error) const;
     bool takeTagged(const BattleOutcome& outcome, const StudyTag& tag, const std::string& place, bool& count,
                     std::string& error);
     bool takeUntagged(const BattleOutcome& outcome, const std::string& place, bool& count, std::string& error);
-    // False when the battle was met before; differs says whether its result was another.
-    bool firstTime(Place at, std::uint32_t fingerprint, bool& differs);
+    // Notes the battle of a line, with or without its study (tagged). False when it was given
+    // before with another result; else first says whether it was not met before, and
+    // taggedBefore whether a line with its study gave it before.
+    bool meet(const BattleOutcome& outcome, bool tagged, bool& first, bool& taggedBefore);
     std::vector<std::string> missing() const;
 
     // ---- the lines that say their study ----
@@ -69,13 +80,13 @@ private:
     std::map<unsigned, unsigned> runs_;     // the seeds of whole runs: first to last, overlaps merged
     std::set<int> shards_;                  // K of the shards K/N met
     std::vector<long long> perComposition_;  // battles counted of each composition
-    std::map<Place, std::unique_ptr<Fingerprints>> fingerprints_;
-    long long repeated_ = 0;  // battles met more than once, with the same result
 
-    // ---- the lines of earlier versions ----
-    long long untagged_ = 0;
-    std::map<CountsKey, std::map<unsigned, unsigned>> untaggedSeeds_;  // per counts: first seed to last
-    std::map<CountsKey, std::map<unsigned, unsigned>> untaggedAgain_;  // the same, of the seeds met again
+    // ---- every line ----
+    std::map<CountsKey, int> armies_;  // a number for each army met
+    int untaggedArmies_ = 0;           // of them, met first in lines without a study
+    std::map<std::pair<int, unsigned>, Fingerprints> fingerprints_;  // by army and kSeeds seeds
+    long long repeated_ = 0;  // battles met more than once, with the same result
+    long long untagged_ = 0;  // lines without a study
 
     long long battles_ = 0;
 };

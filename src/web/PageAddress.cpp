@@ -1,39 +1,15 @@
 #include "web/PageAddress.h"
 
-#include <climits>
 #include <cstdio>
-#include <cstdint>
-#include <limits>
 #include <sstream>
 #include <vector>
 
+#include "cli/CountArguments.h"
 #include "cli/OptionNumber.h"
+#include "cli/Quoted.h"
 #include "game/Moment.h"
 
 namespace {
-
-constexpr unsigned long long kMaxSeed = std::numeric_limits<std::uint32_t>::max();
-constexpr std::size_t kShownLength = 40;  // of a bad value, so that the message stays one line
-
-// A value as the message shows it: control characters as '?', a long one cut short.
-std::string shown(const std::string& text)
-{
-    std::string out = "'";
-    for (const char c : text.substr(0, kShownLength))
-        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? '?' : c;
-    return out + (text.size() > kShownLength ? "...'" : "'");
-}
-
-// A whole number with an optional minus, within the int range, as a count of the command line.
-std::optional<int> readCount(const std::string& text)
-{
-    const bool negative = !text.empty() && text[0] == '-';
-    const long long largest = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-    const auto magnitude = readOptionNumber(negative ? text.substr(1) : text, static_cast<unsigned long long>(largest));
-    if (!magnitude) return std::nullopt;
-    const long long value = static_cast<long long>(*magnitude);
-    return static_cast<int>(negative ? -value : value);
-}
 
 std::optional<UnitCounts> readCounts(const std::string& text)
 {
@@ -41,7 +17,7 @@ std::optional<UnitCounts> readCounts(const std::string& text)
     std::string field;
     std::istringstream fields(text + ",");
     while (std::getline(fields, field, ',')) {
-        const std::optional<int> count = readCount(field);
+        const std::optional<int> count = readWholeCount(field);
         if (!count) return std::nullopt;
         values.push_back(*count);
     }
@@ -56,19 +32,19 @@ std::optional<UnitCounts> readCounts(const std::string& text)
 std::string seedProblem(const std::string& seed)
 {
     if (readOptionNumber(seed, kMaxSeed)) return "";
-    return "The seed " + shown(seed) + " is not a number from 0 to " + std::to_string(kMaxSeed);
+    return "The seed " + quoted(seed) + " is not a number from 0 to " + std::to_string(kMaxSeed);
 }
 
 std::string countProblem(const std::string& count)
 {
-    if (readCount(count)) return "";
-    return "The count " + shown(count) + " is not a whole number";
+    if (readWholeCount(count)) return "";
+    return "The count " + quoted(count) + " is not a whole number";
 }
 
 std::string momentProblem(const std::string& moment)
 {
     if (parseMoment(moment)) return "";
-    return "The moment " + shown(moment) + " is not one from 0 to 10:00:00, such as 1:30, 90.5 or 5400f";
+    return "The moment " + quoted(moment) + " is not one from 0 to 10:00:00, such as 1:30, 90.5 or 5400f";
 }
 
 PageAddress readPageAddress(const char* seed, const char* counts, const char* loop, const char* moment)
@@ -84,7 +60,7 @@ PageAddress readPageAddress(const char* seed, const char* counts, const char* lo
         if (read) {
             address.counts = *read;
         } else {
-            error = "The counts " + shown(counts) + " are not six whole numbers separated by commas";
+            error = "The counts " + quoted(counts) + " are not six whole numbers separated by commas";
         }
     }
     if (loop != nullptr && error.empty()) {
@@ -92,7 +68,7 @@ PageAddress readPageAddress(const char* seed, const char* counts, const char* lo
         if (value == "1" || value == "0") {
             address.loop = value == "1";
         } else {
-            error = "The loop " + shown(loop) + " is neither 1 nor 0";
+            error = "The loop " + quoted(loop) + " is neither 1 nor 0";
         }
     }
     if (error.empty() && moment != nullptr) {

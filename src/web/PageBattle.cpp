@@ -42,17 +42,15 @@ static_assert(kScreenWidth * kScreenHeight % kPixelsCompared == 0, "whole groups
 }  // namespace
 
 PageBattle::PageBattle(const PageAddress& address, unsigned pickedSeed, std::function<double()> clock)
-    : battle_(address.counts, address.seed.value_or(pickedSeed)),
-      playback_(address.loop),
+    : watched_(address.counts, address.seed.value_or(pickedSeed), address.loop),
       clock_(clock),
       ticks_(clock),
       addressError_(address.error),
       rgba_(static_cast<size_t>(kScreenWidth) * kScreenHeight, rgbaOfPixels()[0]),
       shown_(static_cast<size_t>(kScreenWidth) * kScreenHeight, 0)
 {
-    followBattle();
     if (address.at) {
-        playback_.startAt(battle_, 0);  // paused, then ahead to the moment
+        watched_.startAt(0);  // paused, then ahead to the moment
         seekTo(*address.at);
     }
 }
@@ -70,8 +68,8 @@ bool PageBattle::frame()
         // Held, every step is a frame: where the desktop would wait for the next tick (after a
         // key dropped the due ones), the clock moves on by one.
         if (ticks_.load() == 0) return false;
-        playback_.runFrame(battle_, ticks_, [this] { ticks_.fetch_add(1); });
-    } else if (!playback_.runFrameIfDue(battle_, ticks_)) {
+        watched_.runFrame(ticks_, [this] { ticks_.fetch_add(1); });
+    } else if (!watched_.runFrameIfDue(ticks_)) {
         return false;  // the browser asks again for its next picture; it is never kept waiting
     }
     draw();
@@ -80,7 +78,7 @@ bool PageBattle::frame()
 
 void PageBattle::draw()
 {
-    drawShownFrame(battle_, playback_, canvas_.canvas(), false);
+    drawShownFrame(watched_, canvas_.canvas(), false);
     handOver();
 }
 
@@ -141,12 +139,12 @@ void PageBattle::pressKey(char key)
     switch (key) {
         case ' ':
             goal_.reset();
-            playback_.togglePause();
+            watched_.togglePause();
             break;
         case '+':
-        case '=': playback_.faster(); break;
-        case '-': playback_.slower(); break;
-        case '1': playback_.normalSpeed(); break;
+        case '=': watched_.faster(); break;
+        case '-': watched_.slower(); break;
+        case '1': watched_.normalSpeed(); break;
         case ',': move(Move::StepBack); break;
         case '.': move(Move::StepOn); break;
         default: break;
@@ -161,25 +159,25 @@ void PageBattle::move(Move move)
         case Move::On: seekTo(moment() + kSeekFrames); break;
         case Move::StepBack:
         case Move::StepOn:
-            if (!playback_.paused()) playback_.togglePause();
+            if (!watched_.paused()) watched_.togglePause();
             seekTo(moment() + (move == Move::StepOn ? 1 : -1));
             break;
-        case Move::End: seekTo(playback_.timeline().endMoment(battle_)); break;
+        case Move::End: seekTo(watched_.timeline().endMoment(watched_.battle())); break;
     }
 }
 
 void PageBattle::seekTo(int frame)
 {
-    followBattle();
-    const int seen = playback_.timeline().seen();
+    goal_.reset();
+    const int seen = watched_.timeline().seen();
     if (frame > seen) {
         // Beyond what was seen the battle must be played: from the furthest moment seen (a
         // keyframe away), then a slice at a time.
-        if (moment() < seen) playback_.seekTo(battle_, seen);
+        if (moment() < seen) watched_.seekTo(seen);
         goal_ = frame;
         goAhead();
     } else {
-        playback_.seekTo(battle_, frame);
+        watched_.seekTo(frame);
     }
     draw();
 }
@@ -190,7 +188,7 @@ void PageBattle::goAhead()
     const double start = clock_();
     while (goal_) {
         const int to = std::min(*goal_, moment() + kSlice);
-        playback_.seekTo(battle_, to);
+        watched_.seekTo(to);
         // There, or the battle ended first (a seek stops at its end, and at the latest moment).
         if (moment() >= *goal_ || moment() < to) {
             goal_.reset();
@@ -202,45 +200,44 @@ void PageBattle::goAhead()
 
 int PageBattle::span() const
 {
-    return TimelineBar(playback_.timeline(), moment()).span();
+    return TimelineBar(watched_.timeline(), moment()).span();
 }
 
-void PageBattle::followBattle()
+void PageBattle::newBattle()
 {
     goal_.reset();
-    playback_.follow(battle_);
 }
 
 void PageBattle::nextBattle()
 {
-    battle_.restart(battle_.seed() + 1);
-    followBattle();
+    watched_.next();
+    newBattle();
 }
 
 void PageBattle::previousBattle()
 {
-    battle_.restart(battle_.seed() - 1);
-    followBattle();
+    watched_.previous();
+    newBattle();
 }
 
 void PageBattle::replay()
 {
-    battle_.restart(battle_.seed());
-    followBattle();
+    watched_.replay();
+    newBattle();
 }
 
 std::string PageBattle::query() const
 {
     // Playing ahead, the moment it is going to: a link copied meanwhile opens there.
-    const std::optional<int> at = playback_.paused() ? std::optional<int>(goal_.value_or(moment())) : std::nullopt;
-    return pageQuery(battle_.seed(), battle_.counts(), playback_.loop(), at);
+    const std::optional<int> at = watched_.paused() ? std::optional<int>(goal_.value_or(moment())) : std::nullopt;
+    return pageQuery(seed(), battle().counts(), watched_.loop(), at);
 }
 
 std::string PageBattle::title() const
 {
-    std::string title = windowTitle(battle_.seed());
-    if (battle_.over()) {
-        const std::string side = teamName(battle_.field().eliminatedTeam);  // "Blue Team"
+    std::string title = windowTitle(battle().seed());
+    if (battle().over()) {
+        const std::string side = teamName(battle().field().eliminatedTeam);  // "Blue Team"
         title += " - " + side.substr(0, side.find(' ')) + " eliminated";
     }
     return title;
@@ -249,13 +246,13 @@ std::string PageBattle::title() const
 std::string PageBattle::description() const
 {
     std::ostringstream text;
-    text << "Battle of seed " << battle_.seed() << ":";
+    text << "Battle of seed " << battle().seed() << ":";
     // The counts in the command line's order: blue's three kinds, then red's.
     const char* const kinds[] = {"riflemen", "tanks", "snipers"};
     for (int side = 0; side < 2; ++side) {
         text << (side == 0 ? " blue" : "; red");
         for (int kind = 0; kind < 3; ++kind) {
-            text << (kind == 0 ? " " : ", ") << std::max(0, countOf(battle_.counts(), 3 * side + kind)) << " "
+            text << (kind == 0 ? " " : ", ") << std::max(0, countOf(battle().counts(), 3 * side + kind)) << " "
                  << kinds[kind];
         }
     }
@@ -265,29 +262,29 @@ std::string PageBattle::description() const
 std::string PageBattle::message() const
 {
     if (!addressError_.empty()) return addressError_;
-    if (!neitherArmyHasAUnit(battle_.counts())) return "";
-    return playback_.loop() ? "Neither army has a unit: nothing will happen, and the next seed follows after 10 seconds."
+    if (!neitherArmyHasAUnit(battle().counts())) return "";
+    return watched_.loop() ? "Neither army has a unit: nothing will happen, and the next seed follows after 10 seconds."
                             : "Neither army has a unit: nothing will happen.";
 }
 
 std::string PageBattle::countdown() const
 {
-    return countdownText(battle_.reinforcementTimer());
+    return countdownText(battle().reinforcementTimer());
 }
 
 std::string PageBattle::results() const
 {
-    if (!battle_.over()) return "";
-    const ArmyCount left = countArmies(battle_.field());
+    if (!battle().over()) return "";
+    const ArmyCount left = countArmies(battle().field());
     std::ostringstream json;
-    json << "{\"eliminated\":\"" << teamName(battle_.field().eliminatedTeam) << "\",\"length\":\""
-         << ResultsPanel::lengthText(battle_.endPass()) << "\",\"frames\":" << battle_.endPass() << ",\"left\":[";
+    json << "{\"eliminated\":\"" << teamName(battle().field().eliminatedTeam) << "\",\"length\":\""
+         << ResultsPanel::lengthText(battle().endPass()) << "\",\"frames\":" << battle().endPass() << ",\"left\":[";
     for (int team = 0; team < kSides; ++team) {
         const int* units = left.units[team];
         json << (team == 0 ? "[" : ",[") << units[kRiflemenKind] << "," << units[kSnipersKind] << ","
              << units[kTanksKind] << "]";
     }
-    json << "],\"seed\":" << battle_.seed() << "}";
+    json << "],\"seed\":" << battle().seed() << "}";
     return json.str();
 }
 
@@ -295,9 +292,9 @@ void PageBattle::hold()
 {
     ticks_.hold();
     ticks_.store(0);
-    battle_.restart(battle_.seed());
+    watched_.replay();
     grabbed_ = false;
-    followBattle();
+    newBattle();
 }
 
 void PageBattle::step(int frames)
@@ -311,11 +308,11 @@ void PageBattle::step(int frames)
 std::uint64_t PageBattle::digestChain(int maxFrames)
 {
     hold();
-    return ::digestChain(battle_, maxFrames);
+    return ::digestChain(watched_, maxFrames);
 }
 
 std::uint64_t PageBattle::seekChain(unsigned scriptSeed, int moves)
 {
     hold();
-    return ::seekChain(battle_, scriptSeed, moves);
+    return ::seekChain(watched_, scriptSeed, moves);
 }

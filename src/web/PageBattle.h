@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/Battle.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 #include "gfx/AreaScaler.h"
 #include "gfx/PixelCanvas.h"
 #include "web/ClockTicks.h"
@@ -71,14 +70,14 @@ public:
     void grab(bool held) { grabbed_ = held; }
     // The frame still to be reached by playing ahead, or -1.
     int goal() const { return goal_.value_or(-1); }
-    int moment() const { return Timeline::frameOf(battle_); }  // the battle's time
+    int moment() const { return watched_.moment(); }  // the battle's time
     int span() const;  // the frames the timeline spans, as the desktop's bar spans them
     void nextBattle();      // the battle of the next seed, with the same counts
     void previousBattle();  // the battle of the seed before
     void replay();          // the same battle again from its start
 
     // ---- what the page shows of it ----
-    unsigned seed() const { return battle_.seed(); }
+    unsigned seed() const { return watched_.battle().seed(); }
     // "Battle - seed 11", and once a base has fallen "Battle - seed 11 - Blue eliminated".
     std::string title() const;
     // The field's name for a screen reader: "Battle of seed 11: blue 200 riflemen, 50 tanks,
@@ -94,8 +93,8 @@ public:
     // {"eliminated":"Blue Team","length":"0:36.0","frames":2160,"left":[[riflemen,snipers,
     // tanks] of red, the same of blue],"seed":11}. Empty while both bases stand.
     std::string results() const;
-    const Battle& battle() const { return battle_; }
-    const Playback& playback() const { return playback_; }
+    const WatchedBattle& watched() const { return watched_; }
+    const Battle& battle() const { return watched_.battle(); }
 
     // ---- held frame by frame (tests, measurements) ----
     // Starts the battle again from its seed, with the clock held: from now on a tick comes due
@@ -112,12 +111,11 @@ public:
 private:
     void draw();
     void handOver();  // the frame in the pixel buffer into rgba_, at the shown size
-    void followBattle();  // the timeline follows the battle as it now is (a new one, say)
+    void newBattle();     // after the battle was replaced: nothing left of playing ahead
     void goAhead();       // plays on towards the goal, for kAheadMilliseconds at most
 
     PixelCanvas canvas_;                // what every frame is drawn into
-    Battle battle_;                     // the battle under way
-    Playback playback_;                 // speed, pause, the endless show
+    WatchedBattle watched_;             // the battle, its timeline, speed, pause and the endless show
     std::function<double()> clock_;     // milliseconds
     ClockTicks ticks_;                  // due ticks, read off the clock
     std::optional<int> goal_;           // the frame a move into the unseen is playing ahead to

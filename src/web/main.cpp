@@ -90,7 +90,7 @@ EMSCRIPTEN_KEEPALIVE void pageGrab(int held)
 EMSCRIPTEN_KEEPALIVE const int* pageTimeline()
 {
     static int figures[9];
-    const Timeline& timeline = page->playback().timeline();
+    const Timeline& timeline = page->watched().timeline();
     const std::vector<AliveSample>& course = timeline.course();
     static_assert(sizeof(AliveSample) == 2 * sizeof(int), "a sample is red's and blue's units");
     const int values[9] = {page->moment(),
@@ -197,13 +197,13 @@ EMSCRIPTEN_KEEPALIVE const char* pageCounts()
 
 EMSCRIPTEN_KEEPALIVE int pagePaused()
 {
-    return page->playback().paused() ? 1 : 0;
+    return page->watched().paused() ? 1 : 0;
 }
 
 // The speed as the field shows it above 1x and below; the page's label shows 1x too.
 EMSCRIPTEN_KEEPALIVE const char* pageSpeedText()
 {
-    const std::string text = page->playback().speedText();
+    const std::string text = page->watched().speedText();
     return handOver(text.empty() ? "Speed 1x" : text);
 }
 
@@ -232,7 +232,7 @@ EMSCRIPTEN_KEEPALIVE void pageStep(int frames)
 // The timeline's keyframes: "[count, spacing in frames, bytes]".
 EMSCRIPTEN_KEEPALIVE const char* pageKeyframes()
 {
-    const Timeline& timeline = page->playback().timeline();
+    const Timeline& timeline = page->watched().timeline();
     return handOver("[" + std::to_string(timeline.keyframes()) + "," + std::to_string(timeline.spacing()) + "," +
                     std::to_string(timeline.keyframeBytes()) + "]");
 }

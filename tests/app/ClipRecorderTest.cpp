@@ -12,7 +12,6 @@
 #include "app/ClipRecorder.h"
 #include "game/Countdown.h"
 #include "game/FrameRender.h"
-#include "game/Playback.h"
 #include "support/DrawnWorldTest.h"
 #include "units/Base.h"
 #include "world/Random.h"
@@ -229,7 +228,7 @@ TEST_F(ClipRecorderTest, AClipOfABattleThatEndsShowsItsResults)
     Battle battle(redOnly, kSeed);
     for (int frame = 1; frame <= 591; ++frame) battle.frame();
     ASSERT_TRUE(battle.over());
-    drawShownFrame(battle, Playback(), canvas());
+    drawBattleFrame(battle, canvas());
     std::vector<std::uint8_t> expected;
     ClipPalette().shrink(bitmap(), expected);
     EXPECT_TRUE(shown.back() == expected);

@@ -10,7 +10,7 @@
 #include "app/FrameLoop.h"
 #include "game/Countdown.h"
 #include "app/KeyPresses.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 #include "game/UnitCounts.h"
 #include "support/DrawnWorldTest.h"
 #include "units/Renderer.h"
@@ -70,18 +70,27 @@ protected:
     }
     void TearDown() override
     {
+        watched.reset();
         battle.reset();
         DrawnWorldTest::TearDown();
     }
 
+    // The battle as made, before the first frame watches it.
     Battlefield& field() { return battle->field(); }
+    // The battle watched from the first frame on.
+    WatchedBattle& watch()
+    {
+        if (!watched) watched = std::make_unique<WatchedBattle>(std::move(*battle));
+        return *watched;
+    }
+    const Battle& played() { return watch().battle(); }
 
     // One frame; returns how often it slept waiting for a tick. Without onSleep the frame is
     // not expected to wait; if it does, that fails and a tick is supplied so the frame can end.
     int frame(const std::function<void()>& onSleep = {})
     {
         int sleeps = 0;
-        runFrame(*battle, playback, canvas(), due, [&] {
+        runFrame(watch(), canvas(), due, [&] {
             ++sleeps;
             if (onSleep) {
                 onSleep();
@@ -94,7 +103,7 @@ protected:
     }
 
     std::unique_ptr<Battle> battle;
-    Playback playback;
+    std::unique_ptr<WatchedBattle> watched;
     DueTicks due{0};
     PassCounter* counter = nullptr;
 };
@@ -117,7 +126,7 @@ TEST_F(FrameLoopTest, ThreeDueTicksRunThreeLogicalFrames)
     due.store(3);
     EXPECT_EQ(frame(), 0);
     EXPECT_EQ(counter->updates, 3);
-    EXPECT_EQ(battle->reinforcementTimer(), 3000 - 3);
+    EXPECT_EQ(played().reinforcementTimer(), 3000 - 3);
     EXPECT_EQ(due.load(), 0);
 }
 
@@ -162,7 +171,7 @@ TEST_F(FrameLoopTest, FirstFrameShows2999)
 {
     due.store(1);
     frame();
-    EXPECT_EQ(battle->reinforcementTimer(), 2999);
+    EXPECT_EQ(played().reinforcementTimer(), 2999);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 2999", 640, 32), 0);
 }
 
@@ -172,15 +181,15 @@ TEST_F(FrameLoopTest, FrameOnWhichTheCountdownRunsOutLaunchesAWave)
 
     due.store(1);
     frame();
-    EXPECT_EQ(battle->reinforcementTimer(), 1);
+    EXPECT_EQ(played().reinforcementTimer(), 1);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
 
     due.store(1);
     frame();
-    EXPECT_EQ(battle->reinforcementTimer(), 3000);
+    EXPECT_EQ(played().reinforcementTimer(), 3000);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 3000", 640, 32), 0);
-    EXPECT_EQ(field().objects.size(), 3u) << "the counter and the two bases";
-    EXPECT_EQ(field().units.size(), 2u) << "the two bases";
+    EXPECT_EQ(played().field().objects.size(), 3u) << "the counter and the two bases";
+    EXPECT_EQ(played().field().units.size(), 2u) << "the two bases";
 }
 
 TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)
@@ -198,9 +207,9 @@ TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)
         EXPECT_EQ(due.load(), 0) << "due ticks are still used up";
     }
     EXPECT_EQ(counter->updates, 0);
-    EXPECT_EQ(field().occupantAt(10, 10), fallen);
-    EXPECT_EQ(field().objects.size(), 4u) << "the bases, the counter and the fallen soldier";
-    EXPECT_EQ(battle->reinforcementTimer(), 1);
+    EXPECT_EQ(played().field().occupantAt(10, 10), fallen);
+    EXPECT_EQ(played().field().objects.size(), 4u) << "the bases, the counter and the fallen soldier";
+    EXPECT_EQ(played().reinforcementTimer(), 1);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 1", 640, 32), 0);
 }
 
@@ -221,12 +230,12 @@ protected:
     {
         int looks = 0;
         return runFrames(
-            *battle, playback, canvas(), due, [this] { due.fetch_add(1); },
+            watch(), canvas(), due, [this] { due.fetch_add(1); },
             [&] {
                 if (lookHook) lookHook(looks);
                 ++looks;
                 presses.drain();
-                takeViewerKeys(presses, playback, *battle);
+                takeViewerKeys(presses, watch());
                 return presses.downOrPressed(KEY_ESC);
             },
             [this] { ++shown; });
@@ -256,7 +265,7 @@ TEST_F(MainLoopTest, EscAlreadyDownAtTheFirstLookRunsNoFrameAtAll)
     EXPECT_EQ(counter->updates, 0) << "no update pass";
     EXPECT_EQ(due.load(), 2) << "no tick used";
     EXPECT_EQ(shown, 0) << "nothing shown";
-    EXPECT_EQ(battle->reinforcementTimer(), 3000) << "no countdown";
+    EXPECT_EQ(played().reinforcementTimer(), 3000) << "no countdown";
     EXPECT_TRUE(backBufferIsBlank()) << "no frame drawn";
 }
 
@@ -283,7 +292,7 @@ TEST_F(MainLoopTest, EscHeldFromTheMiddleOfTheBattleEndsItAtTheNextLook)
     EXPECT_EQ(shown, 5);
 }
 
-// The viewer's keys reach the playback at every look, a quick tap counting as a press:
+// The viewer's keys reach the watched battle at every look, a quick tap counting as a press:
 // three taps of + make 8x for the next frame, Space pauses it (with "Paused" on the screen),
 // and Esc still ends the loop while paused.
 TEST_F(MainLoopTest, TheViewersKeysTakeEffectFromTheNextFrame)
@@ -303,8 +312,8 @@ TEST_F(MainLoopTest, TheViewersKeysTakeEffectFromTheNextFrame)
     });
     EXPECT_EQ(frames, 6);
     EXPECT_EQ(counter->updates, 1 + 1 + 8) << "two frames at 1x, one at 8x, three paused";
-    EXPECT_EQ(battle->reinforcementTimer(), 3000 - 10);
-    EXPECT_EQ(playback.speedStep(), 3);
-    EXPECT_TRUE(playback.paused());
+    EXPECT_EQ(played().reinforcementTimer(), 3000 - 10);
+    EXPECT_EQ(watch().speedStep(), 3);
+    EXPECT_TRUE(watch().paused());
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Paused", 640 - 24, 488), 0);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "cli/CountArguments.h"
 
 namespace {
 

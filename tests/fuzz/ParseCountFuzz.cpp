@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/UnitCounts.h"
+#include "cli/CountArguments.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "game/Countdown.h"
 #include "game/Deployment.h"
 #include "game/FrameRender.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 #include "game/StateDigest.h"
 #include "game/WorldInvariants.h"
 #include "gfx/Canvas.h"
@@ -129,14 +129,15 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
     const std::vector<ObjectState> frozen = snapshot(field);
     const size_t units = field.units.size();
     DueTicks due{0};
-    Playback playback;
+    WatchedBattle watched(std::move(battle));  // the same objects, watched
     for (int frame = 0; frame < 30; ++frame) {
         due.store(1);
-        runFrame(battle, playback, canvas(), due, [] {});
+        runFrame(watched, canvas(), due, [] {});
     }
-    EXPECT_EQ(battle.reinforcementTimer(), 1);
-    EXPECT_EQ(field.units.size(), units);
-    EXPECT_TRUE(snapshot(field) == frozen) << "an object changed after the game was over";
+    const Battlefield& after = watched.battle().field();
+    EXPECT_EQ(watched.battle().reinforcementTimer(), 1);
+    EXPECT_EQ(after.units.size(), units);
+    EXPECT_TRUE(snapshot(after) == frozen) << "an object changed after the game was over";
 
     // The message, centred on x 640 with its top at y 512, in red on an opaque black box.
     const std::string message = "Game Over, the Blue Team has been eliminated!";
@@ -249,7 +250,7 @@ std::vector<std::uint64_t> digestsToTheEnd(Battle& battle)
 std::vector<std::uint16_t> shownFrame(const Battle& battle)
 {
     PixelCanvas canvas;
-    drawShownFrame(battle, Playback(), canvas.canvas());
+    drawBattleFrame(battle, canvas.canvas());
     const std::uint16_t* pixels = canvas.pixels().pixels();
     return {pixels, pixels + kScreenWidth * kScreenHeight};
 }

@@ -11,7 +11,7 @@
 #include "bitmap/MemoryCanvas.h"
 #include "game/Battle.h"
 #include "game/FrameRender.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 #include "gfx/PixelCanvas.h"
 #include "support/DrawnWorldTest.h"
 
@@ -56,16 +56,16 @@ TEST(FrameSurfaces, EveryShownFrameIsTheSameOnBothSurfaces)
     MemoryCanvas library;
     PixelCanvas buffer;
     for (const FrameCase& c : cases) {
-        Battle battle(c.counts, c.seed);
-        Playback playback;
-        for (int n = 0; n < c.speedSteps; ++n) playback.faster();
-        for (int n = 0; n > c.speedSteps; --n) playback.slower();
-        if (c.paused) playback.togglePause();
+        WatchedBattle watched(c.counts, c.seed);
+        const Battle& battle = watched.battle();
+        for (int n = 0; n < c.speedSteps; ++n) watched.faster();
+        for (int n = 0; n > c.speedSteps; --n) watched.slower();
+        if (c.paused) watched.togglePause();
         int played = 0;
         for (const int frame : c.frames) {
-            for (; played < frame; ++played) battle.frame();
-            drawShownFrame(battle, playback, library.canvas());
-            drawShownFrame(battle, playback, buffer.canvas());
+            for (; played < frame; ++played) watched.playFrame();
+            drawShownFrame(watched, library.canvas());
+            drawShownFrame(watched, buffer.canvas());
             EXPECT_EQ(firstDifference(library.bitmap(), buffer.pixels()), "") << c.name << ", frame " << frame;
         }
         if (std::string(c.name) == "the end") {

@@ -6,7 +6,7 @@
 #include "game/Battle.h"
 #include "game/Countdown.h"
 #include "game/FrameRender.h"
-#include "game/Playback.h"
+#include "game/WatchedBattle.h"
 #include "game/ResultsPanel.h"
 #include "game/TimelineBar.h"
 #include "support/DrawnWorldTest.h"
@@ -100,7 +100,7 @@ TEST_F(ResultsPanelTest, TheShownFrameAddsThePanelUnderTheGameOverMessage)
     }
     EXPECT_GT(messageInk, 0) << "the game-over message is drawn";
 
-    drawShownFrame(battle, Playback(), canvas());
+    drawBattleFrame(battle, canvas());
     // The chart's lines run from the armies as deployed (400 red, 0 blue: the top and the foot of
     // the chart) to what is left: 397 red, 0 blue.
     const int red = makecol(255, 64, 64);
@@ -141,10 +141,10 @@ TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.speed != nullptr ? c.speed : "1x");
-        Playback playback;
-        for (int n = 0; n < c.faster; ++n) playback.faster();
-        for (int n = 0; n < c.slower; ++n) playback.slower();
-        if (c.paused) playback.togglePause();
+        WatchedBattle watched(battle);
+        for (int n = 0; n < c.faster; ++n) watched.faster();
+        for (int n = 0; n < c.slower; ++n) watched.slower();
+        if (c.paused) watched.togglePause();
         BITMAP* expected = copyOf(plain);
         if (c.speed != nullptr) {
             textout_ex(expected, font, c.speed, 640, 42, makecol(255, 255, 255), makecol(0, 0, 0));
@@ -152,7 +152,7 @@ TEST_F(ResultsPanelTest, SpeedAndPauseTextsAreAllThePlaybackAdds)
         if (c.paused) {
             textout_centre_ex(expected, font, "Paused", 640, 488, makecol(255, 255, 255), makecol(0, 0, 0));
         }
-        drawShownFrame(battle, playback, canvas());
+        drawShownFrame(watched, canvas());
         // While paused the timeline shows along the bottom: there, and only there, the frame
         // differs from the plain one besides the texts.
         int timelinePixels = 0;

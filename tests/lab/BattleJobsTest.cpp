@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "game/Battle.h"
@@ -194,6 +196,43 @@ TEST(BattleJobsTest, AStopOrAFailureEndsTheRunAtOnce)
     EXPECT_TRUE(play(endless, BattleJobs::Result::kInterrupted, stop, failAt43).empty());
     const std::string failure = "the battle of seed 43 failed: out of cells";  // of seeds 40 to 45
     EXPECT_EQ(play(smallPlan(2, 6), BattleJobs::Result::kFailed, nullptr, failAt43, failure).count(3), 0u);
+
+    // A job out of memory gives its battle back, or the last one plays it again: none is lost.
+    // Out of memory again and again, the battle fails the run, named by its seed.
+    int shortOfMemory = 0;
+    const auto starved = [&shortOfMemory](Battle& battle, int maxFrames, std::vector<AliveSample>* alive,
+                                          const std::atomic<bool>& stop) {
+        if (battle.seed() == 43 && shortOfMemory-- > 0) throw std::bad_alloc();
+        return playBattle(battle, maxFrames, alive, &stop);
+    };
+    for (int jobs : {1, 2}) {
+        shortOfMemory = 1;
+        EXPECT_EQ(play(smallPlan(jobs, 6), BattleJobs::Result::kDone, nullptr, starved).size(), 6u) << jobs << " jobs";
+    }
+    shortOfMemory = INT_MAX;
+    play(smallPlan(2, 6), BattleJobs::Result::kFailed, nullptr, starved, "the battle of seed 43 failed: out of memory");
+}
+
+// The battles handed back before a stop and not yet reported are reported after it: here the
+// first two, finished while the run looks at the stop request, which says yes once the jobs
+// wait in the next two.
+TEST(BattleJobsTest, BattlesFinishedBeforeAStopAreReported)
+{
+    std::atomic<bool> looking{false};
+    std::atomic<int> waiting{0};
+    const auto until = [](const auto& condition) {
+        for (int ms = 0; ms < 60000 && !condition(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    const auto held = [&](Battle& battle, int maxFrames, std::vector<AliveSample>* alive, const std::atomic<bool>& stop) {
+        waiting += battle.seed() >= 42;
+        until([&] { return battle.seed() < 42 ? looking.load() : stop.load(); });
+        return playBattle(battle, maxFrames, alive, &stop);
+    };
+    const BattlePlan plan = smallPlan(2, 4);
+    const auto stop = [&] { looking = true; until([&] { return waiting == 2; }); return true; };
+    const std::map<int, FinishedBattle> battles = play(plan, BattleJobs::Result::kInterrupted, stop, held);
+    ASSERT_EQ(battles.size(), 2u);
+    for (int i : {0, 1}) EXPECT_EQ(lineOf(battles.at(i)), referenceLine(plan.study.counts(i), plan.study.seed(i), plan.maxFrames));
 }
 
 // Battles finish out of order and their lines wait for the earlier ones; no battle starts

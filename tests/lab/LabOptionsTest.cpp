@@ -60,3 +60,16 @@ TEST(LabOptionsTest, CountsAsTheBattleReadsThem)
     EXPECT_EQ(five.counts.blueSoldiers, 200) << "fewer than six: all defaults";
     EXPECT_EQ(five.counts.redSnipers, 50);
 }
+
+// --summarize=FILE gives a file to sum up where it stands among the others.
+TEST(LabOptionsTest, SummarizeWithAFileAfterAnEqualsSign)
+{
+    const LabOptions options = parse({"b.jsonl", "--summarize=a.jsonl", "--", "--c.jsonl"});
+    EXPECT_TRUE(options.summarize);
+    EXPECT_EQ(options.files, (std::vector<std::string>{"b.jsonl", "a.jsonl", "--c.jsonl"}));
+    const char* empty[] = {"battle-lab", "--summarize=", "a.jsonl"};
+    LabOptions refused;
+    std::string error;
+    EXPECT_FALSE(parseLabOptions(3, empty, refused, error));
+    EXPECT_EQ(error, "--summarize= needs a file name");
+}

@@ -34,6 +34,8 @@ GRID = {"g.jsonl": "".join(line((36000, 1, 1, ["blue-tanks=0:99:1", "red-snipers
                                 red_snipers=s) for t in range(100) for s in range(100))}  # 100 x 100 compositions
 lab = lambda f, *args: subprocess.run([P["lab"], *args], cwd=f, stdout=subprocess.DEVNULL, check=True)
 put = lambda f, name, data: pathlib.Path(f, name).write_text(data)
+untag = lambda f, source: put(f, "u.jsonl", "".join(  # the lines as an earlier version wrote them
+    json.dumps({k: v for k, v in json.loads(l).items() if k != "study"}) + "\n" for l in open(f"{f}/{source}")))
 text = lambda f, name: pathlib.Path(f, name).read_bytes()
 shards = lambda f, **others: [  # the three shards of a sweep, and runs with other options
     lab(f, *SMALL, *(more if "--vary" in more else VARY + more), "--jobs", "1", "--out", name + ".jsonl")
@@ -45,6 +47,7 @@ opening = lambda pid: proc(pid, "wchan") == "wait_for_partner" or proc(pid, "sys
 all_study = lambda f: (lab(f, *SMALL, *VARY, "--out", "all.jsonl"), os.symlink("all.jsonl", f + "/l.png"))
 SLOW = "exec sleep 600"  # a gnuplot that never ends
 EXEC = 'exec "$@" '  # how a shell command (sh) runs the program
+GONE = 'mkfifo gone && exec 3<>gone 4>gone 3<&- && exec "$@" >&4 4>&-'  # into a pipe whose one reader has closed
 tics = lambda f: [len(t.split(",")) for t in re.findall(r"set [xy]tics \(([^)]*)\)", text(f, "script.gp").decode())]
 says = lambda regex: lambda f, o, e: check(re.search(regex, o, re.M), f"stdout {regex!r}: {o[:200]!r}")
 png = lambda table: lambda f, o, e: check(text(f, "o.png")[:4] == b"\x89PNG" and e.startswith(table), "PNG, table")
@@ -53,7 +56,8 @@ png = lambda table: lambda f, o, e: check(text(f, "o.png")[:4] == b"\x89PNG" and
 # Each case runs in a folder and session of its own and checks the status, the message (a line of stderr, or a
 # warning among others), that the files given are unchanged and that no part file or process is left. More: files
 # (name: text, or a function), sh (bash running the program as "$@"), tty (a terminal as stdin and stdout), gnuplot
-# (a script standing in for it; "" for none), memory (bounded), signal (condition, number), then (checks), program.
+# (a script standing in for it; "" for none), memory (bounded: 64 MB, or ulimit's options), signal (condition,
+# number), then (checks), program.
 case = lambda name, args, status, message=None, **more: (name, args, status, message, more)
 CASES = [
     *[case(f"--summarize {i} --plot {p}", ["--summarize", i, "--plot", p], 2, f"--plot {p} would write over {over}, "
@@ -87,6 +91,31 @@ CASES = [
          "r.jsonl:1: the battle of seed 2 (blue-tanks=0) was given before with another result",
          files=lambda f: (shards(f), edit(f, "s2.jsonl", "r.jsonl", change=True))),
     case("no battle line", ["--summarize", "e.jsonl"], 2, "no battle line in e.jsonl", files={"e.jsonl": "\n \n"}),
+    case("an empty file among several", ["--summarize", "s1.jsonl", "e.jsonl", "s2.jsonl"], 0,
+         "warning: no battle line in e.jsonl", files=lambda f: (shards(f), put(f, "e.jsonl", ""))),
+    case("every file empty", ["--summarize", "e.jsonl", "f.jsonl"], 2, "no battle line in any of the 2 files",
+         files={"e.jsonl": "", "f.jsonl": "\n"}),
+    case("a battle given three times", ["--summarize", "s1.jsonl", "s1.jsonl", "s1.jsonl"], 0,
+         "warning: 4 battles (same seed and counts) appear more than once; each is counted once", files=shards),
+    case("earlier lines that repeat tagged ones", ["--summarize", "s1.jsonl", "u.jsonl"], 0,
+         files=lambda f: (shards(f), untag(f, "s1.jsonl")), then=says(r"\Acompositions 3, battles 4\n")),
+    case("an earlier line with another result", ["--summarize", "u.jsonl", "s1.jsonl"], 2,
+         "s1.jsonl:1: the battle of seed 1 (blue-tanks=0) was given before with another result",
+         files=lambda f: (shards(f), edit(f, "s1.jsonl", "c.jsonl", change=True), untag(f, "c.jsonl"))),
+    case("the last line without its end", ["--summarize", "n.jsonl"], 0, files={"n.jsonl": line(seed=1) + line(seed=2)[:-1]},
+         then=says(r"\Abattles +2\n")),
+    *[case(f"a line of {n} bytes", ["--summarize", "l.jsonl"], status, message, files={"l.jsonl": line()[:-1].ljust(n) + "\n"})
+      for n, status, message in [(65536, 0, None), (65537, 2, "l.jsonl:1: not a battle line: longer than 65536 bytes")]],
+    case("a line one seed past its study", ["--summarize", "b.jsonl"], 2,
+         "b.jsonl:1: seed 3 is not one of the line's study (1 to 2)", files={"b.jsonl": line((36000, 1, 2, [], "1/1"), seed=3)}),
+    case("seeds 4096 apart, 30,000 lines", ["--summarize", "w.jsonl"], 0, memory="-v 200000", then=says(r"\Abattles +30000\n"),
+         files={"w.jsonl": "".join(line((36000, k * 4096, 1, [], "1/1"), seed=k * 4096) for k in range(30000))}),
+    case("a run that cannot start a job", ["--out", "j.jsonl", "--plot", "o.png"] + SMALL, 1,
+         "cannot start a job: Resource temporarily unavailable", files={"j.jsonl": "OLD\n", "o.png": "OLD\n"},
+         memory="-s 4000000 -v 1000000"),
+    case("--jobs 16 in 200 MB", ["--battles", "40", "--jobs", "16", "--max-frames", "600", "--out", "j.jsonl"], 0,
+         memory="-v 200000", then=lambda f, o, e: check(len(text(f, "j.jsonl").splitlines()) == 40 and re.fullmatch(
+             r"(battle-lab: only \d+ of 16 jobs could run \(.*\); the battles were played by fewer\n)?", e), f"40 lines: {e!r}")),
     *[case("not a battle line: " + why, ["--summarize", "b.jsonl"], 2, "b.jsonl:1: not a battle line: " + why,
            files={"b.jsonl": battle}) for battle, why in [
         (line(left=ARMY(201)), "'left' has more red riflemen (201) than were placed and brought by 0 waves (200)"),
@@ -117,6 +146,17 @@ CASES = [
     case("battle --help names every exit status", ["--help"], 0, program="battle",
          then=says(r"(?s)\A(?=.*130)(?=.*143)(?=.*129)(?=.*lost display)")),
     case("battle-bench --help", ["--help"], 0, program="bench", then=says(r"\Ausage: battle-bench")),
+    # One rule for both programs: what standard output cannot take (closed, full, a pipe whose reader has gone) is
+    # status 1 with the reason, never a silent loss nor a death by SIGPIPE.
+    *[case(f"{program} {' '.join(args)}: {message.split(': ')[-1]}", args, 1, message, program=program, sh=sh)
+      for program, args, sh, message in [
+        ("battle", ["--help"], EXEC + ">&-", "battle: cannot write to standard output: Bad file descriptor"),
+        ("battle", ["--version"], EXEC + ">/dev/full", "battle: cannot write to standard output: No space left on device"),
+        ("battle", ["--help"], GONE, "battle: cannot write to standard output: Broken pipe"),
+        ("lab", ["--help"], GONE, "cannot write to standard output: Broken pipe"),
+        ("lab", ["--version"], EXEC + ">/dev/full", "cannot write to standard output: No space left on device"),
+        ("battle", ["--record", "-", "--frames", "3"], EXEC + ">&-",
+         "battle: cannot write standard output: Bad file descriptor")]],
 ]
 
 
@@ -131,7 +171,8 @@ def run(name, args, status, message, more, f, sanitized):
     if "gnuplot" in more:  # a gnuplot of the test's own first on the PATH, or none at all
         put(f, "gnuplot", f"#!/bin/sh\n{more['gnuplot']}\n"), os.chmod(f + "/gnuplot", 0o755)
         env["PATH"] = f"{f}:{env['PATH']}" if more["gnuplot"] else "/nonexistent"
-    script = ("ulimit -v 65536 && " if more.get("memory") else "") + more.get("sh", EXEC)
+    limits = more.get("memory") and ("-v 65536" if more["memory"] is True else more["memory"])
+    script = (f"ulimit {limits} && " if limits else "") + more.get("sh", EXEC)
     command = ["/bin/bash", "-c", script, "bash", P[more.get("program", "lab")], *(a.replace("{f}", f) for a in args)]
     out, err = tempfile.TemporaryFile(), tempfile.TemporaryFile()  # a full pipe nobody reads would block
     terminal, tty = pty.openpty() if more.get("tty") else (None, None)

@@ -3,7 +3,7 @@
 
 Each case runs the real battle-lab in a session of its own and must end within seconds:
 standard output closed; SIGTERM and SIGHUP; its jobs as threads of one process, and SIGKILL;
-a second signal while the lab is stuck writing to a full pipe; two labs writing one
+a second signal while the lab is stuck writing to a full pipe, a signal while it opens a FIFO; two labs writing one
 file; a run of 2147483647 battles, whose memory must not grow. Every case checks that no job is
 left and no part file lies about.
 
@@ -141,6 +141,21 @@ def second_signal(program, folder):
     no_process_left(lab.pid)
 
 
+def signal_while_opening(program, folder):
+    print("== SIGINT while --plot waits for a FIFO's reader: the part file of --out goes with the lab")
+    os.mkfifo(os.path.join(folder, "ff")), os.symlink("/bin/false", os.path.join(folder, "gnuplot"))  # never run
+    lab = start(program, ["--battles", "2", "--out", "o.jsonl", "--plot", "ff"] + SMALL, folder,
+                env=dict(os.environ, PATH=folder + ":" + os.environ["PATH"]))
+    proc = lambda name: open(f"/proc/{lab.pid}/{name}").read()
+    opening = lambda: proc("wchan") == "wait_for_partner" or proc("syscall").split()[:1] == ["257"]
+    check(wait_for(lambda: part_files(folder) and opening()), "the lines' part file is there, the lab opens the FIFO")
+    os.kill(lab.pid, signal.SIGINT)
+    status, _, err = finish(lab)
+    check(status == 130 and err == "battle-lab: interrupted\n", f"status 130, one line: {status}, {err!r}")
+    check(sorted(os.listdir(folder)) == ["ff", "gnuplot"], f"no part file, no o.jsonl: {os.listdir(folder)}")
+    no_process_left(lab.pid)
+
+
 def two_labs_one_file(program, folder):
     print("== two labs writing the same file at once")
     target = os.path.join(folder, "same.jsonl")
@@ -205,6 +220,7 @@ def main():
         lambda p, f: stop_signal(p, f, "HUP", 129),
         threads_not_processes,
         second_signal,
+        signal_while_opening,
         two_labs_one_file,
         endless_run,
     ]

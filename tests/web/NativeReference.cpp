@@ -24,11 +24,12 @@
 #include <vector>
 
 #include "bitmap/MemoryCanvas.h"
+#include "cli/CountArguments.h"
 #include "game/Battle.h"
 #include "game/FrameRender.h"
-#include "game/Playback.h"
 #include "game/StateDigest.h"
 #include "game/TimelineBar.h"
+#include "game/WatchedBattle.h"
 #include "gfx/PixelSurface.h"
 
 namespace {
@@ -49,8 +50,8 @@ int chain(unsigned seed, int maxFrames, const UnitCounts& counts)
 
 int seekchain(unsigned seed, unsigned scriptSeed, int moves, const UnitCounts& counts)
 {
-    Battle battle(counts, seed);
-    std::printf("%016" PRIx64 "\n", seekChain(battle, scriptSeed, moves));
+    WatchedBattle watched(counts, seed);
+    std::printf("%016" PRIx64 "\n", seekChain(watched, scriptSeed, moves));
     return 0;
 }
 
@@ -61,9 +62,8 @@ int frame(unsigned seed, int frames, const char* path, const UnitCounts& counts)
     install_allegro(SYSTEM_NONE, &errno, atexit);
     MemoryCanvas canvas;
     Battle battle(counts, seed);
-    const Playback playback;
     for (int n = 0; n < frames; ++n) battle.frame();
-    drawShownFrame(battle, playback, canvas.canvas());
+    drawBattleFrame(battle, canvas.canvas());
     return write(canvas, path);
 }
 
@@ -71,24 +71,23 @@ int moments(unsigned seed, const char* path, const UnitCounts& counts, char** mo
 {
     install_allegro(SYSTEM_NONE, &errno, atexit);
     MemoryCanvas canvas;
-    Battle battle(counts, seed);
-    Playback playback;
-    playback.startAt(battle, std::atoi(moments[0]));
+    WatchedBattle watched(counts, seed);
+    watched.startAt(std::atoi(moments[0]));
     for (int n = 1; n < count; ++n) {
         const std::string moment = moments[n];
         int x = 0;
         int y = 0;
         if (moment == "end") {
-            playback.seekToEnd(battle);
+            watched.seekToEnd();
         } else if (std::sscanf(moment.c_str(), "click:%d:%d", &x, &y) == 2) {
             // A click on the timeline at that pixel of the picture, as the desktop takes one.
-            const int frame = TimelineBar(playback.timeline(), Timeline::frameOf(battle)).frameAt(x, y);
-            if (frame >= 0) playback.seekTo(battle, frame);
+            const int frame = TimelineBar(watched.timeline(), watched.moment()).frameAt(x, y);
+            if (frame >= 0) watched.seekTo(frame);
         } else {
-            playback.seekTo(battle, std::atoi(moments[n]));
+            watched.seekTo(std::atoi(moments[n]));
         }
     }
-    drawShownFrame(battle, playback, canvas.canvas());
+    drawShownFrame(watched, canvas.canvas());
     return write(canvas, path);
 }
 

@@ -2,9 +2,12 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
-#include "game/UnitCounts.h"
+#include "app/Options.h"
+#include "cli/CountArguments.h"
+#include "web/PageAddress.h"
 
 namespace {
 
@@ -23,7 +26,7 @@ struct CountsCase {
 
 }  // namespace
 
-TEST(UnitCountsTest, CommandLineTable)
+TEST(CountArgumentsTest, CommandLineTable)
 {
     const CountsCase cases[] = {
         {"no arguments", {}, kDefaults},
@@ -51,7 +54,7 @@ TEST(UnitCountsTest, CommandLineTable)
     }
 }
 
-TEST(UnitCountsTest, ParseCountReadsAsAtoiDoesWithinRange)
+TEST(CountArgumentsTest, ParseCountReadsAsAtoiDoesWithinRange)
 {
     const char* texts[] = {"0",           "42",  "-42", "+42",  "  \t\n17", "007", "12abc",
                            "1 2",         "- 5", "+-3", "--1",  "",         "abc", "2147483647",
@@ -61,7 +64,7 @@ TEST(UnitCountsTest, ParseCountReadsAsAtoiDoesWithinRange)
     }
 }
 
-TEST(UnitCountsTest, ParseCountClampsBeyondTheIntRange)
+TEST(CountArgumentsTest, ParseCountClampsBeyondTheIntRange)
 {
     struct {
         const char* text;
@@ -75,4 +78,32 @@ TEST(UnitCountsTest, ParseCountClampsBeyondTheIntRange)
         {"-123456789012345678901234567890x", INT_MIN},
     };
     for (const auto& c : cases) EXPECT_EQ(parseCount(c.text), c.expected) << '"' << c.text << '"';
+}
+
+// The page's address (and its form) and battle's command line read a whole count alike, to the
+// ends of the int range: -2147483648 places no unit in both. Beyond the range, and for what is not
+// a whole number, the command line reads as atoi does while the address refuses.
+TEST(CountArgumentsTest, TheAddressAndTheCommandLineReadACountAlike)
+{
+    struct {
+        const char* text;
+        int count;          // as the command line reads it
+        bool addressTakes;  // and the address takes it as the same count, or refuses it
+    } const cases[] = {{"-2147483648", INT_MIN, true},
+                       {"2147483647", INT_MAX, true},
+                       {"-0", 0, true},
+                       {"-2147483649", INT_MIN, false},
+                       {"2147483648", INT_MAX, false},
+                       {"+5", 5, false},
+                       {"5x", 5, false},
+                       {"-", 0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const char* argv[] = {"battle", "1", "2", "3", "4", "5", c.text};
+        EXPECT_EQ(parseOptions(7, argv).counts.redSnipers, c.count);
+        const PageAddress address = readPageAddress(nullptr, (std::string("1,2,3,4,5,") + c.text).c_str(), nullptr);
+        EXPECT_EQ(address.error.empty(), c.addressTakes) << address.error;
+        EXPECT_EQ(countProblem(c.text).empty(), c.addressTakes);
+        EXPECT_EQ(address.counts.redSnipers, c.addressTakes ? c.count : UnitCounts().redSnipers);
+    }
 }

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "game/Battle.h"
 #include "app/FrameLoop.h"
-#include "game/Countdown.h"
 #include "app/KeyPresses.h"
-#include "game/Playback.h"
+#include "game/Battle.h"
+#include "game/Countdown.h"
 #include "game/StateDigest.h"
+#include "game/WatchedBattle.h"
 
 namespace {
 
@@ -47,18 +47,18 @@ std::ostream& operator<<(std::ostream& out, const Standing& s)
 // A key at a drawn frame.
 struct KeyAt {
     int drawnFrame;
-    void (Playback::*key)();
+    void (WatchedBattle::*key)();
 };
 
-class PlaybackTest : public ::testing::Test {
+class WatchedBattleTest : public ::testing::Test {
 protected:
     // One drawn frame with `ticks` due at its start and none arriving while it runs; a frame
     // that has to wait gets one tick after its first sleep. Returns how often it slept.
-    int drawnFrame(Playback& playback, Battle& battle, int ticks = 1)
+    int drawnFrame(WatchedBattle& watched, int ticks = 1)
     {
         due.store(ticks);
         int sleeps = 0;
-        playback.runFrame(battle, due, [&] {
+        watched.runFrame(due, [&] {
             if (++sleeps == 1) due.fetch_add(1);
         });
         return sleeps;
@@ -82,7 +82,7 @@ protected:
 // The keys pressed between two looks of the frame loop, in turn: each press counts, however
 // short (a release alone is none), and the speed doubles and halves between 1/4x and 8x. The
 // timeline's keys, with Shift held or not, move the battle to its moment; the others never do.
-TEST(PlaybackKeysTest, KeysSetTheSpeedThePauseAndTheMoment)
+TEST(ViewerKeysTest, KeysSetTheSpeedThePauseAndTheMoment)
 {
     constexpr int kUp = 0x80;  // the release bit of a key event
     struct {
@@ -114,25 +114,24 @@ TEST(PlaybackKeysTest, KeysSetTheSpeedThePauseAndTheMoment)
         {{KEY_HOME}, 0, "", true, 0},
         {{KEY_END}, 0, "", true, 6001},  // where the blue base falls
     };
-    Battle battle(UnitCounts(), 11);
-    Playback playback;
+    WatchedBattle watched(UnitCounts(), 11);
     KeyPresses presses;
     int n = 0;
     for (const auto& look : looks) {
         SCOPED_TRACE(::testing::Message() << "look " << n++);
         for (int event : look.events) presses.record(event);
         presses.drain();
-        takeViewerKeys(presses, playback, battle);
-        EXPECT_EQ(playback.speedStep(), look.step);
-        EXPECT_EQ(playback.speedText(), look.text);
-        EXPECT_EQ(playback.paused(), look.paused);
-        EXPECT_EQ(Timeline::frameOf(battle), look.frame);
+        takeViewerKeys(presses, watched);
+        EXPECT_EQ(watched.speedStep(), look.step);
+        EXPECT_EQ(watched.speedText(), look.text);
+        EXPECT_EQ(watched.paused(), look.paused);
+        EXPECT_EQ(watched.moment(), look.frame);
     }
 }
 
 // What drawn frames run, one after another, with some ticks due at their start and none
 // arriving meanwhile. The first frame after the keys finds no tick due and waits for one.
-TEST_F(PlaybackTest, ADrawnFrameRunsTheSpeedsShareOfLogicalFrames)
+TEST_F(WatchedBattleTest, ADrawnFrameRunsTheSpeedsShareOfLogicalFrames)
 {
     struct Frame {
         int ticks;
@@ -151,16 +150,16 @@ TEST_F(PlaybackTest, ADrawnFrameRunsTheSpeedsShareOfLogicalFrames)
         {-2, {{0, 0, 0}, {2, 0, 0}, {1, 1, 1}, {4, 1, 1}, {5, 1, 1}, {3, 1, 1}}},  // every 4th
     };
     for (const auto& c : cases) {
-        Battle battle(kSmallArmies, 5);
-        Playback playback;
-        while (playback.speedStep() < c.step) playback.faster();
-        while (playback.speedStep() > c.step) playback.slower();
+        WatchedBattle watched(kSmallArmies, 5);
+        const Battle& battle = watched.battle();
+        while (watched.speedStep() < c.step) watched.faster();
+        while (watched.speedStep() > c.step) watched.slower();
         int n = 0;
         for (const Frame& f : c.frames) {
             SCOPED_TRACE(::testing::Message() << "speed step " << c.step << ", frame " << n++);
             const int passesBefore = battle.passes();
             const int timerBefore = battle.reinforcementTimer();
-            EXPECT_EQ(drawnFrame(playback, battle, f.ticks), f.ticks == 0 ? 1 : 0);
+            EXPECT_EQ(drawnFrame(watched, f.ticks), f.ticks == 0 ? 1 : 0);
             EXPECT_EQ(due.load(), 0);
             EXPECT_EQ(battle.passes() - passesBefore, f.passes);
             EXPECT_EQ(timerBefore - battle.reinforcementTimer(), f.steps);
@@ -169,56 +168,58 @@ TEST_F(PlaybackTest, ADrawnFrameRunsTheSpeedsShareOfLogicalFrames)
 }
 
 // Ticks carried over from a speed the machine could not hold are not run at the next one.
-TEST_F(PlaybackTest, TicksLeftOverWhenTheSpeedChangesAreDropped)
+TEST_F(WatchedBattleTest, TicksLeftOverWhenTheSpeedChangesAreDropped)
 {
-    Battle battle(kSmallArmies, 5);
-    Playback playback;
-    playback.faster();
-    drawnFrame(playback, battle);
+    WatchedBattle watched(kSmallArmies, 5);
+    const Battle& battle = watched.battle();
+    watched.faster();
+    drawnFrame(watched);
     ASSERT_EQ(battle.passes(), 2);
-    playback.normalSpeed();
-    EXPECT_EQ(drawnFrame(playback, battle, 25), 1);
+    watched.normalSpeed();
+    EXPECT_EQ(drawnFrame(watched, 25), 1);
     EXPECT_EQ(battle.passes(), 3);
 }
 
 // The whole point of the speeds: n logical frames at once are n single ones, so with one tick
 // per drawn frame a battle seen at any speed is the battle played frame by frame.
-TEST_F(PlaybackTest, EverySpeedPlaysTheSameBattleFrameForFrame)
+TEST_F(WatchedBattleTest, EverySpeedPlaysTheSameBattleFrameForFrame)
 {
     constexpr int kFrames = 480;
     const Standing expected = reference(kFrames);
     EXPECT_FALSE(expected == reference(kFrames - 1));
     for (int step = kSlowestSpeedStep; step <= kFastestSpeedStep; ++step) {
         SCOPED_TRACE(::testing::Message() << "speed step " << step);
-        Battle battle(kSmallArmies, 5);
-        battle.setReinforcementTimer(100);
-        Playback playback;
-        while (playback.speedStep() < step) playback.faster();
-        while (playback.speedStep() > step) playback.slower();
+        Battle made(kSmallArmies, 5);
+        made.setReinforcementTimer(100);
+        WatchedBattle watched(made);
+        const Battle& battle = watched.battle();
+        while (watched.speedStep() < step) watched.faster();
+        while (watched.speedStep() > step) watched.slower();
         const int drawn = step >= 0 ? kFrames >> step : kFrames << -step;
-        for (int n = 0; n < drawn; ++n) drawnFrame(playback, battle);
+        for (int n = 0; n < drawn; ++n) drawnFrame(watched);
         EXPECT_EQ(standingOf(battle), expected);
     }
 }
 
 // Keys pressed during a battle, pauses included, change when it is seen, not what is seen.
-TEST_F(PlaybackTest, ChangingSpeedAndPausingOnTheWayKeepTheBattle)
+TEST_F(WatchedBattleTest, ChangingSpeedAndPausingOnTheWayKeepTheBattle)
 {
     const std::vector<KeyAt> keys = {
-        {10, &Playback::faster},      {12, &Playback::faster},      {20, &Playback::togglePause},
-        {30, &Playback::togglePause}, {31, &Playback::slower},      {40, &Playback::slower},
-        {41, &Playback::slower},      {45, &Playback::togglePause}, {46, &Playback::faster},
-        {47, &Playback::togglePause}, {60, &Playback::normalSpeed}, {70, &Playback::faster},
-        {71, &Playback::faster},      {72, &Playback::faster},
+        {10, &WatchedBattle::faster},      {12, &WatchedBattle::faster},      {20, &WatchedBattle::togglePause},
+        {30, &WatchedBattle::togglePause}, {31, &WatchedBattle::slower},      {40, &WatchedBattle::slower},
+        {41, &WatchedBattle::slower},      {45, &WatchedBattle::togglePause}, {46, &WatchedBattle::faster},
+        {47, &WatchedBattle::togglePause}, {60, &WatchedBattle::normalSpeed}, {70, &WatchedBattle::faster},
+        {71, &WatchedBattle::faster},      {72, &WatchedBattle::faster},
     };
-    Battle battle(kSmallArmies, 5);
-    battle.setReinforcementTimer(100);
-    Playback playback;
+    Battle made(kSmallArmies, 5);
+    made.setReinforcementTimer(100);
+    WatchedBattle watched(made);
+    const Battle& battle = watched.battle();
     size_t next = 0;
     int drawn = 0;
     while (battle.passes() < 400) {
-        while (next < keys.size() && keys[next].drawnFrame == drawn) (playback.*keys[next++].key)();
-        drawnFrame(playback, battle);
+        while (next < keys.size() && keys[next].drawnFrame == drawn) (watched.*keys[next++].key)();
+        drawnFrame(watched);
         ++drawn;
     }
     EXPECT_EQ(next, keys.size());
@@ -226,31 +227,31 @@ TEST_F(PlaybackTest, ChangingSpeedAndPausingOnTheWayKeepTheBattle)
     EXPECT_EQ(played, reference(played.passes));
 }
 
-TEST_F(PlaybackTest, WhilePausedNothingRunsAndNoBurstFollows)
+TEST_F(WatchedBattleTest, WhilePausedNothingRunsAndNoBurstFollows)
 {
-    Battle battle(kSmallArmies, 5);
-    Playback playback;
-    drawnFrame(playback, battle);
+    WatchedBattle watched(kSmallArmies, 5);
+    const Battle& battle = watched.battle();
+    drawnFrame(watched);
     const Standing before = standingOf(battle);
 
-    playback.togglePause();
+    watched.togglePause();
     for (int n = 0; n < 5; ++n) {
-        drawnFrame(playback, battle, 3);
+        drawnFrame(watched, 3);
         EXPECT_EQ(due.load(), 0) << "the ticks of a paused frame are dropped";
     }
-    EXPECT_EQ(drawnFrame(playback, battle, 0), 1) << "a paused frame still waits for its tick";
+    EXPECT_EQ(drawnFrame(watched, 0), 1) << "a paused frame still waits for its tick";
     EXPECT_EQ(standingOf(battle), before);
 
     // Forty ticks came due between the last paused frame and the key: they are not run.
-    playback.togglePause();
-    EXPECT_EQ(drawnFrame(playback, battle, 40), 1) << "the frame waits for a fresh tick";
+    watched.togglePause();
+    EXPECT_EQ(drawnFrame(watched, 40), 1) << "the frame waits for a fresh tick";
     EXPECT_EQ(battle.passes(), before.passes + 1);
     EXPECT_EQ(battle.reinforcementTimer(), before.timer - 1);
 }
 
 // The endless show: the end stays for 300 drawn frames (not counting paused ones), then the
 // next seed's battle starts exactly as a fresh start of that seed would.
-TEST_F(PlaybackTest, TheShowStartsTheNextSeedAfterTheEndWasShown)
+TEST_F(WatchedBattleTest, TheShowStartsTheNextSeedAfterTheEndWasShown)
 {
     Standing nextFirstFrame{};
     {
@@ -258,18 +259,18 @@ TEST_F(PlaybackTest, TheShowStartsTheNextSeedAfterTheEndWasShown)
         fresh.frame();
         nextFirstFrame = standingOf(fresh);
     }
-    Battle battle(kRedOnly, 11);
-    Playback playback(true);
-    while (!battle.over()) drawnFrame(playback, battle);
+    WatchedBattle watched(kRedOnly, 11, true);
+    const Battle& battle = watched.battle();
+    while (!battle.over()) drawnFrame(watched);
     EXPECT_EQ(battle.endPass(), kRedOnlyEnd);
 
     int endShown = 1;  // the frame in which the base fell shows the end
-    for (int n = 0; n < 100; ++n, ++endShown) drawnFrame(playback, battle);
-    playback.togglePause();
-    for (int n = 0; n < 500; ++n) drawnFrame(playback, battle);  // paused frames do not count
-    playback.togglePause();
+    for (int n = 0; n < 100; ++n, ++endShown) drawnFrame(watched);
+    watched.togglePause();
+    for (int n = 0; n < 500; ++n) drawnFrame(watched);  // paused frames do not count
+    watched.togglePause();
     while (battle.seed() == 11 && endShown < 1000) {
-        drawnFrame(playback, battle);
+        drawnFrame(watched);
         if (battle.seed() == 11) ++endShown;
     }
     EXPECT_EQ(endShown, kEndShownFrames);
@@ -278,15 +279,15 @@ TEST_F(PlaybackTest, TheShowStartsTheNextSeedAfterTheEndWasShown)
     EXPECT_FALSE(battle.over());
 }
 
-TEST_F(PlaybackTest, WithoutTheShowTheEndStays)
+TEST_F(WatchedBattleTest, WithoutTheShowTheEndStays)
 {
-    Battle battle(kRedOnly, 11);
-    Playback playback;
-    playback.faster();
-    while (!battle.over()) drawnFrame(playback, battle);
+    WatchedBattle watched(kRedOnly, 11);
+    const Battle& battle = watched.battle();
+    watched.faster();
+    while (!battle.over()) drawnFrame(watched);
     EXPECT_EQ(battle.endPass(), kRedOnlyEnd) << "the length is the pass the base fell in, at any speed";
     const Standing end = standingOf(battle);
-    for (int n = 0; n < 2 * kEndShownFrames; ++n) drawnFrame(playback, battle);
+    for (int n = 0; n < 2 * kEndShownFrames; ++n) drawnFrame(watched);
     EXPECT_EQ(stateDigest(battle.field()), end.digest);
     EXPECT_EQ(battle.seed(), 11u);
     EXPECT_EQ(battle.reinforcementTimer(), end.timer);
@@ -294,19 +295,19 @@ TEST_F(PlaybackTest, WithoutTheShowTheEndStays)
 }
 
 // Neither army has a unit, so nothing will ever happen: the show moves on after 600 drawn
-// frames, counted afresh when the battle is started again from outside; without the show the
+// frames, counted afresh when the battle is started again; without the show the
 // battle stays.
-TEST_F(PlaybackTest, TheShowMovesOnFromABattleWithoutAUnit)
+TEST_F(WatchedBattleTest, TheShowMovesOnFromABattleWithoutAUnit)
 {
     const UnitCounts none{0, 0, 0, 0, -5, 0};
     for (const bool loop : {true, false}) {
-        Battle battle(none, 11);
-        Playback playback(loop);
-        for (int n = 0; n < 400; ++n) drawnFrame(playback, battle);
-        battle.restart(11);
+        WatchedBattle watched(none, 11, loop);
+        const Battle& battle = watched.battle();
+        for (int n = 0; n < 400; ++n) drawnFrame(watched);
+        watched.replay();
         int shown = 0;
         while (battle.seed() == 11 && shown < 2 * kIdleShownFrames) {
-            drawnFrame(playback, battle);
+            drawnFrame(watched);
             if (battle.seed() == 11) ++shown;
         }
         EXPECT_EQ(shown, loop ? kIdleShownFrames : 2 * kIdleShownFrames) << (loop ? "the show" : "no show");
