@@ -1,6 +1,10 @@
 # Two commands do everything: `make run` and `make test`. `make bench` and `make fuzz` measure;
 # `make lab ARGS="..."` plays many battles without a screen (build/battle-lab); `make web` builds the
 # page that plays the battle in a browser (build-web/battle.html).
+#
+# Parts of the suite, by the tests' labels (unit, e2e, page, package, slow): `make test-quick` runs
+# the unit tests less the slow ones, in under a minute once built; `make test-e2e` the real programs
+# less the slow ones; `make test-unit CTEST_ARGS="-L page"` any choice of ctest's.
 SHELL := /bin/bash
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
@@ -10,6 +14,7 @@ FUZZ_DIR ?= build-fuzz
 LAB_DIR ?= build-lab
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+CTEST_ARGS ?=
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 PREFIX ?= /usr/local
 
@@ -17,8 +22,8 @@ PREFIX ?= /usr/local
 export ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: deps configure build run lab web test test-unit test-sanitized test-threads bench fuzz fuzz-build clean install \
-	uninstall package
+.PHONY: deps configure build run lab web test test-unit test-quick test-e2e test-sanitized test-threads bench fuzz \
+	fuzz-build clean install uninstall package
 
 deps:
 	@scripts/install-deps
@@ -71,8 +76,19 @@ package: build
 test: test-unit test-sanitized test-threads
 	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=5
 
+# Among them lab_without_screen_libraries: a build of the lab alone, in a folder of its own, runs
+# the tests of the game, the lab and the command line too.
 test-unit: build web
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) $(CTEST_ARGS)
+
+# The unit tests less the slow ones, with only the test programs built: for every change.
+test-quick: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target battle_tests battle_screen_tests
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -L unit -LE slow
+
+# The real programs on private X servers and from scripts, less the slow ones.
+test-e2e: build
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -L e2e -LE slow
 
 test-sanitized: deps
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_FLAGS) -DBATTLE_SANITIZE=ON >/dev/null

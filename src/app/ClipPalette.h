@@ -40,9 +40,6 @@ public:
     // The entry a 16-bit pixel value is drawn with.
     int indexOf(int pixel) const { return index_[static_cast<std::uint16_t>(pixel)]; }
 
-    // Whether a 16-bit pixel value is terrain (black or one of the terrain greys).
-    bool isTerrain(int pixel) const { return terrain_[static_cast<std::uint16_t>(pixel)] != 0; }
-
     // Writes the picture of a 16-bit frame, half its width and height, one entry per pixel,
     // row after row.
     void shrink(const BITMAP* frame, std::vector<std::uint8_t>& picture) const;

@@ -3,6 +3,11 @@
 class Battlefield;
 
 // Fighting kinds of unit, as the results of a battle count them; the bases are not counted.
+// The results list them riflemen, snipers, tanks: the results panel's columns, the page's
+// results and the lab's lines (the files of earlier studies, and their fingerprints) all keep
+// this order. The counts an army starts with keep another, riflemen, tanks, snipers (UnitCounts),
+// which the command line fixed first. Both orders are what a user reads or has stored, so
+// neither follows the other; code that goes from one to the other names the kinds.
 constexpr int kRiflemenKind = 0;
 constexpr int kSnipersKind = 1;
 constexpr int kTanksKind = 2;

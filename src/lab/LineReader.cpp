@@ -1,6 +1,7 @@
 #include "lab/LineReader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,11 +18,12 @@ bool LineReader::open(const std::string& path, std::string& error)
     name_ = standardInput ? "standard input" : path;
     descriptor_ = standardInput ? STDIN_FILENO : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     owned_ = !standardInput && descriptor_ >= 0;
-    if (descriptor_ < 0 || fstat(descriptor_, &identity_) != 0) {
+    struct stat identity {};
+    if (descriptor_ < 0 || fstat(descriptor_, &identity) != 0) {
         error = "cannot read " + name_ + ": " + std::strerror(errno);
         return false;
     }
-    if (S_ISDIR(identity_.st_mode)) {  // some systems let a folder be opened and read
+    if (S_ISDIR(identity.st_mode)) {  // some systems let a folder be opened and read
         error = "cannot read " + name_ + ": " + std::strerror(EISDIR);
         return false;
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <string>
 
@@ -33,8 +31,6 @@ public:
     const std::string& error() const { return error_; }
     // The path as messages name it: "standard input" for "-".
     const std::string& name() const { return name_; }
-    // What was opened, to tell one file from another.
-    const struct stat& identity() const { return identity_; }
 
 private:
     bool fill();  // reads more into the buffer; false at the end or on failure
@@ -42,7 +38,6 @@ private:
     int descriptor_ = -1;
     bool owned_ = false;  // opened here, closed here (standard input is not)
     std::string name_;
-    struct stat identity_ {};
     char buffer_[16384];
     size_t start_ = 0;  // of what is not yet taken in the buffer
     size_t end_ = 0;

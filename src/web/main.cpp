@@ -136,16 +136,6 @@ EMSCRIPTEN_KEEPALIVE void pageShowAt(int width, int height)
     page->showAt(width, height);
 }
 
-EMSCRIPTEN_KEEPALIVE int pageShownWidth()
-{
-    return page->shownWidth();
-}
-
-EMSCRIPTEN_KEEPALIVE int pageShownHeight()
-{
-    return page->shownHeight();
-}
-
 EMSCRIPTEN_KEEPALIVE unsigned pageSeed()
 {
     return page->seed();

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/ClipPalette.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "app/ClipRecorder.h"
 #include "game/Countdown.h"
 #include "game/FrameRender.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 #include "units/Base.h"
 #include "world/Random.h"
 
@@ -66,11 +66,11 @@ std::vector<std::vector<std::uint8_t>> shownPictures(const GifFileType& gif)
     return shown;
 }
 
-class ClipRecorderTest : public WorldTest {
+class ClipRecorderTest : public DrawnWorldTest {
 protected:
     void SetUp() override
     {
-        WorldTest::SetUp();
+        DrawnWorldTest::SetUp();
         std::string pattern = (fs::temp_directory_path() / "clip-test-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
@@ -78,7 +78,7 @@ protected:
     void TearDown() override
     {
         fs::remove_all(folder_);
-        WorldTest::TearDown();
+        DrawnWorldTest::TearDown();
     }
 
     std::string record(const fs::path& path, int frames, const ClipProgress& progress = nullptr)

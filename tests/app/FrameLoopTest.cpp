@@ -12,7 +12,7 @@
 #include "app/KeyPresses.h"
 #include "game/WatchedBattle.h"
 #include "game/UnitCounts.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 #include "units/Renderer.h"
 #include "units/Soldier.h"
 
@@ -55,11 +55,11 @@ int pixelsDifferingFromText(BITMAP* actual, const std::string& text, int textX, 
 
 // The frame loop on a battle with no armies (only the two bases, far from the countdown text)
 // on flat ground, with a pass counter among its objects.
-class FrameLoopTest : public WorldTest {
+class FrameLoopTest : public DrawnWorldTest {
 protected:
     void SetUp() override
     {
-        WorldTest::SetUp();
+        DrawnWorldTest::SetUp();
         battle = std::make_unique<Battle>(UnitCounts{0, 0, 0, 0, 0, 0}, 1);
         for (int x = 0; x < kColumns; ++x) {
             for (int y = 0; y < kRows; ++y) field().setHeight(x, y, 0);
@@ -72,7 +72,7 @@ protected:
     {
         watched.reset();
         battle.reset();
-        WorldTest::TearDown();
+        DrawnWorldTest::TearDown();
     }
 
     // The battle as made, before the first frame watches it.

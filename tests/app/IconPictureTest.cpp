@@ -5,7 +5,7 @@
 
 #include "app/IconPicture.h"
 #include "bitmap/BitmapSurface.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ Rgb at(const IconPicture& icon, int x, int y)
 }  // namespace
 
 // The world and canvas of the test stay in force, untouched, around the icon's drawing.
-class IconPictureTest : public WorldTest {};
+class IconPictureTest : public DrawnWorldTest {};
 
 TEST_F(IconPictureTest, ZoomIsTheLargestWholeNumberThatShowsTheScene)
 {

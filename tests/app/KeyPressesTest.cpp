@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "app/KeyPresses.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "gfx/Canvas.h"
 #include "bitmap/FrameScaler.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 

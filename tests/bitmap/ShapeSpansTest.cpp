@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "bitmap/ShapeSpans.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 

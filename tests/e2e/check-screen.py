@@ -25,6 +25,9 @@ really stores, so the checks compare the colours the program asked for with no r
   check-screen.py gameover CAPTURE TEAM  "Game Over, the TEAM Team has been eliminated!" at y 512
   check-screen.py panel CAPTURE LINE...  the results panel under it: a black box with a grey edge
                                         and the given lines of text in white
+  check-screen.py speed CAPTURE TEXT LINE...
+                                        TEXT ("Speed 8x") under the countdown, its characters drawn
+                                        as the results panel of the given LINEs draws them
   check-screen.py paused CAPTURE        "Paused" centred above the middle of the screen
   check-screen.py same CAPTURE PICTURE [TOP BOTTOM]
                                         every pixel is that of PICTURE, a frame as battle-reference
@@ -86,21 +89,33 @@ class Capture:
             raise SystemExit(f"{path}: expected a {WIDTH}x{HEIGHT} RGB capture, got {len(data)} bytes")
         self.path = path
         self.data = data
-        raw = Counter(data[i:i + 3] for i in range(0, len(data), 3))
-        self.counts = Counter()
         self.quantise = {}
-        for key, n in raw.items():
-            c = stored(*key)
-            self.quantise[key] = c
-            self.counts[c] += n
+        self._counts = None
+
+    @property
+    def counts(self):
+        """How many pixels of each colour (counted at the first look: a test that polls the screen
+        and looks at a few rows need not wait for it)."""
+        if self._counts is None:
+            raw = Counter(self.data[i:i + 3] for i in range(0, len(self.data), 3))
+            self._counts = Counter()
+            for key, n in raw.items():
+                c = self.quantise.setdefault(key, stored(*key))
+                self._counts[c] += n
+        return self._counts
 
     def at(self, x, y):
         i = (y * WIDTH + x) * 3
-        return self.quantise[self.data[i:i + 3]]
+        key = self.data[i:i + 3]
+        c = self.quantise.get(key)
+        if c is None:
+            c = self.quantise[key] = stored(*key)
+        return c
 
     def positions_of(self, colour):
         """Every (x, y) whose colour is `colour` (meant for rare colours)."""
         found = []
+        self.counts  # from here on every colour of the capture has its stored value
         for key, c in self.quantise.items():
             if c != colour:
                 continue
@@ -392,6 +407,33 @@ def check_panel(cap, lines):
            f"{chart[BRIGHT_RED]} red and {chart[made(96, 96, 255)]} blue pixels")
 
 
+def panel_lines_left(lines):
+    """The left edge of the results panel's lines (as check_panel finds the panel)."""
+    return 640 - 8 * max(len(line) for line in lines) // 2
+
+
+def glyph(cap, left, top):
+    """The ink of the 8 x 8 character cell at (left, top)."""
+    return tuple(cap.at(x, y) == WHITE for y in range(top, top + 8) for x in range(left, left + 8))
+
+
+def check_speed(cap, text, lines):
+    """TEXT ("Speed 8x") under the countdown, each of its characters that the panel's LINES also
+    show drawn exactly as the panel draws it: the panel's glyphs tell an 8 from a 4."""
+    check_text_line(cap, f'"{text}" under the countdown', text, 640, 42)
+    left = panel_lines_left(lines)
+    known = {}
+    for n, line in enumerate(lines):
+        for i, ch in enumerate(line):
+            known.setdefault(ch, glyph(cap, left + 8 * i, 536 + 12 * n))
+    compared = [(i, ch) for i, ch in enumerate(text) if ch != " " and ch in known]
+    wrong = [ch for i, ch in compared if glyph(cap, 640 + 8 * i, 42) != known[ch]]
+    digits = [ch for ch in text if ch.isdigit()]
+    report(not wrong and all(ch in known for ch in digits), f'"{text}" in the panel\'s glyphs',
+           f"{len(compared)} characters compared, differing: {wrong or 'none'}"
+           f"{'' if all(ch in known for ch in digits) else ', its number is not in the panel'}")
+
+
 def check_same(cap, picture_path, rows=None):
     with open(picture_path, "rb") as f:
         picture = f.read()
@@ -460,6 +502,8 @@ def main(argv):
         check_game_over(Capture(argv[2]), argv[3])
     elif len(argv) >= 4 and argv[1] == "panel":
         check_panel(Capture(argv[2]), argv[3:])
+    elif len(argv) >= 5 and argv[1] == "speed":
+        check_speed(Capture(argv[2]), argv[3], argv[4:])
     elif len(argv) in (4, 6) and argv[1] == "same":
         check_same(Capture(argv[2]), argv[3], (int(argv[4]), int(argv[5])) if len(argv) == 6 else None)
     elif len(argv) == 4 and argv[1] == "odds":

@@ -40,12 +40,13 @@ give_up() {
     echo "end-to-end test FAILED after $((SECONDS - started)) s"
     exit 1
 }
-# Failed captures are worth a look, so they outlive the temporary folder.
+# Failed captures are worth a look, so they outlive the temporary folder (as PNG pictures).
 keep_captures() {
-    local kept=()
-    for png in "$work"/capture-*.png; do
-        [ -e "$png" ] || continue
-        cp "$png" "./e2e-$(basename "$png")" && kept+=("$PWD/e2e-$(basename "$png")")
+    local kept=() name
+    for picture in "$work"/capture-*.png "$work"/capture-*.xwd; do
+        [ -e "$picture" ] || continue
+        name="e2e-$(basename "${picture%.*}").png"
+        convert "$picture" "./$name" && kept+=("$PWD/$name")
     done
     [ ${#kept[@]} -gt 0 ] && echo "  captures kept: ${kept[*]}"
 }
@@ -200,10 +201,10 @@ expect_exit_with() {
     pass "the program ended $took s after $what, with status $status"
 }
 
-# capture NAME: the whole screen as NAME.png (to look at) and NAME.rgb (to measure).
+# capture NAME: the whole screen as NAME.xwd (kept as a picture when the test fails) and NAME.rgb
+# (to measure). Quick, for the tests that look again and again until the screen shows something.
 capture() {
-    xwd -root -silent | convert xwd:- "$work/$1.png" &&
-        convert "$work/$1.png" -depth 8 "rgb:$work/$1.rgb"
+    xwd -root -silent >"$work/$1.xwd" && convert "xwd:$work/$1.xwd" -depth 8 "rgb:$work/$1.rgb"
 }
 
 # finish NAME: the test's last line, and its status.

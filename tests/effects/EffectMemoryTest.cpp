@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "effects/EffectMemory.h"
 #include "effects/Particle.h"
 #include "effects/Projectile.h"
+#include "game/Battle.h"
 #include "support/TestWorld.h"
 #include "units/Soldier.h"
 
@@ -63,4 +65,31 @@ TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemN
     if (EffectMemory::reusesBlocks()) {
         EXPECT_EQ(reused, 40) << "the blocks given back are the first taken";
     }
+}
+
+// A thread's spare blocks go back to the general allocator when the thread ends: a battle played
+// in a thread, as a lab's job plays it, leaves no block held behind it. So does an effect that
+// outlives the thread's list (a thread-local made before it, destroyed after it).
+TEST(EffectMemoryThreadTest, AThreadsBlocksGoBackWhenItEnds)
+{
+    const std::size_t heldBefore = EffectMemory::heldBlocks();
+    std::size_t spareInThread = 0;
+    std::size_t heldInThread = 0;
+    std::thread([&] {
+        thread_local std::unique_ptr<Renderer> outlivesTheList;
+        Random random(5);
+        outlivesTheList =
+            std::make_unique<Particle>(random, 9, 3, 12, 34, 56, 3, 5, 20, ParticleStyle::Dot, 50.0f, 60.0f);
+        {
+            Battle battle(UnitCounts(), 3);
+            for (int frame = 0; frame < 600; ++frame) battle.frame();
+        }
+        spareInThread = EffectMemory::spareBlocks();
+        heldInThread = EffectMemory::heldBlocks();
+    }).join();
+    if (EffectMemory::reusesBlocks()) {
+        EXPECT_GT(spareInThread, 100u) << "the battle's shots and sparks left their blocks on the thread's list";
+        EXPECT_EQ(heldInThread, heldBefore + spareInThread + 1) << "the spare blocks and the particle still alive";
+    }
+    EXPECT_EQ(EffectMemory::heldBlocks(), heldBefore);
 }

@@ -16,7 +16,7 @@
 #include "game/WorldInvariants.h"
 #include "gfx/Canvas.h"
 #include "gfx/PixelCanvas.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 #include "units/Entity.h"
 #include "world/Random.h"
 
@@ -75,7 +75,7 @@ std::vector<ObjectState> snapshot(const Battlefield& field)
     return states;
 }
 
-using BattleTest = WorldTest;
+using BattleTest = DrawnWorldTest;
 
 // Every unit's class, team and cell in list order, and the heights: what a start decides.
 struct StartPicture {

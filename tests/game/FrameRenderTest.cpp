@@ -4,7 +4,7 @@
 
 #include "game/FrameRender.h"
 #include "gfx/Canvas.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 #include "units/Renderer.h"
 
 namespace {
@@ -45,7 +45,7 @@ public:
     std::unique_ptr<Renderer> clone() const override { return std::make_unique<FullScreenPaint>(*this); }
 };
 
-using FrameRenderTest = WorldTest;
+using FrameRenderTest = DrawnWorldTest;
 
 }  // namespace
 

@@ -13,7 +13,7 @@
 #include "game/FrameRender.h"
 #include "game/WatchedBattle.h"
 #include "gfx/PixelCanvas.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 

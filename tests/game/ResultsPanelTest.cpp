@@ -9,7 +9,7 @@
 #include "game/WatchedBattle.h"
 #include "game/ResultsPanel.h"
 #include "game/TimelineBar.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ int differing(BITMAP* a, BITMAP* b, int* firstX = nullptr, int* firstY = nullptr
     return count;
 }
 
-using ResultsPanelTest = WorldTest;
+using ResultsPanelTest = DrawnWorldTest;
 
 // The command line --seed 11 0 0 0 300 50 50: the blue base alone falls, in pass 589, as
 // battle-lab --battles 1 --first-seed 11 0 0 0 300 50 50 reports it.

@@ -12,7 +12,7 @@
 
 #include "bitmap/BitmapSurface.h"
 #include "gfx/PixelSurface.h"
-#include "support/TestWorld.h"
+#include "support/DrawnWorldTest.h"
 
 namespace {
 

@@ -1,28 +1,9 @@
 #include "support/TestWorld.h"
 
-#include <allegro.h>
-
-#include <cerrno>
-
 #include "game/WorldInvariants.h"
 #include "units/Base.h"
 #include "units/Soldier.h"
 #include "units/Tank.h"
-
-void ensureHeadlessAllegro()
-{
-    static bool started = false;
-    if (started) return;
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(kColourDepth);
-    started = true;
-}
-
-void WorldTest::SetUp()
-{
-    ensureHeadlessAllegro();
-    canvas_.emplace();
-}
 
 void WorldTest::TearDown()
 {
@@ -30,17 +11,6 @@ void WorldTest::TearDown()
     EXPECT_EQ(findIndexViolation(*field_), "") << "at the end of the test";
     EXPECT_EQ(findSearchDisagreement(*field_), "") << "at the end of the test";
     field_.reset();
-    canvas_.reset();
-}
-
-int WorldTest::pixel(int x, int y) const
-{
-    return getpixel(canvas_->bitmap(), x, y);
-}
-
-int WorldTest::colourValue(int r, int g, int b)
-{
-    return makecol16(r, g, b);
 }
 
 Soldier* WorldTest::placeSoldier(int team, int x, int y, SoldierKind kind)

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
+#include <memory>
 #include <vector>
 
-#include "bitmap/MemoryCanvas.h"
-#include "gfx/Canvas.h"
 #include "units/Renderer.h"
 #include "units/Soldier.h"
 #include "world/Battlefield.h"
@@ -14,10 +12,6 @@
 
 class Tank;
 class Base;
-
-// Starts the graphics library with no screen (once per process) at 16-bit colour, so that
-// memory bitmaps and makecol work in tests.
-void ensureHeadlessAllegro();
 
 // The objects of class T in the field's object list, in list order.
 template <class T>
@@ -38,23 +32,16 @@ inline std::vector<Renderer*> objectList(const Battlefield& field)
     return list;
 }
 
-// A fresh, flat, empty battlefield, a random generator seeded with a fixed value and a
-// 1280 x 1024 memory back buffer, for the length of one test.
+// A fresh, flat, empty battlefield and a random generator seeded with a fixed value, for the
+// length of one test. It needs no graphics library: a build of the lab alone runs these tests
+// (a test that looks at pictures uses DrawnWorldTest).
 class WorldTest : public ::testing::Test {
 protected:
-    void SetUp() override;
     void TearDown() override;
 
     Battlefield& field() { return *field_; }
     Random& random() { return random_; }
     void updatePass() { field_->updatePass(random_); }  // one update pass of the field
-    Canvas& canvas() { return canvas_->canvas(); }
-    Surface& surface() { return canvas_->surface(); }
-    BITMAP* bitmap() { return canvas_->bitmap(); }
-
-    // Pixel value at (x, y) of the back buffer, and the pixel value of a colour.
-    int pixel(int x, int y) const;
-    static int colourValue(int r, int g, int b);
 
     // Appends the object to the field's list (the field owns it) and returns it.
     template <class T>
@@ -74,5 +61,4 @@ private:
     Random random_{12345};
     // Destroyed at the end of the test, before anything the test's own fixture holds.
     std::unique_ptr<Battlefield> field_ = std::make_unique<Battlefield>();
-    std::optional<MemoryCanvas> canvas_;  // once the graphics library runs
 };

@@ -1,5 +1,3 @@
-#include <allegro.h>
-
 #include <vector>
 
 #include "effects/Projectile.h"
@@ -15,32 +13,6 @@ using BaseTest = WorldTest;
 std::vector<Projectile*> shotsIn(Battlefield& field)
 {
     return objectsOf<Projectile>(field);
-}
-
-// (40, 3) has its centre at (648, 56): a box (643, 56)-(653, 61) under a roof peaking at (648, 51),
-// always in the pure team colour.
-TEST_F(BaseTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
-{
-    const int red = colourValue(255, 0, 0);
-    const int black = colourValue(0, 0, 0);
-    Base* base = placeBase(0, 40, 3);
-    for (Mode mode : {Mode::Advance, Mode::Engage}) {
-        SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode));
-        clear_to_color(bitmap(), black);
-        base->setMode(mode);
-        base->draw(surface());
-        const int inside[][2] = {{643, 56}, {653, 56}, {643, 61}, {653, 61}, {648, 59},
-                                 {648, 52}, {645, 55}, {651, 55}, {648, 54}};
-        for (const auto& p : inside) EXPECT_EQ(pixel(p[0], p[1]), red) << "(" << p[0] << ", " << p[1] << ")";
-        const int outside[][2] = {{642, 58}, {654, 58}, {648, 62}, {648, 50}, {644, 53}, {652, 53}};
-        for (const auto& p : outside) EXPECT_EQ(pixel(p[0], p[1]), black) << "(" << p[0] << ", " << p[1] << ")";
-    }
-
-    Base* blue = placeBase(1, 10, 60);  // centre (168, 968)
-    blue->setMode(Mode::Engage);
-    blue->draw(surface());
-    EXPECT_EQ(pixel(168, 970), colourValue(0, 0, 255));
-    EXPECT_EQ(pixel(168, 965), colourValue(0, 0, 255));
 }
 
 // The red Base at (40, 3) sees 25 rings: an enemy straight below at row 28 is in ring 25,

@@ -1,5 +1,3 @@
-#include <allegro.h>
-
 #include <vector>
 
 #include "effects/Projectile.h"
@@ -53,38 +51,6 @@ TEST_F(SoldierTest, ConstructorFiguresAndDraws)
             EXPECT_FALSE(soldier.goal.isSet());
             expectAt(soldier, 4, 9);
         }
-    }
-}
-
-// A triangle 2s wide and high centred on (168, 168); snipers wear a white cross over it.
-TEST_F(SoldierTest, DrawsTriangleAndOnlySnipersCarryTheCross)
-{
-    const int dimRed = colourValue(127, 0, 0);
-    const int white = colourValue(255, 255, 255);
-    const int black = colourValue(0, 0, 0);
-    struct Case {
-        SoldierKind kind;
-        bool cross;
-    };
-    for (const Case c : {Case{SoldierKind::Sniper, true}, Case{SoldierKind::Rifleman, false},
-                         Case{static_cast<SoldierKind>(3), false}}) {
-        SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(c.kind));
-        clear_to_color(bitmap(), black);
-        Soldier soldier(random(), 0, 10, 10, c.kind);
-        soldier.size = 5.0f;
-        soldier.draw(surface());
-        const int crossColour = c.cross ? white : dimRed;
-        const int crossPixels[][2] = {{168, 168}, {166, 168}, {170, 168}, {168, 166}, {168, 170}};
-        for (const auto& p : crossPixels) {
-            EXPECT_EQ(pixel(p[0], p[1]), crossColour) << "(" << p[0] << ", " << p[1] << ")";
-        }
-        EXPECT_EQ(pixel(167, 167), dimRed);  // inside the triangle, off the cross
-        EXPECT_EQ(pixel(164, 172), dimRed);  // near the lower corners
-        EXPECT_EQ(pixel(172, 172), dimRed);
-        EXPECT_EQ(pixel(168, 164), dimRed);  // just under the apex
-        EXPECT_EQ(pixel(164, 165), black);   // beside the apex
-        EXPECT_EQ(pixel(172, 165), black);
-        EXPECT_EQ(pixel(168, 175), black);  // below the base
     }
 }
 

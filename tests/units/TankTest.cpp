@@ -148,64 +148,6 @@ TEST_F(TankTest, ExplosionDrawsGreenRedLifetimeSizeThenTheParticlesOwn)
     }
 }
 
-// s = 5 at (168, 168): body 163..173; in bombard mode a white box of half-size 2.5,
-// truncated to 165..170, and the aim line in the team colour less 150.
-TEST_F(TankTest, DrawsBodyWhiteBoxAndAimLine)
-{
-    const int bright = colourValue(255, 64, 64);
-    const int white = colourValue(255, 255, 255);
-    const int black = colourValue(0, 0, 0);
-    Tank* tank = placeTank(0, 10, 10, 5);
-    tank->setMode(Mode::Bombard);
-    tank->aimPoint = {10.0f, 20.0f};
-    tank->draw(surface());
-
-    EXPECT_EQ(pixel(165, 165), white);
-    EXPECT_EQ(pixel(170, 170), white);
-    EXPECT_EQ(pixel(164, 166), bright);
-    EXPECT_EQ(pixel(171, 166), bright);
-    EXPECT_EQ(pixel(166, 171), bright);
-    EXPECT_EQ(pixel(163, 163), bright);
-    EXPECT_EQ(pixel(173, 173), bright);
-    EXPECT_EQ(pixel(162, 168), black);
-    EXPECT_EQ(pixel(174, 168), black);
-    EXPECT_EQ(pixel(168, 162), black);
-    const int aimLine = colourValue(105, 0, 0);
-    EXPECT_EQ(pixel(168, 169), aimLine);  // drawn over the white box
-    EXPECT_EQ(pixel(168, 250), aimLine);
-    EXPECT_EQ(pixel(168, 327), aimLine);
-
-    Tank* blue = placeTank(1, 30, 30, 5);  // px 488, aiming right at px 568
-    blue->setMode(Mode::Bombard);
-    blue->aimPoint = {35.0f, 30.0f};
-    blue->draw(surface());
-    EXPECT_EQ(pixel(520, 488), colourValue(0, 0, 105));
-}
-
-// A hit can send an aiming tank travelling and leave its aim point set; only bombard mode
-// shows the white box and the aim line.
-TEST_F(TankTest, OutsideBombardModeOnlyTheBodyIsDrawn)
-{
-    const int black = colourValue(0, 0, 0);
-    Tank* tank = placeTank(0, 10, 10, 5);  // shade 200 until its first mode change
-    tank->aimPoint = {10.0f, 20.0f};
-    tank->draw(surface());
-    EXPECT_EQ(pixel(168, 168), colourValue(200, 0, 0));
-    EXPECT_EQ(pixel(165, 165), colourValue(200, 0, 0));
-    EXPECT_EQ(pixel(168, 200), black);
-
-    tank->setMode(Mode::Travel);
-    tank->draw(surface());
-    EXPECT_EQ(pixel(168, 168), colourValue(127, 0, 0));
-    EXPECT_EQ(pixel(168, 200), black);
-
-    tank->setMode(Mode::Bombard);
-    tank->aimPoint = Vec2();  // no shell pending: white box, no line
-    tank->draw(surface());
-    EXPECT_EQ(pixel(168, 168), colourValue(255, 255, 255));
-    EXPECT_EQ(pixel(168, 200), black);
-}
-
 }  // namespace
 
 // A tank whose target has been swept away while it aims is hit: with no target it answers the
