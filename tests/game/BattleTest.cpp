@@ -33,7 +33,7 @@ struct ObjectState {
     Colour colour;
     float health;
     int countdown, mode;
-    const Entity* target;
+    UnitId target;
     float goalX, goalY, destX, destY;
     int lifetime;
     float px, py, vx, vy;
@@ -52,7 +52,7 @@ std::vector<ObjectState> snapshot(const Battlefield& field)
     std::vector<ObjectState> states;
     for (const std::unique_ptr<Renderer>& owned : field.objects) {
         const Renderer* object = owned.get();
-        ObjectState s{object, object->x, object->y, object->colour, 0, 0, 0, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        ObjectState s{object, object->x, object->y, object->colour, 0, 0, 0, UnitId(), 0, 0, 0, 0, 0, 0, 0, 0, 0};
         if (const auto* unit = dynamic_cast<const Entity*>(object)) {
             s.health = unit->health;
             s.countdown = unit->actionCountdown;
@@ -91,7 +91,7 @@ StartPicture pictureOf(const Battlefield& field)
         for (int y = 0; y < kRows; ++y)
             picture.heights.push_back(field.heightAt(static_cast<float>(x), static_cast<float>(y)));
     }
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         picture.units.insert(picture.units.end(), {unit->team, unit->x, unit->y, static_cast<int>(unit->getType()),
                                                    static_cast<int>(unit->health), unit->actionPeriod});
     }
@@ -120,14 +120,14 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
     }
     ASSERT_EQ(field.gameOver, true) << "no Base fell in " << passes << " passes";
     EXPECT_EQ(field.eliminatedTeam, 1);
-    for (const Entity* unit : field.units) EXPECT_FALSE(unit->getType() == ObjectKind::Base && unit->team == 1);
+    for (const Entity* unit : field.units()) EXPECT_FALSE(unit->getType() == ObjectKind::Base && unit->team == 1);
     EXPECT_EQ(waves, passes < 250 ? 0 : 1 + (passes - 250) / 3000);
 
     // Frames after the end: one due tick each, as the real loop runs them. A timer about to
     // run out shows that neither the countdown nor a wave happens any more.
     battle.setReinforcementTimer(1);
     const std::vector<ObjectState> frozen = snapshot(field);
-    const size_t units = field.units.size();
+    const size_t units = field.units().size();
     DueTicks due{0};
     Playback playback;
     for (int frame = 0; frame < 30; ++frame) {
@@ -135,7 +135,7 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
         runFrame(battle, playback, canvas(), due, [] {});
     }
     EXPECT_EQ(battle.reinforcementTimer(), 1);
-    EXPECT_EQ(field.units.size(), units);
+    EXPECT_EQ(field.units().size(), units);
     EXPECT_TRUE(snapshot(field) == frozen) << "an object changed after the game was over";
 
     // The message, centred on x 640 with its top at y 512, in red on an opaque black box.
@@ -177,7 +177,7 @@ TEST_F(BattleTest, StartsFromTheSeedTerrainFirstThenTheArmies)
     EXPECT_EQ(battle.reinforcementTimer(), kReinforcementFrames);
     EXPECT_EQ(battle.seed(), 99u);
     EXPECT_TRUE(pictureOf(battle.field()) == expected);
-    EXPECT_EQ(battle.field().units.size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
+    EXPECT_EQ(battle.field().units().size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
 }
 
 TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)

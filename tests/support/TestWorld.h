@@ -38,6 +38,12 @@ inline std::vector<Renderer*> objectList(const Battlefield& field)
     return list;
 }
 
+// The units of the field, in registration order.
+inline std::vector<Entity*> unitList(const Battlefield& field)
+{
+    return {field.units().begin(), field.units().end()};
+}
+
 // A fresh, flat, empty battlefield, a random generator seeded with a fixed value and a
 // 1280 x 1024 memory back buffer, for the length of one test.
 class WorldTest : public ::testing::Test {

@@ -27,7 +27,7 @@ TEST_F(BaseTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
     for (Mode mode : {Mode::Advance, Mode::Engage}) {
         SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode));
         clear_to_color(bitmap(), black);
-        base->setMode(mode);
+        base->setMode(field(), mode);
         base->draw(surface());
         const int inside[][2] = {{643, 56}, {653, 56}, {643, 61}, {653, 61}, {648, 59},
                                  {648, 52}, {645, 55}, {651, 55}, {648, 54}};
@@ -37,7 +37,7 @@ TEST_F(BaseTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
     }
 
     Base* blue = placeBase(1, 10, 60);  // centre (168, 968)
-    blue->setMode(Mode::Engage);
+    blue->setMode(field(), Mode::Engage);
     blue->draw(surface());
     EXPECT_EQ(pixel(168, 970), colourValue(0, 0, 255));
     EXPECT_EQ(pixel(168, 965), colourValue(0, 0, 255));
@@ -49,10 +49,10 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
 {
     Base* base = placeBase(0, 40, 3);
     Soldier* enemy = placeSoldier(1, 40, 29);
-    base->setTarget(enemy);  // a stale target is replaced by whatever the search finds
+    base->setTarget(field(), enemy);  // a stale target is replaced by whatever the search finds
 
     base->think(field(), random());
-    EXPECT_EQ(base->target(), nullptr);
+    EXPECT_EQ(field().unit(base->target()), nullptr);
     EXPECT_EQ(base->mode, Mode::Advance);
     EXPECT_TRUE(shotsIn(field()).empty());
 
@@ -60,7 +60,7 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
     for (int update = 1; update <= 4; ++update) base->update(field(), random());
     EXPECT_TRUE(shotsIn(field()).empty());
     base->update(field(), random());  // the fifth update is a decision step
-    EXPECT_EQ(base->target(), enemy);
+    EXPECT_EQ(field().unit(base->target()), enemy);
     EXPECT_EQ(base->mode, Mode::Engage);
     std::vector<Projectile*> shots = shotsIn(field());
     ASSERT_EQ(shots.size(), 1u);
@@ -75,14 +75,14 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
     EXPECT_EQ(shot.size, 5);
     EXPECT_EQ(shot.colour, (Colour{255, 255, 0}));
     EXPECT_EQ(shot.damage, 10.0f);
-    EXPECT_EQ(shot.shooter, base);
+    EXPECT_EQ(field().unit(shot.shooter), base);
 
     for (int update = 1; update <= 5; ++update) base->update(field(), random());
     EXPECT_EQ(shotsIn(field()).size(), 2u);
 
     field().moveEntity(enemy, 40.0f, 29.0f);
     base->think(field(), random());
-    EXPECT_EQ(base->target(), nullptr);
+    EXPECT_EQ(field().unit(base->target()), nullptr);
     EXPECT_EQ(base->mode, Mode::Advance);
     EXPECT_EQ(shotsIn(field()).size(), 2u);
 }
@@ -95,7 +95,7 @@ TEST_F(BaseTest, FallenBaseEndsTheGameAtItsNextUpdateAndFreezesTheWorld)
     base->health = 50.0f;
     base->actionCountdown = 1000;  // keeps it from shooting at the tank
     Tank* tank = placeTank(1, 5, 8, 4, 10);
-    tank->setMode(Mode::Bombard);
+    tank->setMode(field(), Mode::Bombard);
     tank->aimPoint = {5.0f, 5.0f};
     tank->aimCountdown = 0;
     tank->actionCountdown = 1;
@@ -117,7 +117,7 @@ TEST_F(BaseTest, FallenBaseEndsTheGameAtItsNextUpdateAndFreezesTheWorld)
     EXPECT_EQ(static_cast<const Particle*>(lastParticle)->lifetime, particleLifetime - 1);
     // ... and the Base was removed at its end.
     EXPECT_EQ(field().occupantAt(5.0f, 5.0f), nullptr);
-    EXPECT_EQ(field().units.size(), 1u);
+    EXPECT_EQ(field().units().size(), 1u);
 
     updatePass();
     EXPECT_EQ(tank->actionCountdown, tankCountdown - 1);
@@ -137,7 +137,7 @@ TEST_P(BothBasesFallTest, EliminatedTeamNamesTheBaseUpdatedLater)
     updatePass();
     EXPECT_EQ(field().gameOver, true);
     EXPECT_EQ(field().eliminatedTeam, 1 - firstTeam);
-    EXPECT_TRUE(field().units.empty());
+    EXPECT_TRUE(field().units().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Base, BothBasesFallTest, testing::Values(0, 1));
