@@ -296,3 +296,80 @@ TEST(BattleCopyTest, CopiesAndBattlesNobodyWatchesAreTheBattleOfTheirSeed)
         EXPECT_GT(fewerObjects, 0u) << "no particle was left out";
     }
 }
+
+namespace {
+
+// Sits in a battle's object list. In the first pass in which, when its turn comes, a unit and an
+// effect are queued for removal, it queues itself and copies the whole battle there and then, if
+// it was given a battle and a place for the copy. A copy of it copies nothing.
+class MidPassCopier : public Renderer {
+public:
+    MidPassCopier(const Battle* battle, std::unique_ptr<Battle>* copy) : battle_(battle), copy_(copy) {}
+    void draw(Surface&) const override {}
+    void update(Battlefield& field, Random&) override
+    {
+        bool unit = false;
+        bool effect = false;
+        for (const std::size_t place : field.graveyard) (field.objects[place]->onGrid ? unit : effect) = true;
+        if (!unit || !effect) return;
+        field.queueRemoval(this);
+        if (battle_ != nullptr) *copy_ = std::make_unique<Battle>(*battle_);
+    }
+    ObjectKind getType() const override { return ObjectKind::Effect; }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<MidPassCopier>(nullptr, nullptr); }
+
+private:
+    const Battle* battle_;
+    std::unique_ptr<Battle>* copy_;
+};
+
+}  // namespace
+
+// A copy taken in the middle of a pass, with units and effects waiting in the graveyard, finishes
+// that pass and plays on to the end as its original would have, frame for frame, with the
+// original gone: its units name one another, and the queued ones still answer, in the copy.
+TEST(BattleCopyTest, ACopyTakenInTheMiddleOfAPassPlaysOnAsItsOriginalWould)
+{
+    auto original = std::make_unique<Battle>(UnitCounts(), 3u);
+    Battle twin(UnitCounts(), 3u);  // the original as it would have gone on
+    for (int n = 0; n < 700; ++n) {
+        original->frame();
+        twin.frame();
+    }
+    std::unique_ptr<Battle> copy;
+    for (Battle* battle : {original.get(), &twin}) {
+        std::vector<std::unique_ptr<Renderer>>& objects = battle->field().objects;
+        const bool copies = battle == original.get();
+        objects.insert(objects.begin() + static_cast<long>(objects.size() / 2),
+                       std::make_unique<MidPassCopier>(copies ? battle : nullptr, copies ? &copy : nullptr));
+    }
+    while (copy == nullptr && !twin.over()) {
+        original->frame();
+        twin.frame();
+    }
+    ASSERT_NE(copy, nullptr);
+    original.reset();
+
+    const Battlefield& field = copy->field();
+    ASSERT_GE(field.graveyard.size(), 3u) << "the copier, a unit and an effect";
+    int queuedUnits = 0;
+    for (const std::size_t place : field.graveyard) {
+        const auto* unit = dynamic_cast<const Entity*>(field.objects[place].get());
+        if (unit == nullptr) continue;
+        EXPECT_EQ(field.unit(unit->id()), unit) << "a queued unit is there until the sweep";
+        ++queuedUnits;
+    }
+    EXPECT_GT(queuedUnits, 0);
+    EXPECT_EQ(findIndexViolation(field), "");
+
+    copy->frame();  // the rest of the pass, then the frame's countdown
+    while (true) {
+        ASSERT_EQ(copy->passes(), twin.passes());
+        ASSERT_EQ(stateDigest(copy->field()), stateDigest(twin.field())) << "frame " << twin.passes();
+        if (twin.over()) break;
+        twin.frame();
+        copy->frame();
+    }
+    EXPECT_TRUE(copy->over());
+    EXPECT_EQ(findInvariantViolation(copy->field()), "");
+}
