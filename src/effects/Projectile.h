@@ -1,7 +1,6 @@
 #pragma once
 
 #include "effects/Particle.h"
-
 #include "world/UnitId.h"
 
 class Entity;
@@ -10,8 +9,8 @@ class Entity;
 // enters, hands its damage to that unit and removes itself.
 class Projectile : public Particle {
 public:
-    Projectile(Random& random, const Entity* shooter, float damage, int size, int r, int g, int b, int speed, float fromX,
-               float fromY, float toX, float toY);
+    Projectile(Random& random, const Entity* shooter, float damage, int size, int r, int g, int b, int speed,
+               float fromX, float fromY, float toX, float toY);
 
     // ---- Renderer ----
     void update(Battlefield& field, Random& random) override;

@@ -43,7 +43,7 @@ public:
     int travelSteps() const { return travelSteps_; }
     Vec2 destination() const { return destination_; }
     TravelReason travelReason() const { return travelReason_; }
-    bool inFight() const;  // engaged, or answering fire with steps left
+    bool inFight() const;                                     // engaged, or answering fire with steps left
     void setTarget(Battlefield& field, const Entity* enemy);  // engage (null: disengage)
     // Enters travel mode with this order.
     void giveTravelOrder(Battlefield& field, Vec2 cell, TravelReason reason, int steps);
@@ -70,7 +70,7 @@ public:
     Mode mode = Mode::Advance;  // AI mode
 
     unsigned long serial() const { return serial_; }  // registration order; 0 while not on the grid
-    UnitId id() const { return id_; }                  // the handle that names it; none while not on the grid
+    UnitId id() const { return id_; }                 // the handle that names it; none while not on the grid
 
 private:
     friend class Battlefield;  // keeps the bookkeeping below

@@ -149,7 +149,8 @@ Entity* Battlefield::registerUnit(std::unique_ptr<Entity> owned)
     const int x = owned->x;
     const int y = owned->y;
     if (x < 0 || y < 0 || x >= kColumns || y >= kRows || occupant[x][y] != 0) return nullptr;
-    if (freeSlots_.empty() && slotUnits_.size() >= kSlotLimit) return nullptr;  // only units off their cells
+    // The table is full only when units were moved onto the cells of others.
+    if (freeSlots_.empty() && slotUnits_.size() >= kSlotLimit) return nullptr;
     std::uint32_t slot = 0;
     if (freeSlots_.empty()) {
         slot = static_cast<std::uint32_t>(slotUnits_.size());
@@ -223,7 +224,8 @@ std::size_t Battlefield::memoryBytes() const
 {
     const std::size_t slots = generations_.capacity() + freeSlots_.capacity() + unitSlots_.capacity() +
                               baseSlots_.capacity() + slotUnits_.capacity() * 2;  // an address is two of them at most
-    const std::size_t lists = (objects.capacity() + graveyard.capacity()) * sizeof(void*) + slots * sizeof(std::uint32_t);
+    const std::size_t lists =
+        (objects.capacity() + graveyard.capacity()) * sizeof(void*) + slots * sizeof(std::uint32_t);
     return sizeof(*this) + lists + objects.size() * kBytesPerObject + unseenEndings_.size() * sizeof(int);
 }
 

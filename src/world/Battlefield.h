@@ -112,12 +112,12 @@ private:
     int height[kColumns][kRows];         // terrain height 0..15 of each cell
 
     // ---- the table of units: slot 0 is no unit ----
-    std::vector<Entity*> slotUnits_{nullptr};      // the unit in each slot; null while free
-    std::vector<std::uint32_t> generations_{0};    // of each slot: one more every time it is freed
-    std::vector<std::uint32_t> freeSlots_;         // taken again, the last freed first
-    std::vector<std::uint32_t> unitSlots_;         // every unit on the grid, in registration order
-    std::vector<std::uint32_t> baseSlots_;         // the units of kind base, in registration order
-    std::size_t nextUpdate_ = 0;                   // of the pass under way: the object updated next
+    std::vector<Entity*> slotUnits_{nullptr};    // the unit in each slot; null while free
+    std::vector<std::uint32_t> generations_{0};  // of each slot: one more every time it is freed
+    std::vector<std::uint32_t> freeSlots_;       // taken again, the last freed first
+    std::vector<std::uint32_t> unitSlots_;       // every unit on the grid, in registration order
+    std::vector<std::uint32_t> baseSlots_;       // the units of kind base, in registration order
+    std::size_t nextUpdate_ = 0;                 // of the pass under way: the object updated next
 
     CellMask teamCells_[2];         // cells held by each team's units
     CellMask fightCells_[2];        // cells of each team's units in a fight
