@@ -154,6 +154,22 @@ TEST_F(UpdatePassTest, RemovedUnitLeavesGridListsAndTargets)
     EXPECT_TRUE(field().graveyard.empty());
 }
 
+TEST_F(UpdatePassTest, AHandleToARemovedUnitNamesNobodyEvenWhenItsSlotIsTakenAgain)
+{
+    Soldier* fallen = placeSoldier(0, 10, 10);
+    const UnitId gone = fallen->id();
+    EXPECT_EQ(field().unit(gone), fallen);
+    fallen->health = 0;
+    updatePass();
+    EXPECT_EQ(field().unit(gone), nullptr);
+
+    Soldier* newcomer = placeSoldier(1, 10, 10);
+    EXPECT_EQ(newcomer->id().slot, gone.slot) << "the freed slot is taken again";
+    EXPECT_EQ(field().unit(gone), nullptr);
+    EXPECT_EQ(field().unit(newcomer->id()), newcomer);
+    EXPECT_EQ(field().unit(UnitId()), nullptr);
+}
+
 TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
 {
     LoggedUnit* a = placeLogged(1, 1, 1);
