@@ -5,6 +5,7 @@
 #include "effects/Particle.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
+#include "units/UnitMemory.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
@@ -40,6 +41,16 @@ Entity::Entity(int team, int x, int y) : team(team)
     this->x = x;
     this->y = y;
     colour = {0, 0, 0};
+}
+
+void* Entity::operator new(std::size_t size)
+{
+    return UnitMemory::take(size);
+}
+
+void Entity::operator delete(void* block, std::size_t size)
+{
+    UnitMemory::give(block, size);
 }
 
 void Entity::update(Battlefield& field, Random& random)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "units/Renderer.h"
 #include "units/Vec2.h"
 #include "world/UnitId.h"
@@ -19,6 +21,10 @@ enum class TravelReason { None = 0, JoinFight = 1, AnswerFire = 2 };
 class Entity : public Renderer {
 public:
     Entity(int team, int x, int y);
+
+    // ---- memory: a unit takes the block of one destroyed before it ----
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
 
     // ---- Renderer ----
     void update(Battlefield& field, Random& random) override;  // unitUpdate

@@ -3,11 +3,13 @@
 #include "effects/Particle.h"
 #include "gfx/Surface.h"
 #include "units/TargetSearch.h"
+#include "units/UnitMemory.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
 // The largest object there is, with what the allocator takes beside it.
 static_assert(sizeof(Tank) + 2 * sizeof(void*) <= Battlefield::kBytesPerObject, "a battlefield's memory is counted");
+static_assert(sizeof(Tank) <= UnitMemory::kBlockSize, "a tank takes the blocks of the units");
 
 namespace {
 constexpr float kShellDamage = 50.0f;
