@@ -352,14 +352,11 @@ TEST(BattleCopyTest, ACopyTakenInTheMiddleOfAPassPlaysOnAsItsOriginalWould)
 
     const Battlefield& field = copy->field();
     ASSERT_GE(field.graveyard.size(), 3u) << "the copier, a unit and an effect";
-    int queuedUnits = 0;
     for (const std::size_t place : field.graveyard) {
         const auto* unit = dynamic_cast<const Entity*>(field.objects[place].get());
         if (unit == nullptr) continue;
         EXPECT_EQ(field.unit(unit->id()), unit) << "a queued unit is there until the sweep";
-        ++queuedUnits;
     }
-    EXPECT_GT(queuedUnits, 0);
     EXPECT_EQ(findIndexViolation(field), "");
 
     copy->frame();  // the rest of the pass, then the frame's countdown
