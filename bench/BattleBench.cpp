@@ -199,8 +199,8 @@ void run(const Scenario& scenario, unsigned seed, int frames)
             drawCountdownText(canvas.surface(), battle.reinforcementTimer());
             renderMs.push_back(millisecondsSince(start));
 
-            unitFrames += static_cast<double>(field.units.size());
-            peakUnits = std::max(peakUnits, field.units.size());
+            unitFrames += static_cast<double>(field.units().size());
+            peakUnits = std::max(peakUnits, field.units().size());
             peakObjects = std::max(peakObjects, field.objects.size());
         }
         digest = stateDigest(field);

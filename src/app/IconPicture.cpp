@@ -27,14 +27,14 @@ Soldier* addSoldier(Battlefield& field, Random& random, int team, int x, int y, 
 {
     auto* soldier = static_cast<Soldier*>(field.registerUnit(std::make_unique<Soldier>(random, team, x, y, kind)));
     soldier->size = static_cast<float>(size);
-    soldier->setMode(mode);
+    soldier->setMode(field, mode);
     return soldier;
 }
 
 Tank* addTank(Battlefield& field, int team, int x, int y, int size, Mode mode)
 {
     auto* tank = static_cast<Tank*>(field.registerUnit(std::make_unique<Tank>(team, x, y, 255, size, 10)));
-    tank->setMode(mode);
+    tank->setMode(field, mode);
     return tank;
 }
 

@@ -8,12 +8,12 @@
 
 static_assert(sizeof(Projectile) <= EffectMemory::kBlockSize, "a shot takes the blocks of the effects");
 
-Projectile::Projectile(Random& random, Entity* shooter, float damage, int size, int r, int g, int b, int speed,
+Projectile::Projectile(Random& random, const Entity* shooter, float damage, int size, int r, int g, int b, int speed,
                        float fromX, float fromY, float toX, float toY)
     : Particle(random, 0, size, r, g, b, 2, 2, 0, ParticleStyle::Streak, fromX, fromY),
       team(shooter->team),
       damage(damage),
-      shooter(shooter)
+      shooter(shooter->id())
 {
     // Single precision throughout, so every shot flies exactly the same way everywhere.
     const float dx = toX - fromX;
@@ -35,18 +35,6 @@ void Projectile::update(Battlefield& field, Random& random)
     const int row = static_cast<int>(position.y) / kCellPixels;
     Entity* victim = field.occupantOfCell(column, row);
     if (victim == nullptr || victim->team == team) return;
-    victim->takeDamage(field, random, shooter, damage);
+    victim->takeDamage(field, random, field.unit(shooter), damage);
     field.queueRemoval(this);  // the lifetime may have queued it already
-}
-
-void Projectile::remapUnits(const UnitMap& copies)
-{
-    if (shooter == nullptr) return;
-    const auto found = copies.find(shooter);
-    shooter = found == copies.end() ? nullptr : found->second;
-}
-
-void Projectile::forgetRemovedUnits()
-{
-    if (shooter != nullptr && shooter->queued) shooter = nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Particle.h"
+#include "world/UnitId.h"
 
 class Entity;
 
@@ -8,17 +9,15 @@ class Entity;
 // enters, hands its damage to that unit and removes itself.
 class Projectile : public Particle {
 public:
-    Projectile(Random& random, Entity* shooter, float damage, int size, int r, int g, int b, int speed, float fromX,
-               float fromY, float toX, float toY);
+    Projectile(Random& random, const Entity* shooter, float damage, int size, int r, int g, int b, int speed,
+               float fromX, float fromY, float toX, float toY);
 
     // ---- Renderer ----
     void update(Battlefield& field, Random& random) override;
-    void forgetRemovedUnits() override;  // the shooter is about to be destroyed
     std::unique_ptr<Renderer> clone() const override { return std::make_unique<Projectile>(*this); }
-    void remapUnits(const UnitMap& copies) override;  // the shooter
 
     // ---- state ----
-    int team;         // the shooter's team; never hits a unit of it
-    float damage;     // handed to the victim's takeDamage
-    Entity* shooter;  // the unit that fired, not owned; null once it has been removed
+    int team;        // the shooter's team; never hits a unit of it
+    float damage;    // handed to the victim's takeDamage
+    UnitId shooter;  // the unit that fired; resolves to none once it has been removed
 };

@@ -9,7 +9,7 @@ AliveSample aliveOf(const Battlefield& field)
     // Every unit that is not a base is a rifleman, a sniper or a tank: no need to ask which,
     // and a battle samples this every second.
     AliveSample sample;
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         if (!(unit->health > 0) || unit->team < 0 || unit->team >= kSides) continue;
         if (unit->getType() == ObjectKind::MobileUnit) ++sample.units[unit->team];
     }
@@ -19,7 +19,7 @@ AliveSample aliveOf(const Battlefield& field)
 ArmyCount countArmies(const Battlefield& field)
 {
     ArmyCount count;
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         if (!(unit->health > 0) || unit->team < 0 || unit->team >= kSides) continue;
         int kind = -1;
         if (const auto* soldier = dynamic_cast<const Soldier*>(unit)) {

@@ -27,9 +27,9 @@ public:
     Battle(const UnitCounts& counts, unsigned seed);  // starts the battle of this seed
     ~Battle();
 
-    // The battle as it stands at this frame, every object copied and every reference between
-    // them pointing into the copy: the copy plays on exactly as the original would, and
-    // nothing one of them does reaches the other.
+    // The battle as it stands at this frame, every object copied, the references between them
+    // naming the copies: the copy plays on exactly as the original would, and nothing one of
+    // them does reaches the other. Taken in the middle of a pass, its next frame finishes it.
     Battle(const Battle& other);
     Battle& operator=(const Battle& other);
     Battle(Battle&& other) noexcept;
@@ -94,5 +94,5 @@ private:
     bool watched_ = true;                 // particles are made
     Random random_;                       // every draw of the battle
     std::vector<AliveSample> course_;     // the units alive, second by second
-    std::unique_ptr<Battlefield> field_;  // the world of the battle; its units point back at it
+    std::unique_ptr<Battlefield> field_;  // the world of the battle; it stays where it is when the battle moves
 };

@@ -144,7 +144,7 @@ void launchReinforcements(Battlefield& field, Random& random, const UnitCounts& 
 
 void setTeamGoal(Battlefield& field, int team, float goalX, float goalY)
 {
-    for (Entity* unit : field.units) {
+    for (Entity* unit : field.units()) {
         if (unit->team == team) unit->goal = {goalX, goalY};
     }
 }

@@ -48,15 +48,16 @@ int classCode(const Entity& unit)
 std::uint64_t stateDigest(const Battlefield& field)
 {
     Fnv fnv;
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         fnv.add(classCode(*unit));
         fnv.add(unit->team);
         fnv.add(unit->x);
         fnv.add(unit->y);
         fnv.add(unit->health);
         fnv.add(static_cast<int>(unit->mode));
-        fnv.add(unit->target() != nullptr ? unit->target()->x : -1);
-        fnv.add(unit->target() != nullptr ? unit->target()->y : -1);
+        const Entity* target = field.unit(unit->target());
+        fnv.add(target != nullptr ? target->x : -1);
+        fnv.add(target != nullptr ? target->y : -1);
     }
     fnv.add(static_cast<int>(field.objectCount()));
     fnv.add(field.gameOver ? 1 : 0);

@@ -21,21 +21,21 @@ std::string at(const char* what, const Entity& unit)
 // it checks.
 bool answeringOrEngaged(const Entity& unit)
 {
-    return unit.target() != nullptr || (unit.travelSteps() > 0 && unit.travelReason() == TravelReason::AnswerFire);
+    return unit.target().isSet() || (unit.travelSteps() > 0 && unit.travelReason() == TravelReason::AnswerFire);
 }
 
 }  // namespace
 
 std::string findIndexViolation(const Battlefield& field)
 {
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         if (field.occupantAt(static_cast<float>(unit->x), static_cast<float>(unit->y)) != unit) {
             return at("the cell", *unit) + " does not hold it";
         }
     }
     CellMask teamCells[2];
     CellMask fightCells[2];
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         if (unit->team != 0 && unit->team != 1) return "";  // the masks are not used then
         teamCells[unit->team].set(unit->x, unit->y);
         if (answeringOrEngaged(*unit)) fightCells[unit->team].set(unit->x, unit->y);
@@ -60,7 +60,7 @@ std::string findIndexViolation(const Battlefield& field)
 
 std::string findSearchDisagreement(const Battlefield& field)
 {
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         for (const int rings : {0, 5, 10, 20, 25}) {
             if (findNearestEnemy(field, *unit, rings) != findNearestEnemyByScan(field, *unit, rings)) {
                 std::ostringstream text;
@@ -85,9 +85,10 @@ std::string findInvariantViolation(const Battlefield& field)
     std::unordered_set<const Renderer*> objects;
     for (const std::unique_ptr<Renderer>& object : field.objects) objects.insert(object.get());
     std::unordered_set<const Entity*> units;
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         if (!units.insert(unit).second) return "a unit is listed twice";
         if (objects.count(unit) == 0) return "a unit is missing from the object list";
+        if (field.unit(unit->id()) != unit) return at("the handle", *unit) + " does not name it";
     }
     const std::string index = findIndexViolation(field);
     if (!index.empty()) return index;
@@ -105,9 +106,11 @@ std::string findInvariantViolation(const Battlefield& field)
         }
     }
     if (occupied != units.size()) return "the grid and the unit list disagree on the number of units";
-    for (const Entity* unit : field.units) {
-        if (unit->target() != nullptr && units.count(unit->target()) == 0)
-            return "a target points outside the unit list";
+    for (const Entity* unit : field.units()) {
+        if (!unit->target().isSet()) continue;
+        const Entity* target = field.unit(unit->target());
+        if (target == nullptr) return at("the target", *unit) + " is gone";
+        if (units.count(target) == 0) return "a target points outside the unit list";
     }
     for (const std::unique_ptr<Renderer>& object : field.objects) {
         if (object->getType() != ObjectKind::Effect) continue;
@@ -115,7 +118,8 @@ std::string findInvariantViolation(const Battlefield& field)
         if (particle == nullptr) continue;  // an effect of another kind has no lifetime
         if (particle->lifetime <= 0) return "an effect outlived its lifetime";
         const auto* shot = dynamic_cast<const Projectile*>(particle);
-        if (shot != nullptr && shot->shooter != nullptr && units.count(shot->shooter) == 0) {
+        const Entity* shooter = shot != nullptr ? field.unit(shot->shooter) : nullptr;
+        if (shooter != nullptr && units.count(shooter) == 0) {
             return "a shot's shooter points outside the unit list";
         }
     }

@@ -16,7 +16,8 @@ std::string findIndexViolation(const Battlefield& field);
 // the nearest enemy within the ranges the units use, and the ally fight to join.
 std::string findSearchDisagreement(const Battlefield& field);
 
-// Rules that hold between update passes: those of findIndexViolation, and no cell holds a unit
-// outside the unit list, no target and no shot's shooter points outside it, every effect still
-// has life left, and the graveyard is empty.
+// Rules that hold between update passes: those of findIndexViolation, and every unit's handle
+// names it, no cell holds a unit outside the unit list, no target names a unit that is gone or
+// outside it, no shot's shooter resolves outside it, every effect still has life left, and the
+// graveyard is empty.
 std::string findInvariantViolation(const Battlefield& field);

@@ -24,8 +24,9 @@ void Base::update(Battlefield& field, Random& random)
 
 void Base::think(Battlefield& field, Random& random)
 {
-    setTarget(findNearestEnemy(field, *this, static_cast<int>(range)));
-    setMode(target() != nullptr ? Mode::Engage : Mode::Advance);
+    const Entity* enemy = findNearestEnemy(field, *this, static_cast<int>(range));
+    setTarget(field, enemy);
+    setMode(field, enemy != nullptr ? Mode::Engage : Mode::Advance);
     if (mode == Mode::Engage) fire(field, random);
 }
 

@@ -5,6 +5,7 @@
 #include "effects/Particle.h"
 #include "effects/Projectile.h"
 #include "units/TargetSearch.h"
+#include "units/UnitMemory.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
@@ -42,63 +43,61 @@ Entity::Entity(int team, int x, int y) : team(team)
     colour = {0, 0, 0};
 }
 
+void* Entity::operator new(std::size_t size)
+{
+    return UnitMemory::take(size);
+}
+
+void Entity::operator delete(void* block, std::size_t size)
+{
+    UnitMemory::give(block, size);
+}
+
 void Entity::update(Battlefield& field, Random& random)
 {
     unitUpdate(field, random);
 }
 
-void Entity::remapUnits(const UnitMap& copies)
-{
-    if (target_ == nullptr) return;
-    const auto found = copies.find(target_);
-    target_ = found == copies.end() ? nullptr : found->second;
-}
-
-void Entity::setMode(Mode newMode)
+void Entity::setMode(Battlefield& field, Mode newMode)
 {
     mode = newMode;
     // Entering travel keeps the order that comes with it.
-    if (newMode != Mode::Travel) endTravelOrder();
+    if (newMode != Mode::Travel) endTravelOrder(field);
     colour = modeColour(team, newMode);
 }
 
 bool Entity::inFight() const
 {
-    return target_ != nullptr || (travelSteps_ > 0 && travelReason_ == TravelReason::AnswerFire);
+    return target_.isSet() || (travelSteps_ > 0 && travelReason_ == TravelReason::AnswerFire);
 }
 
-void Entity::setTarget(Entity* enemy)
+void Entity::setTarget(Battlefield& field, const Entity* enemy)
 {
-    target_ = enemy;
-    noteFightState();
+    target_ = enemy != nullptr ? enemy->id_ : UnitId();
+    field.noteFightState(*this);
 }
 
-void Entity::giveTravelOrder(Vec2 cell, TravelReason reason, int steps)
+void Entity::giveTravelOrder(Battlefield& field, Vec2 cell, TravelReason reason, int steps)
 {
     destination_ = cell;
-    setMode(Mode::Travel);
+    setMode(field, Mode::Travel);
     travelReason_ = reason;
     travelSteps_ = steps;
-    noteFightState();
+    field.noteFightState(*this);
 }
 
-void Entity::takeTravelStep()
+void Entity::takeTravelStep(Battlefield& field)
 {
     if (travelSteps_ > 0) --travelSteps_;
-    noteFightState();
+    field.noteFightState(*this);
 }
 
-void Entity::endTravelOrder()
+void Entity::endTravelOrder(Battlefield& field)
 {
     travelReason_ = TravelReason::None;
     travelSteps_ = 0;
     destination_ = Vec2();
-    noteFightState();
-}
-
-void Entity::noteFightState()
-{
-    if (home_ != nullptr) home_->noteFightState(this);
+    field.noteFightState(*this);
 }
 
 void Entity::unitUpdate(Battlefield& field, Random& random)
@@ -119,7 +118,7 @@ void Entity::advance(Battlefield& field)
     const Vec2 fight = findAllyFight(field, *this);
     if (fight.isSet()) {
         // The order is only given in this step; the walk starts with the next one.
-        giveTravelOrder(fight, TravelReason::JoinFight, 5);
+        giveTravelOrder(field, fight, TravelReason::JoinFight, 5);
     } else if (goal.isSet()) {
         moveTowards(field, goal);
     }
@@ -133,10 +132,12 @@ void Entity::moveTowards(Battlefield& field, Vec2 cell)
 
 void Entity::shootAtTarget(Battlefield& field, Random& random, int shotSize, int speed)
 {
+    const Entity* target = field.unit(target_);
+    if (target == nullptr) return;  // nobody to shoot at
     field.addObject(std::make_unique<Projectile>(random, this, damage, shotSize, 255, 255, 0, speed,
                                                  static_cast<float>(cellCentre(x)), static_cast<float>(cellCentre(y)),
-                                                 static_cast<float>(cellCentre(target_->x)),
-                                                 static_cast<float>(cellCentre(target_->y))));
+                                                 static_cast<float>(cellCentre(target->x)),
+                                                 static_cast<float>(cellCentre(target->y))));
 }
 
 void Entity::takeDamage(Battlefield& field, Random& random, const Entity* attacker, float amount)
@@ -146,9 +147,9 @@ void Entity::takeDamage(Battlefield& field, Random& random, const Entity* attack
     health = health - damageFactor * amount;
 
     // A shot whose shooter has already fallen leaves nobody to answer: no reaction then.
-    if (target_ == nullptr && attacker != nullptr) {
-        giveTravelOrder({static_cast<float>(attacker->x), static_cast<float>(attacker->y)}, TravelReason::AnswerFire,
-                        10);
+    if (!target_.isSet() && attacker != nullptr) {
+        giveTravelOrder(field, {static_cast<float>(attacker->x), static_cast<float>(attacker->y)},
+                        TravelReason::AnswerFire, 10);
     }
 
     const float px = static_cast<float>(cellCentre(x));

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
+
 #include "units/Renderer.h"
 #include "units/Vec2.h"
+#include "world/UnitId.h"
 
 class Battlefield;
 class Random;
@@ -14,39 +17,44 @@ enum class TravelReason { None = 0, JoinFight = 1, AnswerFire = 2 };
 
 // The abstract unit: a team, a cell on the grid, hit points, weapon figures and an AI mode.
 // Soldier, Tank and Base fill in think and fire. Every step is handed the battlefield the unit
-// stands on and the battle's random generator.
+// stands on and the battle's random generator; the unit keeps no reference to either.
 class Entity : public Renderer {
 public:
     Entity(int team, int x, int y);
 
+    // ---- memory: a unit takes the block of one destroyed before it ----
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size);
+
     // ---- Renderer ----
     void update(Battlefield& field, Random& random) override;  // unitUpdate
     ObjectKind getType() const override { return ObjectKind::MobileUnit; }
-    void remapUnits(const UnitMap& copies) override;  // the target
 
     // ---- AI ----
-    virtual void setMode(Mode newMode);                          // set the mode, reset travel orders, recolour
+    // Sets the mode, resets travel orders (reporting to the field) and recolours.
+    virtual void setMode(Battlefield& field, Mode newMode);
     virtual void think(Battlefield& field, Random& random) = 0;  // one decision step
     virtual void fire(Battlefield& field, Random& random) = 0;   // attack the target (or a tank's aim point)
 
     void unitUpdate(Battlefield& field, Random& random);  // death check and decision rhythm
     // attacker null: the shooter is already gone.
     void takeDamage(Battlefield& field, Random& random, const Entity* attacker, float amount);
-    bool inRange(int cx, int cy) const;  // target within range of cell (cx, cy)
+    bool inRange(const Entity& target, int cx, int cy) const;  // the target within range of cell (cx, cy)
 
     // ---- fight state ----
     // Whether a unit is in a fight (engaged, or travelling to answer fire) is indexed by the
     // battlefield it stands on, for the searches of its allies. These fields change only
-    // through the operations below, which keep that index right themselves.
-    Entity* target() const { return target_; }
+    // through the operations below, each handed that battlefield, which keep the index right.
+    UnitId target() const { return target_; }  // the enemy engaged; the field resolves it
     int travelSteps() const { return travelSteps_; }
     Vec2 destination() const { return destination_; }
     TravelReason travelReason() const { return travelReason_; }
-    bool inFight() const;                                             // engaged, or answering fire with steps left
-    void setTarget(Entity* enemy);                                    // engage (null: disengage)
-    void giveTravelOrder(Vec2 cell, TravelReason reason, int steps);  // enter travel mode with this order
-    void takeTravelStep();                                            // one step of the order used up
-    void endTravelOrder();                                            // no order: reason none, no steps, no destination
+    bool inFight() const;                                     // engaged, or answering fire with steps left
+    void setTarget(Battlefield& field, const Entity* enemy);  // engage (null: disengage)
+    // Enters travel mode with this order.
+    void giveTravelOrder(Battlefield& field, Vec2 cell, TravelReason reason, int steps);
+    void takeTravelStep(Battlefield& field);  // one step of the order used up
+    void endTravelOrder(Battlefield& field);  // no order: reason none, no steps, no destination
 
 protected:
     // ---- steps shared by the unit classes ----
@@ -68,28 +76,28 @@ public:
     Mode mode = Mode::Advance;  // AI mode
 
     unsigned long serial() const { return serial_; }  // registration order; 0 while not on the grid
+    UnitId id() const { return id_; }                 // the handle that names it; none while not on the grid
 
 private:
     friend class Battlefield;  // keeps the bookkeeping below
-    void noteFightState();     // tells the battlefield's index after any change of the fight state
 
     // ---- fight state ----
     int travelSteps_ = 0;                             // steps left of the travel order
     Vec2 destination_;                                // cell of the travel order
     TravelReason travelReason_ = TravelReason::None;  // why the unit travels
-    Entity* target_ = nullptr;                        // enemy currently engaged, not owned
+    UnitId target_;                                   // enemy currently engaged
 
     // ---- bookkeeping of the battlefield ----
-    Battlefield* home_ = nullptr;  // the battlefield the unit stands on; null while not on one
-    unsigned long serial_ = 0;     // registration order; 0 while not on the grid
-    bool inFightIndex_ = false;    // marked in the battlefield's fight cells
+    UnitId id_;                  // its slot in the battlefield's table; none while not on the grid
+    unsigned long serial_ = 0;   // registration order; 0 while not on the grid
+    bool inFightIndex_ = false;  // marked in the battlefield's fight cells
 };
 
 // Inline: the search for a firing position asks it for every neighbour.
-inline bool Entity::inRange(int cx, int cy) const
+inline bool Entity::inRange(const Entity& target, int cx, int cy) const
 {
-    const float dx = static_cast<float>(target_->x - cx);
-    const float dy = static_cast<float>(target_->y - cy);
+    const float dx = static_cast<float>(target.x - cx);
+    const float dy = static_cast<float>(target.y - cy);
     return dx * dx + dy * dy <= range * range;
 }
 

@@ -1,20 +1,15 @@
 #pragma once
 
 #include <memory>
-#include <unordered_map>
 
 #include "gfx/Colour.h"
 
 class Battlefield;
-class Entity;
 class Random;
 class Surface;
 
 // What an object in the battlefield's list is, as getType tells it.
 enum class ObjectKind { MobileUnit = 0, Effect = 1, Base = 2 };
-
-// The units of a battlefield and of its copy, each unit to its copy.
-using UnitMap = std::unordered_map<const Entity*, Entity*>;
 
 // Root of every game object in the battlefield's object list: units and effects alike.
 // Objects are owned by the battlefield, updated once per tick and drawn once per frame.
@@ -27,13 +22,11 @@ public:
     virtual void update(Battlefield& field, Random& random) = 0;  // advance by one simulation tick
     virtual void onRemoved() {}                                   // called by the removal sweep just before destruction
     virtual ObjectKind getType() const = 0;
-    virtual void forgetRemovedUnits() {}  // drop references to units marked queued
 
     // ---- copies of a whole battlefield ----
-    // The same object, its references to units still those of the original.
+    // The same object. It names units by handles (UnitId), which the copy's battlefield
+    // resolves to its own units: no reference needs pointing anew.
     virtual std::unique_ptr<Renderer> clone() const = 0;
-    // Points the references of a clone at the copies of the units they name.
-    virtual void remapUnits(const UnitMap& copies) { (void)copies; }
 
     // ---- shared fields ----
     int x = 0;      // grid column of a unit

@@ -21,30 +21,30 @@ Soldier::Soldier(Random& random, int team, int x, int y, SoldierKind soldierKind
 
 void Soldier::think(Battlefield& field, Random& random)
 {
-    Entity* enemy = findNearestEnemy(field, *this, static_cast<int>(range));
+    const Entity* enemy = findNearestEnemy(field, *this, static_cast<int>(range));
     if (enemy != nullptr) {
-        setMode(Mode::Engage);
+        setMode(field, Mode::Engage);
     } else if (mode == Mode::Engage) {
-        setMode(Mode::Advance);
+        setMode(field, Mode::Advance);
     }
-    setTarget(enemy);
+    setTarget(field, enemy);
 
     switch (mode) {
         case Mode::Advance: advance(field); break;
-        case Mode::Engage: {
+        case Mode::Engage: {  // the enemy was found in this step
             const Vec2 position = findFiringPosition(field, *this);
             if (static_cast<int>(position.x) != x || static_cast<int>(position.y) != y) {
                 field.moveEntity(this, position.x, position.y);
             }
-            if (inRange(x, y)) fire(field, random);
+            if (inRange(*enemy, x, y)) fire(field, random);
             break;
         }
         case Mode::Travel:
             if (destination().isSet() && travelSteps() != 0) {
                 moveTowards(field, destination());
-                takeTravelStep();
+                takeTravelStep(field);
             } else {
-                setMode(Mode::Advance);
+                setMode(field, Mode::Advance);
             }
             break;
         case Mode::Bombard: break;

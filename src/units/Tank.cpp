@@ -3,11 +3,13 @@
 #include "effects/Particle.h"
 #include "gfx/Surface.h"
 #include "units/TargetSearch.h"
+#include "units/UnitMemory.h"
 #include "world/Battlefield.h"
 #include "world/Random.h"
 
 // The largest object there is, with what the allocator takes beside it.
 static_assert(sizeof(Tank) + 2 * sizeof(void*) <= Battlefield::kBytesPerObject, "a battlefield's memory is counted");
+static_assert(sizeof(Tank) <= UnitMemory::kBlockSize, "a tank takes the blocks of the units");
 
 namespace {
 constexpr float kShellDamage = 50.0f;
@@ -28,41 +30,41 @@ Tank::Tank(int team, int x, int y, int shade, int size, int period) : Entity(tea
 void Tank::think(Battlefield& field, Random& random)
 {
     if (mode == Mode::Advance || mode == Mode::Travel) {
-        if (Entity* enemy = findNearestEnemy(field, *this, static_cast<int>(range))) {
-            setMode(Mode::Engage);
-            setTarget(enemy);
+        if (const Entity* enemy = findNearestEnemy(field, *this, static_cast<int>(range))) {
+            setMode(field, Mode::Engage);
+            setTarget(field, enemy);
         }
     }
 
     switch (mode) {
         case Mode::Advance: advance(field); break;
         case Mode::Engage:
-            if (target() != nullptr) {
-                aimPoint = {static_cast<float>(target()->x), static_cast<float>(target()->y)};
+            if (const Entity* enemy = field.unit(target())) {
+                aimPoint = {static_cast<float>(enemy->x), static_cast<float>(enemy->y)};
                 aimCountdown = kAimSteps;
-                setMode(Mode::Bombard);
+                setMode(field, Mode::Bombard);
             } else {
-                setMode(Mode::Advance);
+                setMode(field, Mode::Advance);
             }
             break;
         case Mode::Travel:
             if (destination().isSet() && travelSteps() > 0) {
                 moveTowards(field, destination());
-                takeTravelStep();
+                takeTravelStep(field);
             } else {
-                setMode(Mode::Advance);
+                setMode(field, Mode::Advance);
             }
             break;
         case Mode::Bombard:
             if (aimPoint.isSet()) {
                 if (aimCountdown == 0) {
                     fire(field, random);
-                    setMode(Mode::Advance);
+                    setMode(field, Mode::Advance);
                     aimPoint = Vec2();
                 }
                 aimCountdown -= 1;
             } else {
-                setMode(Mode::Advance);
+                setMode(field, Mode::Advance);
             }
             break;
     }

@@ -136,6 +136,7 @@ Vec2 findFiringPosition(const Battlefield& field, const Entity& unit)
 {
     Vec2 result{static_cast<float>(unit.x), static_cast<float>(unit.y)};
     int bestHeight = field.heightOfCell(unit.x, unit.y);
+    const Entity* target = field.unit(unit.target());
     for (int index = 0; index <= 8; ++index) {
         const CellOffset offset = neighbourOffset(index);
         const int column = unit.x + static_cast<int>(offset.dx);
@@ -144,7 +145,7 @@ Vec2 findFiringPosition(const Battlefield& field, const Entity& unit)
         if (!insideGrid(column, row) || field.occupantOfCell(column, row) != nullptr) continue;
         const int h = field.heightOfCell(column, row);
         if (h <= bestHeight) continue;
-        if (unit.target() != nullptr && !unit.inRange(column, row)) continue;
+        if (target != nullptr && !unit.inRange(*target, column, row)) continue;
         bestHeight = h;
         result = {static_cast<float>(unit.x) + offset.dx, static_cast<float>(unit.y) + offset.dy};
     }
@@ -155,19 +156,17 @@ Vec2 findAllyFightByWalk(const Battlefield& field, const Entity& unit)
 {
     Vec2 result;
     float best = 1e8f;
-    for (const Entity* u : field.units) {
+    for (const Entity* u : field.units()) {
         if (u == &unit || u->team != unit.team) continue;
         const float dx = static_cast<float>(u->x - unit.x);
         const float dy = static_cast<float>(u->y - unit.y);
         const float d = dx * dx + dy * dy;
-        if (u->getType() == ObjectKind::Base && u->target() != nullptr) {
-            return {static_cast<float>(u->target()->x), static_cast<float>(u->target()->y)};  // a base under attack wins
-        }
+        const Entity* target = field.unit(u->target());
+        if (u->getType() == ObjectKind::Base && target != nullptr) return cellOf(*target);  // a base under attack wins
         const bool answeringFire = u->travelSteps() > 0 && u->travelReason() == TravelReason::AnswerFire;
-        if ((u->target() != nullptr || answeringFire) && d < best) {
+        if ((target != nullptr || answeringFire) && d < best) {
             best = d;
-            result = u->target() != nullptr ? Vec2{static_cast<float>(u->target()->x), static_cast<float>(u->target()->y)}
-                                          : u->destination();
+            result = target != nullptr ? cellOf(*target) : u->destination();
         }
     }
     return result;
@@ -179,7 +178,8 @@ Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
     if (fights == nullptr || !standsOnItsCell(field, unit)) return findAllyFightByWalk(field, unit);
     // An ally base under attack wins whatever else is found.
     for (const Entity* base : field.bases()) {
-        if (base != &unit && base->team == unit.team && base->target() != nullptr) return cellOf(*base->target());
+        if (base == &unit || base->team != unit.team) continue;
+        if (const Entity* target = field.unit(base->target())) return cellOf(*target);
     }
     if (fights->markedRowsIn(0, kRows - 1) == 0) return Vec2();
     // The nearest ally in a fight: in each row only the nearest marked cell on either side can
@@ -198,7 +198,8 @@ Vec2 findAllyFight(const Battlefield& field, const Entity& unit)
         if (d < best || (d == best && ally->serial() < bestSerial)) {
             best = d;
             bestSerial = ally->serial();
-            result = ally->target() != nullptr ? cellOf(*ally->target()) : ally->destination();
+            const Entity* target = field.unit(ally->target());
+            result = target != nullptr ? cellOf(*target) : ally->destination();
         }
     };
     // Rows outwards from the unit's own: once a row lies further than the best so far, every

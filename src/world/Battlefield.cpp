@@ -10,7 +10,7 @@ Battlefield::Battlefield()
 {
     for (int x = 0; x < kColumns; ++x) {
         for (int y = 0; y < kRows; ++y) {
-            occupant[x][y] = nullptr;
+            occupant[x][y] = 0;
             height[x][y] = 0;
         }
     }
@@ -20,7 +20,13 @@ Battlefield::~Battlefield() = default;
 
 Battlefield::Battlefield(const Battlefield& other)
     : gameOver(other.gameOver),
+      graveyard(other.graveyard),
       eliminatedTeam(other.eliminatedTeam),
+      generations_(other.generations_),
+      freeSlots_(other.freeSlots_),
+      unitSlots_(other.unitSlots_),
+      baseSlots_(other.baseSlots_),
+      nextUpdate_(other.nextUpdate_),
       teamCells_{other.teamCells_[0], other.teamCells_[1]},
       fightCells_{other.fightCells_[0], other.fightCells_[1]},
       unindexedUnits_(other.unindexedUnits_),
@@ -30,34 +36,17 @@ Battlefield::Battlefield(const Battlefield& other)
       unseenEffects_(other.unseenEffects_),
       unseenEndings_(other.unseenEndings_)
 {
+    std::memcpy(occupant, other.occupant, sizeof occupant);
     std::memcpy(height, other.height, sizeof height);
-    // Every object is cloned in list order; then every reference to a unit (a target, a shot's
-    // shooter, a cell of the grid) is pointed at the unit's copy.
-    UnitMap copies;
-    copies.reserve(other.units.size());
-    std::unordered_map<const Renderer*, Renderer*> queuedCopies;  // only in the middle of a pass
+    // Every object is cloned in list order, queued ones too; each unit goes back into its slot.
     objects.reserve(other.objects.size());
+    slotUnits_.assign(other.slotUnits_.size(), nullptr);
     for (const std::unique_ptr<Renderer>& object : other.objects) {
-        std::unique_ptr<Renderer> copy = object->clone();
+        objects.push_back(object->clone());
         if (object->onGrid) {
-            auto* unit = static_cast<Entity*>(copy.get());
-            unit->home_ = this;
-            copies.emplace(static_cast<const Entity*>(object.get()), unit);
+            auto* unit = static_cast<Entity*>(objects.back().get());
+            slotUnits_[unit->id_.slot] = unit;
         }
-        if (object->queued) queuedCopies.emplace(object.get(), copy.get());
-        objects.push_back(std::move(copy));
-    }
-    for (const std::unique_ptr<Renderer>& object : objects) object->remapUnits(copies);
-    auto copyOf = [&copies](const Entity* unit) -> Entity* {
-        const auto found = copies.find(unit);
-        return found == copies.end() ? nullptr : found->second;
-    };
-    units.reserve(other.units.size());
-    for (const Entity* unit : other.units) units.push_back(copyOf(unit));
-    for (const Entity* base : other.bases_) bases_.push_back(copyOf(base));
-    for (const Renderer* object : other.graveyard) graveyard.push_back(queuedCopies.at(object));
-    for (int x = 0; x < kColumns; ++x) {
-        for (int y = 0; y < kRows; ++y) occupant[x][y] = other.occupant[x][y] ? copyOf(other.occupant[x][y]) : nullptr;
     }
 }
 
@@ -108,7 +97,7 @@ void Battlefield::moveEntity(Entity* entity, float x, float y)
     // The old cell is cleared first, so a move onto the unit's own cell leaves it in place.
     const int nx = static_cast<int>(x);
     const int ny = static_cast<int>(y);
-    occupant[entity->x][entity->y] = nullptr;
+    occupant[entity->x][entity->y] = 0;
     if (indexedTeam(entity->team)) {
         teamCells_[entity->team].clear(entity->x, entity->y);
         teamCells_[entity->team].set(nx, ny);
@@ -117,7 +106,7 @@ void Battlefield::moveEntity(Entity* entity, float x, float y)
             fightCells_[entity->team].set(nx, ny);
         }
     }
-    occupant[nx][ny] = entity;
+    occupant[nx][ny] = static_cast<CellSlot>(entity->id_.slot);
     entity->x = nx;
     entity->y = ny;
 }
@@ -136,18 +125,20 @@ const CellMask* Battlefield::fightCells(int team) const
     return &fightCells_[team];
 }
 
-void Battlefield::noteFightState(Entity* unit)
+void Battlefield::noteFightState(Entity& unit)
 {
     // A unit queued for removal stays in the unit list until the sweep, and the searches still
-    // count it there: its fight state is indexed like any other's until it leaves the grid.
-    if (unit->home_ != this || !indexedTeam(unit->team)) return;
-    const bool fighting = unit->inFight();
-    if (fighting == unit->inFightIndex_) return;
-    unit->inFightIndex_ = fighting;
+    // count it there: its fight state is indexed like any other's until it leaves the grid. A
+    // unit of no battlefield, or of another one, is not this one's to index.
+    const std::uint32_t slot = unit.id_.slot;
+    if (slot >= slotUnits_.size() || slotUnits_[slot] != &unit || !indexedTeam(unit.team)) return;
+    const bool fighting = unit.inFight();
+    if (fighting == unit.inFightIndex_) return;
+    unit.inFightIndex_ = fighting;
     if (fighting) {
-        fightCells_[unit->team].set(unit->x, unit->y);
+        fightCells_[unit.team].set(unit.x, unit.y);
     } else {
-        fightCells_[unit->team].clear(unit->x, unit->y);
+        fightCells_[unit.team].clear(unit.x, unit.y);
     }
 }
 
@@ -157,21 +148,33 @@ Entity* Battlefield::registerUnit(std::unique_ptr<Entity> owned)
 {
     const int x = owned->x;
     const int y = owned->y;
-    if (x < 0 || y < 0 || x >= kColumns || y >= kRows || occupant[x][y] != nullptr) return nullptr;
+    if (x < 0 || y < 0 || x >= kColumns || y >= kRows || occupant[x][y] != 0) return nullptr;
+    // The table is full only when units were moved onto the cells of others.
+    if (freeSlots_.empty() && slotUnits_.size() >= kSlotLimit) return nullptr;
+    std::uint32_t slot = 0;
+    if (freeSlots_.empty()) {
+        slot = static_cast<std::uint32_t>(slotUnits_.size());
+        slotUnits_.push_back(nullptr);
+        generations_.push_back(0);
+    } else {
+        slot = freeSlots_.back();
+        freeSlots_.pop_back();
+    }
     Entity* entity = owned.get();
-    occupant[x][y] = entity;
+    slotUnits_[slot] = entity;
+    entity->id_ = {slot, generations_[slot]};
+    occupant[x][y] = static_cast<CellSlot>(slot);
     entity->onGrid = true;
-    entity->home_ = this;
     entity->serial_ = ++nextSerial_;
     if (indexedTeam(entity->team)) {
         teamCells_[entity->team].set(x, y);
     } else {
         ++unindexedUnits_;
     }
-    if (entity->getType() == ObjectKind::Base) bases_.push_back(entity);
-    units.push_back(entity);
+    if (entity->getType() == ObjectKind::Base) baseSlots_.push_back(slot);
+    unitSlots_.push_back(slot);
     objects.push_back(std::move(owned));
-    noteFightState(entity);
+    noteFightState(*entity);
     return entity;
 }
 
@@ -184,29 +187,45 @@ void Battlefield::queueRemoval(Renderer* object)
 {
     // An object is queued at most once: a second entry would destroy it twice.
     if (object == nullptr || object->queued) return;
+    // Mostly the object being updated queues itself; any other is looked for.
+    std::size_t place = nextUpdate_ - 1;
+    if (nextUpdate_ == 0 || objects[place].get() != object) {
+        const auto found = std::find_if(objects.begin(), objects.end(),
+                                        [object](const std::unique_ptr<Renderer>& o) { return o.get() == object; });
+        if (found == objects.end()) return;
+        place = static_cast<std::size_t>(found - objects.begin());
+    }
     object->queued = true;
     if (object->onGrid) ++queuedUnits_;
-    graveyard.push_back(object);
+    graveyard.push_back(place);
 }
 
 void Battlefield::updatePass(Random& random)
 {
-    if (!gameOver) {
+    // A pass under way here was begun by the battlefield this one was copied from: it is finished.
+    if (!gameOver || nextUpdate_ > 0) {
         // Indexed, not iterated: objects appended during the walk are updated in this pass.
-        for (size_t i = 0; i < objects.size(); ++i) objects[i]->update(*this, random);
+        while (nextUpdate_ < objects.size()) {
+            Renderer* object = objects[nextUpdate_].get();
+            ++nextUpdate_;
+            object->update(*this, random);
+        }
         // The unseen particles that would have run out of lifetime in this pass.
         if (!unseenEndings_.empty()) {
             unseenEffects_ -= static_cast<std::size_t>(unseenEndings_.front());
             unseenEndings_.pop_front();
         }
     }
+    nextUpdate_ = 0;
     removalSweep();
 }
 
 std::size_t Battlefield::memoryBytes() const
 {
+    const std::size_t slots = generations_.capacity() + freeSlots_.capacity() + unitSlots_.capacity() +
+                              baseSlots_.capacity() + slotUnits_.capacity() * 2;  // an address is two of them at most
     const std::size_t lists =
-        (objects.capacity() + units.capacity() + graveyard.capacity() + bases_.capacity()) * sizeof(void*);
+        (objects.capacity() + graveyard.capacity()) * sizeof(void*) + slots * sizeof(std::uint32_t);
     return sizeof(*this) + lists + objects.size() * kBytesPerObject + unseenEndings_.size() * sizeof(int);
 }
 
@@ -226,58 +245,52 @@ void Battlefield::removalSweep()
     // Everything queued is marked, so the lists are compacted in one walk each, keeping their
     // order, instead of being searched once per removed object. Most passes remove only
     // effects: the unit list is walked only when a unit is queued.
-    // A queued object leaves the list for the graveyard, which destroys it at the end.
-    size_t live = 0;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        if (objects[i]->queued) {
-            (void)objects[i].release();
-        } else {
-            if (live != i) objects[live] = std::move(objects[i]);
-            ++live;
-        }
-    }
-    objects.resize(live);
-    bool unitRemoved = false;
     if (queuedUnits_ > 0) {
         size_t kept = 0;
-        for (Entity* unit : units) {
+        for (const std::uint32_t slot : unitSlots_) {
+            Entity* unit = slotUnits_[slot];
             if (unit->queued) {
-                unregisterUnit(unit);
-                unitRemoved = true;
+                unregisterUnit(*unit);  // frees the slot
             } else {
-                units[kept++] = unit;
+                unitSlots_[kept++] = slot;
             }
         }
-        units.resize(kept);
+        unitSlots_.resize(kept);
         queuedUnits_ = 0;
-    }
-    if (unitRemoved) {
-        // Nobody may keep pointing at a unit that is about to be destroyed.
-        for (Entity* unit : units) {
-            if (unit->target() != nullptr && unit->target()->queued) unit->setTarget(nullptr);
+        // A target that no longer resolves was one of the units just removed: its hunter
+        // disengages, which keeps the fight cells true.
+        for (const std::uint32_t slot : unitSlots_) {
+            Entity* unit = slotUnits_[slot];
+            if (unit->target_.isSet() && this->unit(unit->target_) == nullptr) unit->setTarget(*this, nullptr);
         }
-        for (const std::unique_ptr<Renderer>& object : objects) object->forgetRemovedUnits();
-        bases_.erase(std::remove_if(bases_.begin(), bases_.end(), [](const Entity* b) { return b->queued; }),
-                     bases_.end());
+        baseSlots_.erase(std::remove_if(baseSlots_.begin(), baseSlots_.end(),
+                                        [this](std::uint32_t slot) { return slotUnits_[slot] == nullptr; }),
+                         baseSlots_.end());
     }
-    // In the order they were queued.
-    for (Renderer* object : graveyard) {
-        const std::unique_ptr<Renderer> dying(object);
-        dying->onRemoved();
+    // In the order they were queued; then the list closes up behind them.
+    for (const std::size_t place : graveyard) {
+        objects[place]->onRemoved();
+        objects[place].reset();
     }
     graveyard.clear();
+    objects.erase(std::remove(objects.begin(), objects.end(), nullptr), objects.end());
 }
 
-void Battlefield::unregisterUnit(Entity* entity)
+void Battlefield::unregisterUnit(Entity& entity)
 {
-    if (occupant[entity->x][entity->y] == entity) occupant[entity->x][entity->y] = nullptr;
-    if (indexedTeam(entity->team)) {
-        teamCells_[entity->team].clear(entity->x, entity->y);
-        if (entity->inFightIndex_) fightCells_[entity->team].clear(entity->x, entity->y);
+    const std::uint32_t slot = entity.id_.slot;
+    if (occupant[entity.x][entity.y] == slot) occupant[entity.x][entity.y] = 0;
+    if (indexedTeam(entity.team)) {
+        teamCells_[entity.team].clear(entity.x, entity.y);
+        if (entity.inFightIndex_) fightCells_[entity.team].clear(entity.x, entity.y);
     } else {
         --unindexedUnits_;
     }
-    entity->inFightIndex_ = false;
-    entity->onGrid = false;
-    entity->home_ = nullptr;
+    entity.inFightIndex_ = false;
+    entity.onGrid = false;
+    entity.id_ = UnitId();
+    // Every handle to the unit resolves to none from now on, whoever takes the slot next.
+    slotUnits_[slot] = nullptr;
+    ++generations_[slot];
+    freeSlots_.push_back(slot);
 }

@@ -189,7 +189,7 @@ TEST_F(FrameLoopTest, FrameOnWhichTheCountdownRunsOutLaunchesAWave)
     EXPECT_EQ(played().reinforcementTimer(), 3000);
     EXPECT_EQ(pixelsDifferingFromText(bitmap(), "Reinforcements in 3000", 640, 32), 0);
     EXPECT_EQ(played().field().objects.size(), 3u) << "the counter and the two bases";
-    EXPECT_EQ(played().field().units.size(), 2u) << "the two bases";
+    EXPECT_EQ(played().field().units().size(), 2u) << "the two bases";
 }
 
 TEST_F(FrameLoopTest, AfterGameOverNothingMovesAndTheCountdownStandsStill)

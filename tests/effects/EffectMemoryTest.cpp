@@ -51,7 +51,7 @@ TEST_F(EffectMemoryTest, BlocksGoRoundWithoutLossAndHoldWhateverEffectTakesThemN
         const Renderer* effect = owned.get();
         reused += blocks.count(effect);
         if (const auto* shot = dynamic_cast<const Projectile*>(effect)) {
-            EXPECT_EQ(shot->shooter, shooter);
+            EXPECT_EQ(field().unit(shot->shooter), shooter);
             EXPECT_EQ(shot->damage, 7.5f);
             EXPECT_EQ(shot->velocity.y, 3.0f);
             EXPECT_FALSE(shot->queued);

@@ -42,8 +42,8 @@ public:
     void update(Battlefield& field, Random&) override
     {
         seen = 0;
-        for (Renderer* queued : field.graveyard) {
-            if (queued == watched) ++seen;
+        for (const std::size_t place : field.graveyard) {
+            if (field.objects[place].get() == watched) ++seen;
         }
     }
     ObjectKind getType() const override { return ObjectKind::Effect; }
@@ -89,9 +89,9 @@ TEST_F(ProjectileTest, ConstructionAimsAndTimesTheShot)
         {5, 100.0f, 100.0f, 100.0f, 100.0f, 0.0f, 0.0f, 5},          // nowhere to go: stands still
         {3, 40.0f, 24.0f, 40.0f, 24.0f, 0.0f, 0.0f, 3},
     };
-    Gunner shooter(1, 10, 10, 10);
+    const Gunner* shooter = place(1, 10, 10, 10);
     for (const auto& c : cases) {
-        Projectile shot(random(), &shooter, 7.5f, 2, 255, 255, 0, c.speed, c.fromX, c.fromY, c.toX, c.toY);
+        Projectile shot(random(), shooter, 7.5f, 2, 255, 255, 0, c.speed, c.fromX, c.fromY, c.toX, c.toY);
         EXPECT_FALSE(std::isnan(shot.velocity.x) || std::isnan(shot.velocity.y));
         EXPECT_EQ(shot.velocity.x, c.vx) << "speed " << c.speed << " to (" << c.toX << ", " << c.toY << ")";
         EXPECT_EQ(shot.velocity.y, c.vy);
@@ -99,7 +99,7 @@ TEST_F(ProjectileTest, ConstructionAimsAndTimesTheShot)
         EXPECT_EQ(shot.position.x, c.fromX);
         EXPECT_EQ(shot.position.y, c.fromY);
         EXPECT_EQ(shot.team, 1);
-        EXPECT_EQ(shot.shooter, &shooter);
+        EXPECT_EQ(field().unit(shot.shooter), shooter);
         EXPECT_EQ(shot.damage, 7.5f);
         EXPECT_EQ(shot.style, ParticleStyle::Streak);
         EXPECT_EQ(shot.fade, 0);
@@ -204,8 +204,8 @@ TEST_F(ProjectileTest, ShotOfAFallenShooterStillHitsAndNobodyAnswers)
     updatePass();  // the shooter queues itself and is swept away; the shot is at x 178
     ASSERT_EQ(shotsInFlight().size(), 1u);
     EXPECT_EQ(field().occupantAt(10.0f, 10.0f), nullptr);
-    EXPECT_EQ(field().units.size(), 1u);
-    EXPECT_EQ(shot->shooter, nullptr);
+    EXPECT_EQ(field().units().size(), 1u);
+    EXPECT_EQ(field().unit(shot->shooter), nullptr);
 
     // x reaches 228, inside cell 14, on the twelfth move.
     int pass = 2;

@@ -33,7 +33,7 @@ struct ObjectState {
     Colour colour;
     float health;
     int countdown, mode;
-    const Entity* target;
+    UnitId target;
     float goalX, goalY, destX, destY;
     int lifetime;
     float px, py, vx, vy;
@@ -52,7 +52,7 @@ std::vector<ObjectState> snapshot(const Battlefield& field)
     std::vector<ObjectState> states;
     for (const std::unique_ptr<Renderer>& owned : field.objects) {
         const Renderer* object = owned.get();
-        ObjectState s{object, object->x, object->y, object->colour, 0, 0, 0, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        ObjectState s{object, object->x, object->y, object->colour, 0, 0, 0, UnitId(), 0, 0, 0, 0, 0, 0, 0, 0, 0};
         if (const auto* unit = dynamic_cast<const Entity*>(object)) {
             s.health = unit->health;
             s.countdown = unit->actionCountdown;
@@ -91,7 +91,7 @@ StartPicture pictureOf(const Battlefield& field)
         for (int y = 0; y < kRows; ++y)
             picture.heights.push_back(field.heightAt(static_cast<float>(x), static_cast<float>(y)));
     }
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         picture.units.insert(picture.units.end(), {unit->team, unit->x, unit->y, static_cast<int>(unit->getType()),
                                                    static_cast<int>(unit->health), unit->actionPeriod});
     }
@@ -120,14 +120,14 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
     }
     ASSERT_EQ(field.gameOver, true) << "no Base fell in " << passes << " passes";
     EXPECT_EQ(field.eliminatedTeam, 1);
-    for (const Entity* unit : field.units) EXPECT_FALSE(unit->getType() == ObjectKind::Base && unit->team == 1);
+    for (const Entity* unit : field.units()) EXPECT_FALSE(unit->getType() == ObjectKind::Base && unit->team == 1);
     EXPECT_EQ(waves, passes < 250 ? 0 : 1 + (passes - 250) / 3000);
 
     // Frames after the end: one due tick each, as the real loop runs them. A timer about to
     // run out shows that neither the countdown nor a wave happens any more.
     battle.setReinforcementTimer(1);
     const std::vector<ObjectState> frozen = snapshot(field);
-    const size_t units = field.units.size();
+    const size_t units = field.units().size();
     DueTicks due{0};
     WatchedBattle watched(std::move(battle));  // the same objects, watched
     for (int frame = 0; frame < 30; ++frame) {
@@ -136,7 +136,7 @@ TEST_F(BattleTest, OverwhelmingRedArmyEliminatesBlueAndTheBattleFreezes)
     }
     const Battlefield& after = watched.battle().field();
     EXPECT_EQ(watched.battle().reinforcementTimer(), 1);
-    EXPECT_EQ(after.units.size(), units);
+    EXPECT_EQ(after.units().size(), units);
     EXPECT_TRUE(snapshot(after) == frozen) << "an object changed after the game was over";
 
     // The message, centred on x 640 with its top at y 512, in red on an opaque black box.
@@ -178,7 +178,7 @@ TEST_F(BattleTest, StartsFromTheSeedTerrainFirstThenTheArmies)
     EXPECT_EQ(battle.reinforcementTimer(), kReinforcementFrames);
     EXPECT_EQ(battle.seed(), 99u);
     EXPECT_TRUE(pictureOf(battle.field()) == expected);
-    EXPECT_EQ(battle.field().units.size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
+    EXPECT_EQ(battle.field().units().size(), 2u + 30 + 30 + 8 + 8 + 6 + 6);
 }
 
 TEST_F(BattleTest, ARestartPlaysExactlyTheBattleOfAFreshStart)
@@ -296,4 +296,78 @@ TEST(BattleCopyTest, CopiesAndBattlesNobodyWatchesAreTheBattleOfTheirSeed)
         EXPECT_TRUE(copy.over());
         EXPECT_GT(fewerObjects, 0u) << "no particle was left out";
     }
+}
+
+namespace {
+
+// Sits in a battle's object list. In the first pass in which, when its turn comes, a unit and an
+// effect are queued for removal, it queues itself and copies the whole battle there and then, if
+// it was given a battle and a place for the copy. A copy of it copies nothing.
+class MidPassCopier : public Renderer {
+public:
+    MidPassCopier(const Battle* battle, std::unique_ptr<Battle>* copy) : battle_(battle), copy_(copy) {}
+    void draw(Surface&) const override {}
+    void update(Battlefield& field, Random&) override
+    {
+        bool unit = false;
+        bool effect = false;
+        for (const std::size_t place : field.graveyard) (field.objects[place]->onGrid ? unit : effect) = true;
+        if (!unit || !effect) return;
+        field.queueRemoval(this);
+        if (battle_ != nullptr) *copy_ = std::make_unique<Battle>(*battle_);
+    }
+    ObjectKind getType() const override { return ObjectKind::Effect; }
+    std::unique_ptr<Renderer> clone() const override { return std::make_unique<MidPassCopier>(nullptr, nullptr); }
+
+private:
+    const Battle* battle_;
+    std::unique_ptr<Battle>* copy_;
+};
+
+}  // namespace
+
+// A copy taken in the middle of a pass, with units and effects waiting in the graveyard, finishes
+// that pass and plays on to the end as its original would have, frame for frame, with the
+// original gone: its units name one another, and the queued ones still answer, in the copy.
+TEST(BattleCopyTest, ACopyTakenInTheMiddleOfAPassPlaysOnAsItsOriginalWould)
+{
+    auto original = std::make_unique<Battle>(UnitCounts(), 3u);
+    Battle twin(UnitCounts(), 3u);  // the original as it would have gone on
+    for (int n = 0; n < 700; ++n) {
+        original->frame();
+        twin.frame();
+    }
+    std::unique_ptr<Battle> copy;
+    for (Battle* battle : {original.get(), &twin}) {
+        std::vector<std::unique_ptr<Renderer>>& objects = battle->field().objects;
+        const bool copies = battle == original.get();
+        objects.insert(objects.begin() + static_cast<long>(objects.size() / 2),
+                       std::make_unique<MidPassCopier>(copies ? battle : nullptr, copies ? &copy : nullptr));
+    }
+    while (copy == nullptr && !twin.over()) {
+        original->frame();
+        twin.frame();
+    }
+    ASSERT_NE(copy, nullptr);
+    original.reset();
+
+    const Battlefield& field = copy->field();
+    ASSERT_GE(field.graveyard.size(), 3u) << "the copier, a unit and an effect";
+    for (const std::size_t place : field.graveyard) {
+        const auto* unit = dynamic_cast<const Entity*>(field.objects[place].get());
+        if (unit == nullptr) continue;
+        EXPECT_EQ(field.unit(unit->id()), unit) << "a queued unit is there until the sweep";
+    }
+    EXPECT_EQ(findIndexViolation(field), "");
+
+    copy->frame();  // the rest of the pass, then the frame's countdown
+    while (true) {
+        ASSERT_EQ(copy->passes(), twin.passes());
+        ASSERT_EQ(stateDigest(copy->field()), stateDigest(twin.field())) << "frame " << twin.passes();
+        if (twin.over()) break;
+        twin.frame();
+        copy->frame();
+    }
+    EXPECT_TRUE(copy->over());
+    EXPECT_EQ(findInvariantViolation(copy->field()), "");
 }

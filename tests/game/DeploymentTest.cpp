@@ -159,7 +159,7 @@ void expectDrawnUnit(const Entity* unit, const Drawn& drawn)
     EXPECT_EQ(unit->size, float(drawn.size));
     EXPECT_EQ(unit->damage, 10.0f);
     EXPECT_EQ(unit->mode, Mode::Advance);
-    EXPECT_EQ(unit->target(), nullptr);
+    EXPECT_FALSE(unit->target().isSet());
     EXPECT_EQ(unit->travelSteps(), 0);
     EXPECT_EQ(unit->travelReason(), TravelReason::None);
     EXPECT_FALSE(unit->destination().isSet());
@@ -180,7 +180,7 @@ void expectDrawnUnit(const Entity* unit, const Drawn& drawn)
 }
 
 // The units from `first` on, against the replayed list, one by one.
-void expectUnitsAsDrawn(const std::vector<Entity*>& units, size_t first, const std::vector<Drawn>& drawn)
+void expectUnitsAsDrawn(const UnitRange& units, size_t first, const std::vector<Drawn>& drawn)
 {
     ASSERT_EQ(units.size(), first + drawn.size());
     auto it = std::next(units.begin(), long(first));
@@ -236,15 +236,15 @@ TEST_F(DeploymentTest, DeployedUnitsAreTheSeedsDrawsInInterleavedOrder)
         replay.deploy(c.counts);
         EXPECT_EQ(replayed.next(), nextDraw) << "a different number of draws was made";
 
-        ASSERT_GE(fresh.units.size(), 2u);
-        expectBase(fresh.units.front(), 0, 3);
-        expectBase(*std::next(fresh.units.begin()), 1, 61);
-        expectUnitsAsDrawn(fresh.units, 2, replay.placed);
+        ASSERT_GE(fresh.units().size(), 2u);
+        expectBase(fresh.units()[0], 0, 3);
+        expectBase(fresh.units()[1], 1, 61);
+        expectUnitsAsDrawn(fresh.units(), 2, replay.placed);
         const std::vector<Renderer*> objects = objectList(fresh);
-        EXPECT_TRUE(std::equal(fresh.units.begin(), fresh.units.end(), objects.begin(), objects.end()));
+        EXPECT_TRUE(std::equal(fresh.units().begin(), fresh.units().end(), objects.begin(), objects.end()));
 
         int perKind[6] = {0, 0, 0, 0, 0, 0};
-        for (const Entity* unit : fresh.units) {
+        for (const Entity* unit : fresh.units()) {
             EXPECT_NE(unit->x, 0);
             if (kindOf(unit) < 0) continue;
             ++perKind[kindOf(unit)];
@@ -296,8 +296,8 @@ TEST_F(DeploymentTest, WaveAddsHalfOfEveryCountInItsOwnOrderAndRetargetsEveryone
         // Units that stand anywhere and head anywhere before the wave.
         fresh.registerUnit(std::make_unique<Soldier>(random, 0, 30, 50, SoldierKind::Rifleman));
         fresh.registerUnit(std::make_unique<Tank>(1, 31, 10, 200, 4, 12));
-        for (Entity* unit : fresh.units) unit->goal = {5.0f, 6.0f};
-        const size_t before = fresh.units.size();
+        for (Entity* unit : fresh.units()) unit->goal = {5.0f, 6.0f};
+        const size_t before = fresh.units().size();
 
         Random replayed(99);
         Replay replay(fresh, replayed);
@@ -307,11 +307,11 @@ TEST_F(DeploymentTest, WaveAddsHalfOfEveryCountInItsOwnOrderAndRetargetsEveryone
         replay.wave(c.counts);
         EXPECT_EQ(replayed.next(), nextDraw) << "a different number of draws was made";
 
-        expectUnitsAsDrawn(fresh.units, before, replay.placed);
+        expectUnitsAsDrawn(fresh.units(), before, replay.placed);
 
         int added[6] = {0, 0, 0, 0, 0, 0};
         int lastRank = 0;
-        for (auto it = std::next(fresh.units.begin(), long(before)); it != fresh.units.end(); ++it) {
+        for (auto it = std::next(fresh.units().begin(), long(before)); it != fresh.units().end(); ++it) {
             const int kind = kindOf(*it);
             ASSERT_GE(kind, 0);
             ++added[kind];
@@ -327,8 +327,8 @@ TEST_F(DeploymentTest, WaveAddsHalfOfEveryCountInItsOwnOrderAndRetargetsEveryone
             }
             sum += added[kind];
         }
-        EXPECT_EQ(size_t(sum), fresh.units.size() - before);
-        for (const Entity* unit : fresh.units) expectGoalOfTeam(*unit);
+        EXPECT_EQ(size_t(sum), fresh.units().size() - before);
+        for (const Entity* unit : fresh.units()) expectGoalOfTeam(*unit);
     }
 }
 
@@ -351,19 +351,19 @@ TEST_F(DeploymentTest, HugeCountsPackTheStartZones)
         Random random(3);
         deployArmies(fresh, random, c.counts);
 
-        EXPECT_LE(fresh.units.size(), size_t(2 * kZoneCells));
+        EXPECT_LE(fresh.units().size(), size_t(2 * kZoneCells));
         EXPECT_EQ(occupiedZoneCells(fresh, 0), kZoneCells);
         // The blue side asks for 300 units: with its zone under a fifth full, ten refusals in a
         // row for one unit are out of the question.
         EXPECT_EQ(occupiedZoneCells(fresh, 1), c.blueHuge ? kZoneCells : 301);
-        EXPECT_EQ(fresh.units.size(), size_t(occupiedZoneCells(fresh, 0) + occupiedZoneCells(fresh, 1)));
-        for (const Entity* unit : fresh.units) expectGoalOfTeam(*unit);
+        EXPECT_EQ(fresh.units().size(), size_t(occupiedZoneCells(fresh, 0) + occupiedZoneCells(fresh, 1)));
+        for (const Entity* unit : fresh.units()) expectGoalOfTeam(*unit);
 
         // A wave on top of packed (or nearly packed) zones ends as promptly and adds what fits.
         launchReinforcements(fresh, random, {kHuge, kHuge, kHuge, kHuge, kHuge, kHuge});
         EXPECT_EQ(occupiedZoneCells(fresh, 0), kZoneCells);
         EXPECT_EQ(occupiedZoneCells(fresh, 1), kZoneCells);
-        EXPECT_EQ(fresh.units.size(), size_t(2 * kZoneCells));
+        EXPECT_EQ(fresh.units().size(), size_t(2 * kZoneCells));
     }
 }
 
@@ -384,7 +384,7 @@ TEST_F(DeploymentTest, AFullStartZoneDrawsNoMoreRandomNumbers)
         deployArmies(*field, random, counts);
         if (wave) launchReinforcements(*field, random, counts);
         Outcome outcome;
-        for (const Entity* unit : field->units)
+        for (const Entity* unit : field->units())
             outcome.cells.insert(outcome.cells.end(), {unit->team, unit->x, unit->y});
         outcome.nextDraw = random.next();
         return outcome;

@@ -64,7 +64,7 @@ std::map<int, FinishedBattle> play(const BattlePlan& plan, BattleJobs::Result ex
 std::string armyText(const Battlefield& field)
 {
     int units[2][3] = {};  // riflemen, snipers, tanks
-    for (const Entity* unit : field.units) {
+    for (const Entity* unit : field.units()) {
         if (unit->health <= 0) continue;
         if (const auto* soldier = dynamic_cast<const Soldier*>(unit))
             ++units[unit->team][soldier->soldierKind == SoldierKind::Sniper];

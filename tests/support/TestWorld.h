@@ -32,6 +32,12 @@ inline std::vector<Renderer*> objectList(const Battlefield& field)
     return list;
 }
 
+// The units of the field, in registration order.
+inline std::vector<Entity*> unitList(const Battlefield& field)
+{
+    return {field.units().begin(), field.units().end()};
+}
+
 // A fresh, flat, empty battlefield and a random generator seeded with a fixed value, for the
 // length of one test. It needs no graphics library: a build of the lab alone runs these tests
 // (a test that looks at pictures uses DrawnWorldTest).

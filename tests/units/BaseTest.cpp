@@ -21,10 +21,10 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
 {
     Base* base = placeBase(0, 40, 3);
     Soldier* enemy = placeSoldier(1, 40, 29);
-    base->setTarget(enemy);  // a stale target is replaced by whatever the search finds
+    base->setTarget(field(), enemy);  // a stale target is replaced by whatever the search finds
 
     base->think(field(), random());
-    EXPECT_EQ(base->target(), nullptr);
+    EXPECT_EQ(field().unit(base->target()), nullptr);
     EXPECT_EQ(base->mode, Mode::Advance);
     EXPECT_TRUE(shotsIn(field()).empty());
 
@@ -32,7 +32,7 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
     for (int update = 1; update <= 4; ++update) base->update(field(), random());
     EXPECT_TRUE(shotsIn(field()).empty());
     base->update(field(), random());  // the fifth update is a decision step
-    EXPECT_EQ(base->target(), enemy);
+    EXPECT_EQ(field().unit(base->target()), enemy);
     EXPECT_EQ(base->mode, Mode::Engage);
     std::vector<Projectile*> shots = shotsIn(field());
     ASSERT_EQ(shots.size(), 1u);
@@ -47,14 +47,14 @@ TEST_F(BaseTest, FiresOneSlowShotPerDecisionStepWhileAnEnemyIsWithinItsRings)
     EXPECT_EQ(shot.size, 5);
     EXPECT_EQ(shot.colour, (Colour{255, 255, 0}));
     EXPECT_EQ(shot.damage, 10.0f);
-    EXPECT_EQ(shot.shooter, base);
+    EXPECT_EQ(field().unit(shot.shooter), base);
 
     for (int update = 1; update <= 5; ++update) base->update(field(), random());
     EXPECT_EQ(shotsIn(field()).size(), 2u);
 
     field().moveEntity(enemy, 40.0f, 29.0f);
     base->think(field(), random());
-    EXPECT_EQ(base->target(), nullptr);
+    EXPECT_EQ(field().unit(base->target()), nullptr);
     EXPECT_EQ(base->mode, Mode::Advance);
     EXPECT_EQ(shotsIn(field()).size(), 2u);
 }
@@ -67,7 +67,7 @@ TEST_F(BaseTest, FallenBaseEndsTheGameAtItsNextUpdateAndFreezesTheWorld)
     base->health = 50.0f;
     base->actionCountdown = 1000;  // keeps it from shooting at the tank
     Tank* tank = placeTank(1, 5, 8, 4, 10);
-    tank->setMode(Mode::Bombard);
+    tank->setMode(field(), Mode::Bombard);
     tank->aimPoint = {5.0f, 5.0f};
     tank->aimCountdown = 0;
     tank->actionCountdown = 1;
@@ -89,7 +89,7 @@ TEST_F(BaseTest, FallenBaseEndsTheGameAtItsNextUpdateAndFreezesTheWorld)
     EXPECT_EQ(static_cast<const Particle*>(lastParticle)->lifetime, particleLifetime - 1);
     // ... and the Base was removed at its end.
     EXPECT_EQ(field().occupantAt(5.0f, 5.0f), nullptr);
-    EXPECT_EQ(field().units.size(), 1u);
+    EXPECT_EQ(field().units().size(), 1u);
 
     updatePass();
     EXPECT_EQ(tank->actionCountdown, tankCountdown - 1);
@@ -109,7 +109,7 @@ TEST_P(BothBasesFallTest, EliminatedTeamNamesTheBaseUpdatedLater)
     updatePass();
     EXPECT_EQ(field().gameOver, true);
     EXPECT_EQ(field().eliminatedTeam, 1 - firstTeam);
-    EXPECT_TRUE(field().units.empty());
+    EXPECT_TRUE(field().units().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Base, BothBasesFallTest, testing::Values(0, 1));

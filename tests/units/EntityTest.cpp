@@ -90,7 +90,7 @@ TEST_F(EntityTest, ModeColoursDimWhileMovingBrightWhileFighting)
     };
     for (const auto& c : cases) {
         Probe unit(c.team, 5, 5, 10);
-        unit.setMode(static_cast<Mode>(c.mode));
+        unit.setMode(field(), static_cast<Mode>(c.mode));
         EXPECT_EQ(static_cast<int>(unit.mode), c.mode);
         EXPECT_EQ(unit.colour, c.expected) << "team " << c.team << " mode " << c.mode;
     }
@@ -100,8 +100,8 @@ TEST_F(EntityTest, OnlyTravelModeKeepsTheTravelOrder)
 {
     for (int mode : {0, 1, 2, 3, 4}) {
         Probe unit(0, 5, 5, 10);
-        unit.giveTravelOrder({12.0f, 7.0f}, TravelReason::JoinFight, 5);
-        unit.setMode(static_cast<Mode>(mode));
+        unit.giveTravelOrder(field(), {12.0f, 7.0f}, TravelReason::JoinFight, 5);
+        unit.setMode(field(), static_cast<Mode>(mode));
         if (static_cast<Mode>(mode) == Mode::Travel) {
             EXPECT_FLOAT_EQ(unit.destination().x, 12.0f);
             EXPECT_FLOAT_EQ(unit.destination().y, 7.0f);
@@ -137,7 +137,7 @@ TEST_F(EntityTest, DeadUnitNeverThinksAndLeavesAtItsNextUpdate)
         updatePass();
         EXPECT_EQ(thinks, 0) << "health " << health;
         EXPECT_EQ(field().occupantAt(5.0f, 5.0f), nullptr);
-        EXPECT_TRUE(field().units.empty());
+        EXPECT_TRUE(field().units().empty());
         EXPECT_TRUE(field().objects.empty());
     }
 }
@@ -213,8 +213,8 @@ TEST_F(EntityTest, VictimWithTargetKeepsItsOrders)
 {
     Probe* attacker = place(1, 30, 30);
     Probe* victim = place(0, 5, 7);
-    victim->setTarget(attacker);
-    victim->giveTravelOrder({9.0f, 11.0f}, TravelReason::JoinFight, 4);
+    victim->setTarget(field(), attacker);
+    victim->giveTravelOrder(field(), {9.0f, 11.0f}, TravelReason::JoinFight, 4);
 
     victim->takeDamage(field(), random(), attacker, 10.0f);
     EXPECT_FLOAT_EQ(victim->health, 90.0f);
@@ -223,7 +223,7 @@ TEST_F(EntityTest, VictimWithTargetKeepsItsOrders)
     EXPECT_FLOAT_EQ(victim->destination().y, 11.0f);
     EXPECT_EQ(victim->travelReason(), TravelReason::JoinFight);
     EXPECT_EQ(victim->travelSteps(), 4);
-    EXPECT_EQ(victim->target(), attacker);
+    EXPECT_EQ(field().unit(victim->target()), attacker);
 }
 
 TEST_F(EntityTest, VictimWithoutTargetTurnsOnTheAttackerEvenWhenKilled)
@@ -232,7 +232,7 @@ TEST_F(EntityTest, VictimWithoutTargetTurnsOnTheAttackerEvenWhenKilled)
     for (float health : {100.0f, 10.0f, 4.0f}) {
         Probe* victim = place(0, 5, 7);
         victim->health = health;
-        victim->setMode(Mode::Engage);
+        victim->setMode(field(), Mode::Engage);
         victim->takeDamage(field(), random(), attacker, 10.0f);
         EXPECT_EQ(victim->mode, Mode::Travel) << "health " << health;
         EXPECT_EQ(victim->colour, (Colour{127, 0, 0}));

@@ -68,7 +68,7 @@ TEST(SearchIndex, FastSearchesAgreeWithTheLongWalksBetweenAndDuringPasses)
         ASSERT_EQ(findInvariantViolation(field), "") << "after pass " << pass;
         if (pass % 50 != 0) continue;
         ASSERT_EQ(findSearchDisagreement(field), "") << "after pass " << pass;
-        for (const Entity* unit : field.units) {
+        for (const Entity* unit : field.units()) {
             enemiesFound += findNearestEnemy(field, *unit, 20) != nullptr;
             fightsFound += findAllyFight(field, *unit).isSet();
         }
@@ -158,16 +158,16 @@ TEST_F(SearchIndexTest, FastSearchesAgreeWithTheLongWalksOnScatteredArmies)
         for (Entity* unit : placed) {
             const int state = percent(draw);
             if (state < 15) {
-                unit->setTarget(placed[draw() % placed.size()]);
+                unit->setTarget(field(), placed[draw() % placed.size()]);
             } else if (state < 30) {
-                unit->giveTravelOrder({static_cast<float>(column(draw)), static_cast<float>(row(draw))},
+                unit->giveTravelOrder(field(), {static_cast<float>(column(draw)), static_cast<float>(row(draw))},
                                       TravelReason::AnswerFire, 1 + state % 3);
-                if (state % 2 == 0) unit->takeTravelStep();  // some have used up their steps
+                if (state % 2 == 0) unit->takeTravelStep(field());  // some have used up their steps
             } else if (state < 40) {
-                unit->giveTravelOrder({static_cast<float>(column(draw)), 3.0f}, TravelReason::JoinFight, 5);
+                unit->giveTravelOrder(field(), {static_cast<float>(column(draw)), 3.0f}, TravelReason::JoinFight, 5);
             }
         }
-        for (const Entity* unit : field().units) expectTheSameAnswers(*unit);
+        for (const Entity* unit : field().units()) expectTheSameAnswers(*unit);
         const int strangerCells[][2] = {{placed[0]->x, placed[0]->y}, {80, 10}, {-1, 5}, {79, 64}, {-20, 90}};
         for (const auto& cell : strangerCells) {
             for (const int team : {0, 1})
@@ -205,9 +205,10 @@ TEST(SearchIndex, UnitsOfAThirdTeamFightBothArmiesAndTheSearchesStillAgree)
     while (passesWithoutThem < 200 && !battle.over() && battle.passes() < 6000) {
         battle.frame();
         int strangers = 0;
-        for (const Entity* unit : field.units) {
+        for (const Entity* unit : field.units()) {
             strangers += unit->team > 1;
-            strangersTargeted += unit->team <= 1 && unit->target() != nullptr && unit->target()->team > 1;
+            const Entity* target = field.unit(unit->target());
+            strangersTargeted += unit->team <= 1 && target != nullptr && target->team > 1;
         }
         passesWithoutThem += strangers == 0;
         if (battle.passes() % 20 == 0) {

@@ -47,7 +47,7 @@ TEST_F(SoldierTest, ConstructorFiguresAndDraws)
             EXPECT_EQ(soldier.damage, 10.0f);
             EXPECT_EQ(soldier.colour, (Colour{0, 0, 127}));
             EXPECT_EQ(soldier.mode, Mode::Advance);
-            EXPECT_EQ(soldier.target(), nullptr);
+            EXPECT_FALSE(soldier.target().isSet());
             EXPECT_FALSE(soldier.goal.isSet());
             expectAt(soldier, 4, 9);
         }
@@ -71,12 +71,12 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
     Soldier* enemy = placeSoldier(1, 11, 14);
 
     // It was travelling: the enemy in its rings ends the order at once.
-    soldier->giveTravelOrder({30.0f, 10.0f}, TravelReason::JoinFight, 3);
+    soldier->giveTravelOrder(field(), {30.0f, 10.0f}, TravelReason::JoinFight, 3);
     soldier->goal = {11.0f, 40.0f};
 
     soldier->think(field(), random());
     EXPECT_EQ(soldier->mode, Mode::Engage);
-    EXPECT_EQ(soldier->target(), enemy);
+    EXPECT_EQ(field().unit(soldier->target()), enemy);
     EXPECT_EQ(soldier->colour, (Colour{255, 64, 64}));
     EXPECT_FALSE(soldier->destination().isSet());
     EXPECT_EQ(soldier->travelSteps(), 0);
@@ -97,7 +97,7 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
     EXPECT_EQ(shot.size, 2);
     EXPECT_EQ(shot.colour, (Colour{255, 255, 0}));
     EXPECT_EQ(shot.damage, 10.0f);
-    EXPECT_EQ(shot.shooter, soldier);
+    EXPECT_EQ(field().unit(shot.shooter), soldier);
     EXPECT_EQ(shot.team, 0);
 
     // Nothing higher is left in range: it fires again from where it stands.
@@ -112,7 +112,7 @@ TEST_F(SoldierTest, EngagedSoldierClimbsFiresThenAdvancesWhenEnemyLeaves)
     field().moveEntity(enemy, 60.0f, 60.0f);
     soldier->think(field(), random());
     EXPECT_EQ(soldier->mode, Mode::Advance);
-    EXPECT_EQ(soldier->target(), nullptr);
+    EXPECT_EQ(field().unit(soldier->target()), nullptr);
     EXPECT_EQ(soldier->colour, (Colour{127, 0, 0}));
     expectAt(*soldier, 11, 12);
     EXPECT_EQ(shotsIn(field()).size(), 2u);
@@ -129,7 +129,7 @@ TEST_F(SoldierTest, JoiningAnAllysFightChangesModeFirstAndMovesFromTheNextStep)
     expectAt(*soldier, 10, 10);
 
     soldier->goal = {10.0f, 40.0f};
-    ally->setTarget(enemy);  // written directly, so reported as the units' own code does
+    ally->setTarget(field(), enemy);  // written directly, so reported as the units' own code does
     soldier->think(field(), random());
     EXPECT_EQ(soldier->mode, Mode::Travel);
     EXPECT_EQ(soldier->destination().x, 30.0f);
@@ -150,7 +150,7 @@ TEST_F(SoldierTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
 {
     Soldier* soldier = placeSoldier(0, 10, 10);
     soldier->goal = {10.0f, 40.0f};
-    soldier->giveTravelOrder({30.0f, 10.0f}, TravelReason::JoinFight, 5);
+    soldier->giveTravelOrder(field(), {30.0f, 10.0f}, TravelReason::JoinFight, 5);
 
     for (int step = 1; step <= 5; ++step) {
         SCOPED_TRACE(testing::Message() << "step " << step);
@@ -194,11 +194,11 @@ TEST_F(SoldierTest, SightReachesTheRingOfItsRangeAndNoFurther)
         Soldier* enemy = placeSoldier(1, 30 + c.dx, 30 + c.dy);
         soldier->goal = {30.0f, 63.0f};
         soldier->think(field(), random());
-        EXPECT_EQ(soldier->target(), c.seen ? enemy : nullptr);
+        EXPECT_EQ(field().unit(soldier->target()), c.seen ? enemy : nullptr);
         EXPECT_EQ(soldier->mode, c.seen ? Mode::Engage : Mode::Advance);
         // Clear the field for the next case.
         soldier->health = enemy->health = 0.0f;
         updatePass();
-        ASSERT_TRUE(field().units.empty());
+        ASSERT_TRUE(field().units().empty());
     }
 }

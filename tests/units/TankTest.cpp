@@ -32,7 +32,7 @@ TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
         const int step = update / 10;
         SCOPED_TRACE(testing::Message() << "decision step " << step);
         EXPECT_EQ(tank->mode, Mode::Bombard);
-        EXPECT_EQ(tank->target(), enemy);
+        EXPECT_EQ(field().unit(tank->target()), enemy);
         EXPECT_EQ(tank->aimPoint.x, 10.0f);
         EXPECT_EQ(tank->aimPoint.y, 13.0f);
         EXPECT_EQ(tank->aimCountdown, 6 - step);
@@ -53,7 +53,7 @@ TEST_F(TankTest, TankThatSeesAnEnemyFiresOnItsSeventhDecisionStep)
     EXPECT_EQ(tank->mode, Mode::Advance);
     EXPECT_FALSE(tank->aimPoint.isSet());
     EXPECT_EQ(tank->aimCountdown, -1);
-    EXPECT_EQ(tank->target(), enemy);  // a tank keeps its last target
+    EXPECT_EQ(field().unit(tank->target()), enemy);  // a tank keeps its last target
 }
 
 // Aim taken at (10, 14); the shell covers columns 8..12 and rows 12..16.
@@ -67,7 +67,7 @@ TEST_F(TankTest, ShellHitsWhoeverIsInTheBlockWhenItLands)
     Soldier* outside = placeSoldier(1, 13, 14);
 
     tank->think(field(), random());
-    ASSERT_EQ(tank->target(), aimedAt);
+    ASSERT_EQ(field().unit(tank->target()), aimedAt);
     field().moveEntity(aimedAt, 10.0f, 17.0f);  // three cells away
     field().moveEntity(latecomer, 11.0f, 15.0f);
     for (int step = 0; step < 6; ++step) tank->think(field(), random());
@@ -159,11 +159,11 @@ TEST_F(TankTest, HitWhileBombardingItAnswersFireAndAimsAnewAtItsNextStep)
     Soldier* first = placeSoldier(1, 10, 13);
     for (int update = 0; update < 10; ++update) tank->update(field(), random());
     ASSERT_EQ(tank->mode, Mode::Bombard);
-    ASSERT_EQ(tank->target(), first);
+    ASSERT_EQ(field().unit(tank->target()), first);
 
     first->health = 0.0f;
     updatePass();  // the enemy queues itself and is swept away, clearing the target
-    ASSERT_EQ(tank->target(), nullptr);
+    ASSERT_EQ(field().unit(tank->target()), nullptr);
     ASSERT_EQ(tank->mode, Mode::Bombard);
 
     Soldier* shooter = placeSoldier(1, 12, 16);
@@ -177,7 +177,7 @@ TEST_F(TankTest, HitWhileBombardingItAnswersFireAndAimsAnewAtItsNextStep)
 
     tank->think(field(), random());  // the shooter is within its rings: engage, aim at once
     EXPECT_EQ(tank->mode, Mode::Bombard);
-    EXPECT_EQ(tank->target(), shooter);
+    EXPECT_EQ(field().unit(tank->target()), shooter);
     EXPECT_EQ(tank->aimPoint.x, 12.0f);
     EXPECT_EQ(tank->aimPoint.y, 16.0f);
     EXPECT_EQ(tank->aimCountdown, 5);
@@ -189,7 +189,7 @@ TEST_F(TankTest, TravelOrderOfFiveStepsMovesFiveTimesAndEndsOnTheSixth)
 {
     Tank* tank = placeTank(0, 10, 10);
     tank->goal = {10.0f, 40.0f};
-    tank->giveTravelOrder({30.0f, 10.0f}, TravelReason::JoinFight, 5);
+    tank->giveTravelOrder(field(), {30.0f, 10.0f}, TravelReason::JoinFight, 5);
     for (int step = 1; step <= 5; ++step) {
         SCOPED_TRACE(testing::Message() << "step " << step);
         tank->think(field(), random());

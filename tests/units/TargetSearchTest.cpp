@@ -175,7 +175,7 @@ TEST_F(TargetSearchTest, FiringPositionWithoutHigherGroundIsOwnCell)
         }
         field().setHeight(column, 10, c.ownHeight);
         Soldier* unit = placeSoldier(0, column, 10);
-        unit->setTarget(placeSoldier(1, column, 13));
+        unit->setTarget(field(), placeSoldier(1, column, 13));
         const Vec2 position = findFiringPosition(field(), *unit);
         EXPECT_EQ(position.x, static_cast<float>(column));
         EXPECT_EQ(position.y, 10.0f);
@@ -195,7 +195,7 @@ TEST_F(TargetSearchTest, FiringPositionPicksHighestFreeCellThatKeepsTargetInRang
     field().setHeight(10, 11, 8);
     Soldier* unit = placeSoldier(0, 10, 10);
     placeSoldier(0, 10, 11);
-    unit->setTarget(placeSoldier(1, 11, 14));
+    unit->setTarget(field(), placeSoldier(1, 11, 14));
     Vec2 position = findFiringPosition(field(), *unit);
     EXPECT_EQ(position.x, 11.0f);
     EXPECT_EQ(position.y, 11.0f);
@@ -219,8 +219,8 @@ TEST_F(TargetSearchTest, InRangeIsEuclideanAndInclusive)
         SCOPED_TRACE(testing::Message() << "target offset (" << c.offset.x << ", " << c.offset.y << ")");
         Soldier* rifleman = placeSoldier(0, column, 30);
         ASSERT_EQ(rifleman->range, 5.0f);
-        rifleman->setTarget(placeSoldier(1, column + c.offset.x, 30 + c.offset.y));
-        EXPECT_EQ(rifleman->inRange(column, 30), c.expected);
+        const Soldier* target = placeSoldier(1, column + c.offset.x, 30 + c.offset.y);
+        EXPECT_EQ(rifleman->inRange(*target, column, 30), c.expected);
         column += 12;
     }
 }
@@ -231,14 +231,14 @@ TEST_F(TargetSearchTest, AllyFightIgnoresUnitsThatGiveNoReason)
 {
     Soldier* unit = placeSoldier(0, 10, 10);
     Soldier* enemy = placeSoldier(1, 40, 40);
-    unit->setTarget(enemy);  // its own fight is no reason to travel
+    unit->setTarget(field(), enemy);  // its own fight is no reason to travel
     Soldier* joining = placeSoldier(0, 12, 10);
-    joining->giveTravelOrder({30.0f, 30.0f}, TravelReason::JoinFight, 5);
+    joining->giveTravelOrder(field(), {30.0f, 30.0f}, TravelReason::JoinFight, 5);
     Soldier* spentOrder = placeSoldier(0, 13, 10);
-    spentOrder->giveTravelOrder({31.0f, 31.0f}, TravelReason::AnswerFire, 0);
+    spentOrder->giveTravelOrder(field(), {31.0f, 31.0f}, TravelReason::AnswerFire, 0);
     placeSoldier(0, 14, 10);  // idle
     Soldier* otherTeam = placeSoldier(1, 11, 10);
-    otherTeam->setTarget(unit);
+    otherTeam->setTarget(field(), unit);
 
     EXPECT_FALSE(findAllyFight(field(), *unit).isSet());
 }
@@ -248,37 +248,37 @@ TEST_F(TargetSearchTest, AllyFightFindsTheNearestReasonAndLetsBasesWin)
     Soldier* unit = placeSoldier(0, 10, 10);
 
     Soldier* farEngaged = placeSoldier(0, 10, 20);
-    farEngaged->setTarget(placeSoldier(1, 10, 24));
+    farEngaged->setTarget(field(), placeSoldier(1, 10, 24));
     Soldier* answering = placeSoldier(0, 14, 10);  // hit while unengaged
-    answering->giveTravelOrder({18.0f, 3.0f}, TravelReason::AnswerFire, 7);
+    answering->giveTravelOrder(field(), {18.0f, 3.0f}, TravelReason::AnswerFire, 7);
     Vec2 fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 18.0f);
     EXPECT_EQ(fight.y, 3.0f);
 
     Soldier* nearEngaged = placeSoldier(0, 10, 12);
-    nearEngaged->setTarget(placeSoldier(1, 12, 16));
+    nearEngaged->setTarget(field(), placeSoldier(1, 12, 16));
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);
 
     // Equally near, but later in the list: the earlier ally keeps the choice.
     Soldier* tie = placeSoldier(0, 8, 10);
-    tie->setTarget(placeSoldier(1, 4, 10));
+    tie->setTarget(field(), placeSoldier(1, 4, 10));
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);
 
     // A far ally Base under attack, last in the list, overrides every nearer fight.
     Base* base = placeBase(0, 60, 60);
-    base->setTarget(placeSoldier(1, 55, 58));
+    base->setTarget(field(), placeSoldier(1, 55, 58));
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 55.0f);
     EXPECT_EQ(fight.y, 58.0f);
 
     // An enemy Base with a target is no ally.
-    base->setTarget(nullptr);
+    base->setTarget(field(), nullptr);
     Base* enemyBase = placeBase(1, 11, 11);
-    enemyBase->setTarget(unit);
+    enemyBase->setTarget(field(), unit);
     fight = findAllyFight(field(), *unit);
     EXPECT_EQ(fight.x, 12.0f);
     EXPECT_EQ(fight.y, 16.0f);

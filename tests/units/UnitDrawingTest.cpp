@@ -23,7 +23,7 @@ TEST_F(BaseDrawingTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
     for (Mode mode : {Mode::Advance, Mode::Engage}) {
         SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode));
         clear_to_color(bitmap(), black);
-        base->setMode(mode);
+        base->setMode(field(), mode);
         base->draw(surface());
         const int inside[][2] = {{643, 56}, {653, 56}, {643, 61}, {653, 61}, {648, 59},
                                  {648, 52}, {645, 55}, {651, 55}, {648, 54}};
@@ -33,7 +33,7 @@ TEST_F(BaseDrawingTest, RedBaseDrawsBoxAndRoofInTeamColourInEveryMode)
     }
 
     Base* blue = placeBase(1, 10, 60);  // centre (168, 968)
-    blue->setMode(Mode::Engage);
+    blue->setMode(field(), Mode::Engage);
     blue->draw(surface());
     EXPECT_EQ(pixel(168, 970), colourValue(0, 0, 255));
     EXPECT_EQ(pixel(168, 965), colourValue(0, 0, 255));
@@ -81,7 +81,7 @@ TEST_F(TankDrawingTest, DrawsBodyWhiteBoxAndAimLine)
     const int white = colourValue(255, 255, 255);
     const int black = colourValue(0, 0, 0);
     Tank* tank = placeTank(0, 10, 10, 5);
-    tank->setMode(Mode::Bombard);
+    tank->setMode(field(), Mode::Bombard);
     tank->aimPoint = {10.0f, 20.0f};
     tank->draw(surface());
 
@@ -101,7 +101,7 @@ TEST_F(TankDrawingTest, DrawsBodyWhiteBoxAndAimLine)
     EXPECT_EQ(pixel(168, 327), aimLine);
 
     Tank* blue = placeTank(1, 30, 30, 5);  // px 488, aiming right at px 568
-    blue->setMode(Mode::Bombard);
+    blue->setMode(field(), Mode::Bombard);
     blue->aimPoint = {35.0f, 30.0f};
     blue->draw(surface());
     EXPECT_EQ(pixel(520, 488), colourValue(0, 0, 105));
@@ -119,12 +119,12 @@ TEST_F(TankDrawingTest, OutsideBombardModeOnlyTheBodyIsDrawn)
     EXPECT_EQ(pixel(165, 165), colourValue(200, 0, 0));
     EXPECT_EQ(pixel(168, 200), black);
 
-    tank->setMode(Mode::Travel);
+    tank->setMode(field(), Mode::Travel);
     tank->draw(surface());
     EXPECT_EQ(pixel(168, 168), colourValue(127, 0, 0));
     EXPECT_EQ(pixel(168, 200), black);
 
-    tank->setMode(Mode::Bombard);
+    tank->setMode(field(), Mode::Bombard);
     tank->aimPoint = Vec2();  // no shell pending: white box, no line
     tank->draw(surface());
     EXPECT_EQ(pixel(168, 168), colourValue(255, 255, 255));

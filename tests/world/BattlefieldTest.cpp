@@ -88,7 +88,7 @@ TEST(NewBattlefieldTest, StartsEmptyWithNoGameOver)
     EXPECT_EQ(field->gameOver, false);
     EXPECT_EQ(field->eliminatedTeam, kNoTeam);
     EXPECT_TRUE(field->objects.empty());
-    EXPECT_TRUE(field->units.empty());
+    EXPECT_TRUE(field->units().empty());
     EXPECT_TRUE(field->graveyard.empty());
     for (int x = 0; x < 80; ++x) {
         for (int y = 0; y < 64; ++y) {

@@ -100,14 +100,14 @@ TEST_F(UpdatePassTest, NothingIsUpdatedAfterGameOver)
     Soldier* dead = placeSoldier(0, 10, 10);
     dead->health = 0;  // would queue itself if updated
     const std::vector<Renderer*> objectsBefore = objectList(field());
-    const std::vector<Entity*> unitsBefore = field().units;
+    const std::vector<Entity*> unitsBefore = unitList(field());
 
     field().gameOver = true;
     updatePass();
     EXPECT_TRUE(journal.updated.empty());
     EXPECT_TRUE(journal.removed.empty());
     EXPECT_EQ(objectList(field()), objectsBefore);
-    EXPECT_EQ(field().units, unitsBefore);
+    EXPECT_EQ(unitList(field()), unitsBefore);
     EXPECT_TRUE(field().graveyard.empty());
     EXPECT_EQ(field().occupantAt(10, 10), dead);
 }
@@ -124,7 +124,7 @@ TEST_F(UpdatePassTest, RefusedRegistrationDestroysTheUnitAndChangesNothing)
         journal.destroyed.clear();
         EXPECT_EQ(placeLogged(id, c.x, c.y), nullptr);
         EXPECT_EQ(journal.destroyed, std::vector<int>{id});
-        EXPECT_EQ(field().units, std::vector<Entity*>{resident});
+        EXPECT_EQ(unitList(field()), std::vector<Entity*>{resident});
         EXPECT_EQ(objectList(field()), std::vector<Renderer*>{resident});
         EXPECT_EQ(field().occupantAt(5, 5), resident);
         ++id;
@@ -137,21 +137,37 @@ TEST_F(UpdatePassTest, RemovedUnitLeavesGridListsAndTargets)
     Soldier* hunter = placeSoldier(1, 12, 10);
     Soldier* other = placeSoldier(1, 14, 10);
     Soldier* bystander = placeSoldier(0, 16, 10);
-    hunter->setTarget(fallen);
-    other->setTarget(fallen);
-    bystander->setTarget(other);
+    hunter->setTarget(field(), fallen);
+    other->setTarget(field(), fallen);
+    bystander->setTarget(field(), other);
     fallen->health = 0;
 
     updatePass();
     EXPECT_TRUE(field().isFreeCell(10, 10));
-    EXPECT_FALSE(contains(field().units, fallen));
+    EXPECT_FALSE(contains(field().units(), fallen));
     EXPECT_FALSE(contains(objectList(field()), fallen));
-    EXPECT_EQ(hunter->target(), nullptr);
-    EXPECT_EQ(other->target(), nullptr);
-    EXPECT_EQ(bystander->target(), other);
-    EXPECT_EQ(field().units.size(), 3u);
+    EXPECT_FALSE(hunter->target().isSet());
+    EXPECT_FALSE(other->target().isSet());
+    EXPECT_EQ(field().unit(bystander->target()), other);
+    EXPECT_EQ(field().units().size(), 3u);
     EXPECT_EQ(field().objects.size(), 3u);
     EXPECT_TRUE(field().graveyard.empty());
+}
+
+TEST_F(UpdatePassTest, AHandleToARemovedUnitNamesNobodyEvenWhenItsSlotIsTakenAgain)
+{
+    Soldier* fallen = placeSoldier(0, 10, 10);
+    const UnitId gone = fallen->id();
+    EXPECT_EQ(field().unit(gone), fallen);
+    fallen->health = 0;
+    updatePass();
+    EXPECT_EQ(field().unit(gone), nullptr);
+
+    Soldier* newcomer = placeSoldier(1, 10, 10);
+    EXPECT_EQ(newcomer->id().slot, gone.slot) << "the freed slot is taken again";
+    EXPECT_EQ(field().unit(gone), nullptr);
+    EXPECT_EQ(field().unit(newcomer->id()), newcomer);
+    EXPECT_EQ(field().unit(UnitId()), nullptr);
 }
 
 TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
@@ -161,7 +177,7 @@ TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
     LoggedUnit* c = placeLogged(3, 3, 1);
     LoggedUnit* survivor = placeLogged(4, 4, 1);
     Probe* effect = addProbe(5);
-    survivor->setTarget(b);
+    survivor->setTarget(field(), b);
     // Queue in an order that differs from the list order.
     Probe* queuer = addProbe(6);
     queuer->onUpdate = [this, a, b, c, effect] {
@@ -174,9 +190,9 @@ TEST_F(UpdatePassTest, QueuedObjectsAreRemovedInQueueOrder)
 
     EXPECT_EQ(journal.removed, (std::vector<int>{3, 5, 1, 2}));
     EXPECT_EQ(journal.destroyed, (std::vector<int>{3, 5, 1, 2}));
-    EXPECT_EQ(field().units, std::vector<Entity*>{survivor});
+    EXPECT_EQ(unitList(field()), std::vector<Entity*>{survivor});
     EXPECT_EQ(objectList(field()), (std::vector<Renderer*>{survivor, queuer}));
-    EXPECT_EQ(survivor->target(), nullptr);
+    EXPECT_FALSE(survivor->target().isSet());
     for (int x : {1, 2, 3}) EXPECT_TRUE(field().isFreeCell(x, 1)) << "column " << x;
 }
 
