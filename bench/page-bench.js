@@ -5,7 +5,7 @@
 // same scenarios as battle-bench's `default` and `full`, each in a window that shows the field
 // whole (1920 x 1080), in one that shrinks it to 960 x 768 by its average (1366 x 768), on a
 // high-density laptop that enlarges it smoothly (1440 x 900 at 2 screen pixels for each CSS
-// pixel), and on a phone zoomed in twice (375 x 667 at 3), the part in view drawn from the frame.
+// pixel), and on a phone zoomed in twice (375 x 667 at 3), the whole frame handed over.
 // Then the timeline's seeks, as battle-bench's `seek` and `seek-full`: the battle watched to
 // its end (or 9000 frames when packed), then seeks to random moments of what was seen, each
 // timed until the frame is on the canvas. Prints one JSON line per scenario and window, and
