@@ -3,7 +3,9 @@
 // update, the drawing into the pixel buffer, the RGBA for the canvas, putImageData and what
 // the page shows beside the field (its texts, the timeline and its course, the address); the
 // same scenarios as battle-bench's `default` and `full`, each in a window that shows the field
-// whole (1920 x 1080) and in one that shrinks it to 960 x 768 by its average (1366 x 768).
+// whole (1920 x 1080), in one that shrinks it to 960 x 768 by its average (1366 x 768), on a
+// high-density laptop that enlarges it smoothly (1440 x 900 at 2 screen pixels for each CSS
+// pixel), and on a phone zoomed in twice (375 x 667 at 3), the whole frame handed over.
 // Then the timeline's seeks, as battle-bench's `seek` and `seek-full`: the battle watched to
 // its end (or 9000 frames when packed), then seeks to random moments of what was seen, each
 // timed until the frame is on the canvas. Prints one JSON line per scenario and window, and
@@ -24,7 +26,8 @@ const scenarios = [
   { name: 'default', query: '?seed=1' },
   { name: 'full', query: `?seed=1&counts=${kPacked}` },
 ];
-const windows = [{ width: 1920, height: 1080 }, { width: 1366, height: 768 }];
+const windows = [{ width: 1920, height: 1080 }, { width: 1366, height: 768 }, { width: 1440, height: 900, ratio: 2 },
+  { width: 375, height: 667, ratio: 3, zoom: true }];
 const seekScenarios = [
   { name: 'seek', query: '?seed=1', frames: 36000 },
   { name: 'seek-full', query: `?seed=1&counts=${kPacked}`, frames: 9000 },
@@ -56,7 +59,9 @@ function moments(seen, count) {
   try {
     for (const scenario of scenarios) {
       for (const window of windows) {
-        const page = await openPage(browser, 'file://' + path.resolve(pagePath) + scenario.query, window);
+        const { width, height, ratio = 1, zoom = false } = window;
+        const page = await openPage(browser, 'file://' + path.resolve(pagePath) + scenario.query, { width, height }, { deviceScaleFactor: ratio });
+        if (zoom) await page.focus('#field').then(() => page.keyboard.press('+'));
         const [times, picture] = await page.evaluate((frames) => {
           battlePage.hold();
           battlePage.timeFrames(60);  // warm up: the terrain layer, the first allocations
@@ -64,14 +69,14 @@ function moments(seen, count) {
         }, frames);
         const frame = summary(times);
         console.log(JSON.stringify({
-          scenario: scenario.name, window: `${window.width}x${window.height}`, picture: `${picture.width}x${picture.height}`,
+          scenario: scenario.name, window: `${width}x${height}@${ratio}${zoom ? ' zoomed' : ''}`, picture: `${picture.width}x${picture.height}`,
           frames, frame_ms_p50: frame.p50, frame_ms_p99: frame.p99, frame_ms_max: frame.max,
         }));
         await page.close();
       }
     }
     for (const scenario of seekScenarios) {
-      const page = await openPage(browser, 'file://' + path.resolve(pagePath) + scenario.query, windows[0]);
+      const page = await openPage(browser, 'file://' + path.resolve(pagePath) + scenario.query, { width: 1920, height: 1080 });
       const watched = await page.evaluate((frames) => {
         battlePage.hold();
         const begin = performance.now();

@@ -1,6 +1,9 @@
 #include "web/PageAddress.h"
 
+#include <climits>
 #include <cstdio>
+#include <cstdint>
+#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -11,20 +14,34 @@
 
 namespace {
 
-std::optional<UnitCounts> readCounts(const std::string& text)
+// How a whole number past a count's range is out of it ("more than 2147483647"), or an empty
+// text for one in range or for a text that is not a whole number at all.
+std::string outOfRange(const std::string& text)
+{
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string digits = negative ? text.substr(1) : text;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos || readWholeCount(text)) return "";
+    return negative ? "less than " + std::to_string(INT_MIN) : "more than " + std::to_string(INT_MAX);
+}
+
+// The address's counts into counts; what is wrong with them, naming a count out of range, or an
+// empty text.
+std::string readCounts(const std::string& text, UnitCounts& counts)
 {
     std::vector<int> values;
     std::string field;
     std::istringstream fields(text + ",");
-    while (std::getline(fields, field, ',')) {
+    bool whole = true;
+    while (whole && std::getline(fields, field, ',')) {
         const std::optional<int> count = readWholeCount(field);
-        if (!count) return std::nullopt;
-        values.push_back(*count);
+        if (count) values.push_back(*count);
+        else if (!outOfRange(field).empty()) return "The count " + quoted(field) + " in the counts is " + outOfRange(field);
+        whole = count.has_value();
     }
-    if (values.size() != kCountNames) return std::nullopt;
-    UnitCounts counts;
+    if (!whole || values.size() != kCountNames)
+        return "The counts " + quoted(text) + " are not six whole numbers separated by commas";
     for (int count = 0; count < kCountNames; ++count) setCount(counts, count, values[count]);
-    return counts;
+    return "";
 }
 
 }  // namespace
@@ -38,12 +55,14 @@ std::string seedProblem(const std::string& seed)
 std::string countProblem(const std::string& count)
 {
     if (readWholeCount(count)) return "";
-    return "The count " + quoted(count) + " is not a whole number";
+    const std::string range = outOfRange(count);
+    return "The count " + quoted(count) + (range.empty() ? " is not a whole number" : " is " + range);
 }
 
 std::string momentProblem(const std::string& moment)
 {
     if (parseMoment(moment)) return "";
+    if (moment.empty()) return "The moment is empty";
     return "The moment " + quoted(moment) + " is not one from 0 to 10:00:00, such as 1:30, 90.5 or 5400f";
 }
 
@@ -55,14 +74,9 @@ PageAddress readPageAddress(const char* seed, const char* counts, const char* lo
         error = seedProblem(seed);
         if (error.empty()) address.seed = static_cast<unsigned>(*readOptionNumber(seed, kMaxSeed));
     }
-    if (counts != nullptr && error.empty()) {
-        const std::optional<UnitCounts> read = readCounts(counts);
-        if (read) {
-            address.counts = *read;
-        } else {
-            error = "The counts " + quoted(counts) + " are not six whole numbers separated by commas";
-        }
-    }
+    // Counts it cannot read give the default armies, the seed and the rest as asked.
+    std::string countsError;
+    if (counts != nullptr && error.empty()) countsError = readCounts(counts, address.counts);
     if (loop != nullptr && error.empty()) {
         const std::string value = loop;
         if (value == "1" || value == "0") {
@@ -75,6 +89,11 @@ PageAddress readPageAddress(const char* seed, const char* counts, const char* lo
         address.at = parseMoment(moment);
         // The battle asked for is still the one to show: only the moment is dropped.
         if (!address.at) address.error = momentProblem(moment) + ": playing from the start.";
+    }
+    if (error.empty() && !countsError.empty()) {
+        address.counts = UnitCounts();
+        address.error = countsError + (address.seed ? ": playing seed " + std::to_string(*address.seed) + " with the default armies."
+                                                    : ": playing the default battle.");
     }
     if (error.empty()) return address;
     PageAddress fallback;

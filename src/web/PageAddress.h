@@ -18,9 +18,10 @@ struct PageAddress {
 };
 
 // Reads the address's values as the browser decoded them; a null value was not given. A bad
-// value (a seed that is not a number from 0 to 4294967295, counts that are not six whole
-// numbers, a loop that is neither 0 nor 1) gives the default battle, all values dropped, with
-// error saying what was wrong in one line. A bad moment (not a time, negative, past 10 hours)
+// seed (not a number from 0 to 4294967295) or loop (neither 0 nor 1) gives the default battle,
+// all values dropped, with error saying what was wrong in one line. Bad counts (not six whole
+// numbers, or one out of an int's range, which is named) give the default armies alone: the
+// seed and the other values are kept. A bad moment (empty, not a time, negative, past 10 hours)
 // drops the moment alone: the battle of the other values plays from its start, and error says so.
 PageAddress readPageAddress(const char* seed, const char* counts, const char* loop, const char* moment = nullptr);
 

@@ -25,10 +25,14 @@ TEST(PageAddress, ReadsTheBattleOrSaysWhatWasWrongAndFallsBackToTheDefault)
         {"", nullptr, nullptr, std::nullopt, UnitCounts(), false, "seed"},
         {"-1", nullptr, nullptr, std::nullopt, UnitCounts(), false, "seed"},
         {" 7", nullptr, nullptr, std::nullopt, UnitCounts(), false, "seed"},
-        {"7", "1,2,3,4,5", "1", std::nullopt, UnitCounts(), false, "counts"},
-        {"7", "1,2,3,4,5,6,", nullptr, std::nullopt, UnitCounts(), false, "counts"},
-        {"7", "1,2,x,4,5,6", nullptr, std::nullopt, UnitCounts(), false, "counts"},
-        {"7", "1,2,3,4,5,2147483648", nullptr, std::nullopt, UnitCounts(), false, "counts"},
+        // Bad counts keep the seed and the loop; a count out of range is named.
+        {"7", "1,2,3,4,5", "1", 7u, UnitCounts(), true, "The counts '1,2,3,4,5' are"},
+        {"7", "1,2,3,4,5,6,", nullptr, 7u, UnitCounts(), false, "The counts '1,2,3,4,5,6,' are"},
+        {"7", "1,2,3,4,5,6,7", nullptr, 7u, UnitCounts(), false, "The counts '1,2,3,4,5,6,7' are"},
+        {"7", "1,2,x,4,5,6", nullptr, 7u, UnitCounts(), false, "The counts"},
+        {"7", "1,2,3,4,5,2147483648", nullptr, 7u, UnitCounts(), false, "count '2147483648' in the counts is more than 2147483647"},
+        {nullptr, "-2147483649,2,3,4,5,6", nullptr, std::nullopt, UnitCounts(), false, "count '-2147483649' in the counts is less than -2147483648"},
+        {"7", "2147483647,0,0,-2147483648,0,0", nullptr, 7u, {-2147483647 - 1, 2147483647, 0, 0, 0, 0}, false, nullptr},
         {"7", nullptr, "yes", std::nullopt, UnitCounts(), false, "loop"},
     };
     for (const auto& c : cases) {
@@ -41,7 +45,8 @@ TEST(PageAddress, ReadsTheBattleOrSaysWhatWasWrongAndFallsBackToTheDefault)
             EXPECT_EQ(address.error, "") << label;
         } else {
             EXPECT_NE(address.error.find(c.errorNames), std::string::npos) << label << ": " << address.error;
-            EXPECT_NE(address.error.find("default battle"), std::string::npos) << label;
+            const std::string then = c.wantSeed ? ": playing seed 7 with the default armies." : ": playing the default battle.";
+            EXPECT_EQ(address.error.substr(address.error.size() - std::min(address.error.size(), then.size())), then) << label;
         }
     }
 }
@@ -55,6 +60,7 @@ TEST(PageAddress, TheFormReadsEachValueAsTheAddressDoes)
         EXPECT_EQ(readPageAddress(value, nullptr, nullptr).error, asAddress) << value;
         EXPECT_EQ(countProblem(value).empty(), readPageAddress(nullptr, counts.c_str(), nullptr).error.empty()) << value;
     }
+    EXPECT_EQ(countProblem("2147483648") + ", " + countProblem("-0x5"), "The count '2147483648' is more than 2147483647, The count '-0x5' is not a whole number");
 }
 
 // A moment in the address opens the battle there; written back, it reads as the same frame.
@@ -69,4 +75,5 @@ TEST(PageAddress, TheMomentIsReadAndWrittenBackAsTheSameFrame)
     const PageAddress bad = readPageAddress("11", nullptr, "1", "-5");  // drops the moment alone, not the battle
     EXPECT_TRUE(bad.seed == 11u && bad.loop && !bad.at);
     EXPECT_EQ(bad.error, momentProblem("-5") + ": playing from the start.");
+    EXPECT_EQ(readPageAddress("11", nullptr, nullptr, "").error, "The moment is empty: playing from the start.");
 }

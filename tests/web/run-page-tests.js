@@ -60,33 +60,60 @@ function desktopFrame(seed, frames, counts) {
   try { return fs.readFileSync(file); } finally { fs.unlinkSync(file); }
 }
 
-// The page leaves out "Push Esc To Exit" (x 576..703, y 992..999): only that box may differ.
-check('after N frames the canvas is the desktop program\'s frame N, pixel for pixel, less the exit hint', async (browser) => {
+// The part of the field the canvas shows in its box, in the field's pixels, whether its pixels are crisp squares, and the battle.
+const look = () => {
+  const [box, canvas] = ['view', 'field'].map((id) => document.getElementById(id).getBoundingClientRect());
+  return { x: (box.left - canvas.left) / canvas.width * 1280, y: (box.top - canvas.top) / canvas.height * 1024, width: box.width / canvas.width * 1280,
+    height: box.height / canvas.height * 1024, crisp: getComputedStyle(document.getElementById('field')).imageRendering !== 'auto',
+    scrolled: scrollY, passes: battlePage.passes(), paused: battlePage.paused() };
+};
+
+// The canvas against the desktop's frame. The page leaves out "Push Esc To Exit" (x 576..703, y 992..999): only that box may differ.
+async function againstDesktop(page, expected) {
+  return page.evaluate((expected) => {
+    const shown = document.getElementById('field').getContext('2d').getImageData(0, 0, 1280, 1024).data;
+    const bytes = Uint8Array.from(atob(expected), (c) => c.charCodeAt(0));
+    const back = (value, bits) => Math.round(value * ((1 << bits) - 1) / 255);
+    const found = { picture: battlePage.picture(), difference: null, hint: 0, hintShown: 0 };
+    for (let n = 0; n < 1280 * 1024; n++) {
+      const x = n % 1280, y = Math.floor(n / 1280);
+      const pixel = (back(shown[4 * n], 5) << 11) | (back(shown[4 * n + 1], 6) << 5) | back(shown[4 * n + 2], 5);
+      const want = bytes[2 * n] | (bytes[2 * n + 1] << 8);
+      const inHint = x >= 576 && x < 704 && y >= 992 && y < 1000;
+      if (!inHint && pixel !== want) found.difference ??= { x, y, shown: pixel, desktop: want };
+      if (inHint && want === 0xffff) { found.hint++; found.hintShown += pixel === want; }
+    }
+    return found;
+  }, expected);
+}
+
+// Zoomed, the canvas still holds the frame and its box shows the part asked for: + doubles about the field's middle,
+// Ctrl+wheel about the pointer at (400, 300), - halves about the middle.
+check('after N frames the canvas is the desktop program\'s frame N, pixel for pixel, less the exit hint; zoomed by + and - on ' +
+  'the field and by Ctrl+wheel it shows the part asked for in crisp squares, until a double click shows it whole', async (browser) => {
   for (const { seed, frames, counts } of [
     { seed: 42, frames: 240, counts: kDefaultCounts },
     { seed: 3, frames: 1300, counts: [0, 0, 0, 300, 50, 0] },  // blue has no army: the end, with its panel
   ]) {
     const expected = desktopFrame(seed, frames, counts).toString('base64');
     const page = await openPage(browser, `${pageUrl}?seed=${seed}&counts=${counts.join(',')}`, { width: 1920, height: 1080 });
-    const found = await page.evaluate(([frames, expected]) => {
-      battlePage.hold(); battlePage.step(frames);
-      const shown = document.getElementById('field').getContext('2d').getImageData(0, 0, 1280, 1024).data;
-      const bytes = Uint8Array.from(atob(expected), (c) => c.charCodeAt(0));
-      const back = (value, bits) => Math.round(value * ((1 << bits) - 1) / 255);
-      const found = { picture: battlePage.picture(), difference: null, hint: 0, hintShown: 0 };
-      for (let n = 0; n < 1280 * 1024; n++) {
-        const x = n % 1280, y = Math.floor(n / 1280);
-        const pixel = (back(shown[4 * n], 5) << 11) | (back(shown[4 * n + 1], 6) << 5) | back(shown[4 * n + 2], 5);
-        const want = bytes[2 * n] | (bytes[2 * n + 1] << 8);
-        const inHint = x >= 576 && x < 704 && y >= 992 && y < 1000;
-        if (!inHint && pixel !== want) found.difference ??= { x, y, shown: pixel, desktop: want };
-        if (inHint && want === 0xffff) { found.hint++; found.hintShown += pixel === want; }
-      }
-      return found;
-    }, [frames, expected]);
+    await page.evaluate((frames) => { battlePage.hold(); battlePage.step(frames); }, frames);
+    const found = await againstDesktop(page, expected);
     assert.deepStrictEqual(found.picture, { width: 1280, height: 1024, whole: 1 }, 'one pixel for each at 1920 x 1080');
     assert.strictEqual(found.difference, null, `seed ${seed}, frame ${frames}: ${JSON.stringify(found.difference)}`);
     assert(found.hint > 50 && found.hintShown < found.hint / 2, `the hint's ${found.hint} white pixels, ${found.hintShown} on the page`);
+    const box = await page.locator('#field').boundingBox();
+    await page.focus('#field');
+    await page.mouse.move(box.x + 400, box.y + 300);
+    for (const [act, part] of seed === 42 ? [['+', { x: 320, y: 256, zoom: 2 }], ['Control+wheel', { x: 420, y: 331, zoom: 4 }],
+      ['-', { x: 260, y: 203, zoom: 2 }], ['dblclick', { x: 0, y: 0, zoom: 1 }]] : []) {
+      if (act.length === 1) await page.keyboard.press(act);
+      else if (act === 'dblclick') await page.mouse.dblclick(box.x + 400, box.y + 300);
+      else await page.keyboard.down('Control').then(() => page.mouse.wheel(0, -100)).then(() => page.keyboard.up('Control'));
+      await waitUntil(page, (zoom) => document.getElementById('field').offsetWidth === 1280 * zoom, part.zoom);
+      const [{ difference }, { x, y, width, height, crisp }] = [await againstDesktop(page, expected), await page.evaluate(look)];
+      assert.deepStrictEqual([difference, x, y, width, height, crisp], [null, part.x, part.y, 1280 / part.zoom, 1024 / part.zoom, true], act);
+    }
     await page.close();
   }
 });
@@ -138,6 +165,65 @@ check('a shrunk field averages the desktop\'s frame, and its results are text, a
   }
 });
 
+// ---- every screen ----
+
+// Whole CSS pixels for each of the field's where they fill 3/4 of the room (else the field at least `least` wide); controls
+// finger-sized on touch screens, where the course is the slider's track; the countdown while the field's letters are < 8 px.
+check('on every screen the field fills the room, every control answers where it is shown, and nothing scrolls sideways', async (browser) => {
+  for (const [width, height, deviceScaleFactor, query, least, whole] of [[375, 667, 3, ''], [667, 375, 2, ''], [320, 568, 2, ''],
+    [375, 667, 2, '&t=99:99'], [768, 1024, 2, '', 691], [1440, 900, 2, '', 983], [1920, 1200, 1, '', 1280, 1], [2560, 1440, 1, '', 1600]]) {
+    const touch = width < 1000;
+    const page = await openPage(browser, `${pageUrl}?seed=11${query}`, { width, height }, { deviceScaleFactor, hasTouch: touch, isMobile: touch });
+    const found = await page.evaluate(() => ({ picture: battlePage.picture(), scrolls: document.documentElement.scrollWidth > innerWidth,
+      field: ((field) => [field.offsetWidth, field.offsetHeight])(document.getElementById('field')),
+      countdown: getComputedStyle(document.getElementById('countdown')).visibility === 'visible',
+      controls: [...document.querySelectorAll('button, #slider, #course')].filter((c) => c.offsetParent).map((c) => {
+        c.scrollIntoView({ block: 'center' });
+        const { left, top, width, height } = c.getBoundingClientRect();
+        let answers = 0;
+        for (let x = left + 0.5; x < left + width; x++) answers += document.elementFromPoint(x, top + height / 2) === c;
+        return { id: c.id, width, height, answers: answers / Math.floor(width) };
+      }) }));
+    const screen = `${width}x${height}@${deviceScaleFactor}${query}: ${JSON.stringify(found)}`;
+    assert(!found.scrolls && found.controls.length >= 18 && found.countdown === found.field[0] < 1280, screen);
+    assert(found.controls.every((c) => (touch && c.id === 'course') ? c.answers === 0 : c.answers >= 0.9 && (!touch || Math.min(c.width, c.height) >= 44)), screen);
+    assert(found.picture.whole === (whole || 0) && found.field[0] >= (least || 0) && (!whole || found.field[1] === 1024 * whole), screen);
+    await page.close();
+  }
+});
+
+// ---- zoom ----
+
+check('on a phone two fingers zoom about their middle and one pans a zoomed field, not the page; a tap pauses, a double ' +
+  'tap shows the whole field, and the battle plays on', async (browser) => {
+  // Paused at the end of a battle on a phone, whose results make the page taller than the screen; then playing on.
+  const phone = await openPage(browser, pageUrl + '?seed=11&t=1:41', { width: 375, height: 667 }, { deviceScaleFactor: 3, hasTouch: true, isMobile: true });
+  await waitUntil(phone, arrived);
+  await phone.keyboard.press('Space');
+  const cdp = await phone.context().newCDPSession(phone), field = await phone.locator('#field').boundingBox();
+  const [x, y] = [field.x + field.width / 2, field.y + field.height / 2];
+  const fingers = async (from, to) => {  // each finger from and to (dx, dy) off the field's middle, held still before lifting: no fling
+    const at = (part) => from.map(([fx, fy], id) => ({ id, x: x + fx + (to[id][0] - fx) * part, y: y + fy + (to[id][1] - fy) * part }));
+    for (let step = 0; step <= 7; step++) await cdp.send('Input.dispatchTouchEvent', { type: step ? 'touchMove' : 'touchStart', touchPoints: at(Math.min(1, step / 6)) });
+    await phone.waitForTimeout(150);
+    for (const type of ['touchMove', 'touchEnd']) await cdp.send('Input.dispatchTouchEvent', { type, touchPoints: type === 'touchEnd' ? [] : at(1) });
+    return phone.evaluate(look);
+  };
+  const up = await fingers([[0, 0]], [[0, -100]]);
+  assert(up.scrolled > 20 && up.width === 1280, `the whole field scrolls the page: ${JSON.stringify(up)}`);
+  await phone.evaluate(() => scrollTo(0, 0));
+  const spread = await fingers([[-30, 0], [30, 0]], [[-90, 0], [90, 0]]);  // three times as far apart, about the middle
+  assert(Math.abs(spread.width - 1280 / 3) < 0.01 && Math.abs(spread.x - (640 - 1280 / 6)) < 0.5 && spread.scrolled === 0, JSON.stringify(spread));
+  const panned = await fingers([[0, 0]], [[0, -60]]);
+  assert(Math.abs(panned.y - spread.y - 60 * 1024 / field.height / 3) < 0.5 && Math.abs(panned.x - spread.x) < 0.01 && panned.scrolled === 0, JSON.stringify(panned));
+  assert(panned.passes > up.passes && !panned.paused, 'the battle plays on while zoomed');
+  await phone.touchscreen.tap(x, y);
+  assert(await phone.evaluate(look).then((now) => Math.abs(now.width - 1280 / 3) < 0.01 && now.paused), 'a tap pauses');
+  for (const dx of [0, 5]) await phone.touchscreen.tap(x + dx, y);  // a double tap, with the tap before or alone: paused, whole
+  assert.deepStrictEqual(await phone.evaluate(look).then((now) => [now.width, now.paused]), [1280, true], 'a double tap');
+  await phone.close();
+});
+
 // ---- the viewer ----
 
 check('Space stops the battle and goes on; + doubles the frames per tick', async (browser) => {
@@ -169,7 +255,8 @@ check('Space stops the battle and goes on; + doubles the frames per tick', async
   await page.close();
 });
 
-check('the endless show and the next battle move on to the next seed, and the address follows', async (browser) => {
+check('the endless show and the next battle move on to the next seed, the address follows, and Back and Forward go ' +
+  'through the battles chosen', async (browser) => {
   const page = await openPage(browser, `${pageUrl}?seed=3&counts=0,0,0,300,50,0&loop=1`);
   await page.evaluate(() => {
     battlePage.hold();
@@ -180,31 +267,39 @@ check('the endless show and the next battle move on to the next seed, and the ad
   await page.click('#next');
   assert.strictEqual(await page.title(), 'Battle - seed 5');
   assert.strictEqual(await page.evaluate(() => battlePage.seed()), 5);
+  for (const [go, seed] of [['goBack', 4], ['goBack', 3], ['goForward', 4]]) {
+    await page[go]();
+    await waitUntil(page, (seed) => battlePage.seed() === seed && document.title === `Battle - seed ${seed}`, seed);
+    assert.match(page.url(), new RegExp(`\\?seed=${seed}&counts=0,0,0,300,50,0&loop=1$`));
+  }
   await page.close();
 });
 
-check('a bad address says what was wrong in one line and the default battle plays', async (browser) => {
-  for (const [query, word] of [['?seed=abc', 'seed'], ['?seed=4294967296', 'seed'], ['?counts=1,2,3', 'counts'],
-    ['?seed=9&loop=yes', 'loop']]) {
+check('a bad address says what was wrong in one line and the default battle plays, or the seed asked for', async (browser) => {
+  const armies = ': playing seed 9 with the default armies.';
+  for (const [query, word, said] of [['?seed=abc', 'seed'], ['?seed=4294967296', 'seed'], ['?counts=1,2,3', 'counts'],
+    ['?seed=9&loop=yes', 'loop'], ['?seed=9&t=', '', 'The moment is empty: playing from the start.'],
+    ['?seed=9&counts=1,2,3,4,5,6,', '', "The counts '1,2,3,4,5,6,' are not six whole numbers separated by commas" + armies],
+    ['?seed=9&counts=2147483648,50,50,200,50,50', '', "The count '2147483648' in the counts is more than 2147483647" + armies]]) {
     const page = await openPage(browser, pageUrl + query);
     const message = (await page.textContent('#message')).trim();
-    assert(message.includes(word) && message.includes('default battle'), `${query}: "${message}"`);
+    assert(said ? message === said : message.includes(word) && message.includes('default battle'), `${query}: "${message}"`);
     assert(!message.includes('\n'), `${query}: one line`);
     await waitUntil(page, () => battlePage.passes() > 10);
-    assert.match(page.url(), /\?seed=\d+$/, `${query}: the address names the battle that plays`);
+    assert.match(page.url(), said ? /\?seed=9$/ : /\?seed=\d+$/, `${query}: the address names the battle that plays`);
     await page.close();
   }
 });
 
-check('on a phone a tap on the field pauses and goes on, buttons are 44 px tall, and the battle form starts the battle ' +
+check('on a phone a tap on the field pauses and goes on, buttons are 44 x 44 px, and the battle form starts the battle ' +
   'it describes and refuses a bad value in the address\'s words', async (browser) => {
   const page = await openPage(browser, pageUrl + '?seed=7', { width: 390, height: 844 }, { hasTouch: true });
   for (const paused of [true, false]) {
     await page.tap('#field');
     assert.strictEqual(await page.evaluate(() => battlePage.paused()), paused);
   }
-  const heights = await page.$$eval('button', (all) => all.filter((b) => b.offsetParent).map((b) => b.getBoundingClientRect().height));
-  assert(heights.length >= 10 && heights.every((h) => h >= 44), `${heights}`);
+  const sizes = await page.$$eval('button', (all) => all.filter((b) => b.offsetParent).map((b) => b.getBoundingClientRect()));
+  assert(sizes.length >= 16 && sizes.every((box) => box.height >= 44 && box.width >= 44), JSON.stringify(sizes));
   await page.click('#choose');
   await page.fill('#form-seed', '77');
   for (const [at, count] of [10, 2, 3, 20, 4, 5].entries()) await page.fill(`#form-count-${at}`, String(count));
@@ -317,6 +412,11 @@ check('while paused the address follows the moment and Copy link copies it; a ba
   await waitUntil(again, arrived);
   assert.deepStrictEqual(await again.evaluate(() => [battlePage.timeline().frame, battlePage.paused()]), [301, true]);
   await again.close();
+  const late = await openPage(browser, `${pageUrl}?seed=5&counts=0,0,0,0,0,0&t=10:00:00`);  // the latest moment, written as the address does
+  await waitUntil(late, arrived);
+  assert.deepStrictEqual(await late.evaluate(() => [document.getElementById('time-text').textContent, location.search.slice(-10),
+    document.getElementById('slider').getAttribute('aria-valuetext')]), ['10:00:00.0', 't=10:00:00', '10:00:00.0, frame 2160000']);
+  await late.close();
   for (const moment of ['abc', '-5', '10:00:01', '1:60']) {
     const bad = await openPage(browser, `${pageUrl}?seed=11&t=${moment}`);
     assert.strictEqual(await bad.textContent('#message'),
@@ -324,6 +424,49 @@ check('while paused the address follows the moment and Copy link copies it; a ba
     await waitUntil(bad, () => battlePage.passes() > 10 && !battlePage.paused() && battlePage.seed() === 11);
     await bad.close();
   }
+});
+
+// ---- what a screen reader hears ----
+
+const axeSource = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
+
+check('axe-core finds nothing serious at the start, playing, paused, with the form open, at game over and on a phone', async (browser) => {
+  for (const [state, query, act, viewport, options] of [['at the start', '?seed=11'],
+    ['playing', '?seed=11', (page) => waitUntil(page, () => battlePage.passes() > 30)], ['paused', '?seed=11', (page) => page.keyboard.press('Space')],
+    ['with the form open', '?seed=11', (page) => page.click('#choose')],
+    ['at game over', '?seed=3&counts=0,0,0,300,50,0', (page) => page.evaluate(() => { battlePage.hold(); battlePage.step(1300); })],
+    ['on a phone', '?seed=11&t=1:41', (page) => waitUntil(page, arrived), { width: 375, height: 667 }, { hasTouch: true, isMobile: true }]]) {
+    const page = await openPage(browser, pageUrl + query, viewport, options);
+    if (act) await act(page);
+    await page.evaluate(axeSource);
+    assert.deepStrictEqual(await page.evaluate(async () => (await axe.run()).violations.filter((v) => ['serious', 'critical'].includes(v.impact))
+      .map((v) => `${v.id} on ${v.nodes.map((n) => n.target).join(' ')}`)), [], state);
+    await page.close();
+  }
+});
+
+check('a screen reader hears each battle and its results once, the speed as it changes, and the time every few seconds ' +
+  'while playing but at once after a move', async (browser) => {
+  const page = await openPage(browser, pageUrl + '?seed=3&counts=0,0,0,300,50,0');
+  assert.deepStrictEqual(await page.$$eval('[role=group]', (all) => all.map((g) => g.getAttribute('aria-label'))), ['Timeline', 'Playing', 'Battles', 'Page']);
+  await page.evaluate(() => new MutationObserver((changes) => changes.forEach(({ target, type, addedNodes }) => (window.heard ??= []).push(`${target.id}: ` +
+    (type === 'attributes' ? target.getAttribute('aria-valuetext') : [...addedNodes].map((n) => n.textContent).join('')))))
+    .observe(document.body, { subtree: true, childList: true, attributes: true, attributeFilter: ['aria-valuetext'] }));
+  const heard = async () => (await page.evaluate(() => (window.heard ?? []).splice(0))).filter((words) => /^(announce|speed|slider): ./.test(words));
+  await waitUntil(page, () => battlePage.passes() > 150);  // 2.5 seconds playing: the time told at most once
+  for (const key of ['Space', 'Home', 'ArrowRight', '.']) await page.keyboard.press(key);
+  const told = await heard();
+  assert(told.length <= 6 && /^slider: 0:0\d\.\d, frame \d+$/.test(told.at(-5)), `${told}`);
+  assert.deepStrictEqual(told.slice(-4), ['speed: Paused, speed 1x', 'slider: 0:00.0, frame 0', 'slider: 0:05.0, frame 300', 'slider: 0:05.0, frame 301']);
+  await page.keyboard.press('End');
+  await waitUntil(page, arrived);
+  for (const key of ['Home', 'End', 'Home', 'End']) await page.keyboard.press(key);
+  await page.click('#next');
+  assert.deepStrictEqual((await heard()).filter((words) => words.startsWith('announce')), ['announce: Game over: the Blue Team has been ' +
+    'eliminated after 0:09.9, 599 frames, leaving the Red Team 293 riflemen, 0 snipers and 50 tanks and the Blue Team 0 riflemen, 0 snipers ' +
+    'and 0 tanks; seed 3.', 'announce: Battle of seed 4: blue 0 riflemen, 0 tanks, 0 snipers; red 300 riflemen, 50 tanks, 0 snipers']);
+  assert.strictEqual(await page.$$eval('[aria-live]', (live) => live.length), 0, 'the results are not read out whole again');
+  await page.close();
 });
 
 // ---- from disk and from a server, nothing from elsewhere ----
