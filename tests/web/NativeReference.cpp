@@ -10,6 +10,8 @@
 //                                                       the picture of battle --at FIRST (paused) after
 //                                                       the timeline's keys took it to each FRAME in turn,
 //                                                       or to the end, written as above
+//   battle-reference odds SEED FRAME COUNTS...          the desktop's odds of that moment (a second of
+//                                                       battle time), "frame rollouts red blue unfinished"
 //
 // COUNTS are six numbers in the command line's order. The battle is played frame by frame as
 // the desktop plays it at 1x when it keeps up; frames are drawn on the library's bitmaps.
@@ -110,6 +112,19 @@ int write(MemoryCanvas& canvas, const char* path)
     return 0;
 }
 
+// The odds as the desktop works them out: the battle watched to the moment, from its keyframes.
+int odds(unsigned seed, int frame, const UnitCounts& counts)
+{
+    WatchedBattle watched(counts, seed);
+    watched.toggleOdds();
+    watched.startAt(frame);
+    watched.workOutOddsShown();
+    const OddsCounts* known = watched.odds().at(frame);
+    if (known == nullptr) return 1;
+    std::printf("%d %d %d %d %d\n", known->frame, known->rollouts, known->red, known->blue, known->unfinished);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -124,6 +139,9 @@ int main(int argc, char** argv)
     }
     if (mode == "frame" && argc == 11) {
         return frame(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]), argv[4], countsFrom(argv + 5));
+    }
+    if (mode == "odds" && argc == 10) {
+        return odds(std::strtoul(argv[2], nullptr, 10), std::atoi(argv[3]), countsFrom(argv + 4));
     }
     if (mode == "moments" && argc >= 11) {
         return moments(std::strtoul(argv[2], nullptr, 10), argv[3], countsFrom(argv + 4), argv + 10, argc - 10);

@@ -430,6 +430,31 @@ check('while paused the address follows the moment and Copy link copies it; a ba
 
 const axeSource = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
 
+check('the odds of the moment shown come from the page\'s worker and equal the desktop\'s; O and the Odds button hide ' +
+  'and show them, and odds=0 starts them hidden', async (browser) => {
+  const page = await openPage(browser, pageUrl + '?seed=11&t=30', { width: 1366, height: 768 });
+  await waitUntil(page, () => { const odds = battlePage.odds(); return odds !== null && odds.frame === 1800; }, null, 90000);
+  const odds = await page.evaluate(() => battlePage.odds());
+  assert.strictEqual([odds.frame, odds.rollouts, odds.red, odds.blue, odds.unfinished].join(' '),
+    native('odds', 11, 1800, 200, 50, 50, 200, 50, 50));
+  const shown = () => page.evaluate(() => [document.getElementById('odds').hidden, document.getElementById('odds-red').textContent,
+    document.getElementById('odds-blue').textContent, document.getElementById('odds-button').getAttribute('aria-pressed')]);
+  const percent = (won) => Math.floor((200 * won + 32) / 64) + '%';
+  assert.deepStrictEqual(await shown(), [false, 'Red ' + percent(odds.red), percent(odds.blue) + ' Blue', 'true']);
+  const canvas = () => page.evaluate(() => document.getElementById('field').toDataURL());
+  const before = await canvas();
+  await page.keyboard.press('o');
+  assert.deepStrictEqual((await shown()).filter((v, n) => n !== 1 && n !== 2), [true, 'false']);
+  assert(await canvas() === before, 'the odds changed the field');
+  await page.click('#odds-button');
+  assert.deepStrictEqual(await shown(), [false, 'Red ' + percent(odds.red), percent(odds.blue) + ' Blue', 'true']);
+  await page.close();
+  const hidden = await openPage(browser, pageUrl + '?seed=11&odds=0', { width: 1366, height: 768 });
+  assert.deepStrictEqual(await hidden.evaluate(() => [document.getElementById('odds').hidden,
+    document.getElementById('odds-button').getAttribute('aria-pressed')]), [true, 'false']);
+  await hidden.close();
+});
+
 check('axe-core finds nothing serious at the start, playing, paused, with the form open, at game over and on a phone', async (browser) => {
   for (const [state, query, act, viewport, options] of [['at the start', '?seed=11'],
     ['playing', '?seed=11', (page) => waitUntil(page, () => battlePage.passes() > 30)], ['paused', '?seed=11', (page) => page.keyboard.press('Space')],
@@ -488,7 +513,8 @@ check('the page asks for nothing but itself, from disk or from a web server, and
       await page.goto(url);
       await waitUntil(page, () => window.battlePage && battlePage.running() && battlePage.passes() > 5);
       await page.waitForTimeout(500);  // the browser asks for a missing icon once the page has loaded
-      assert.deepStrictEqual(requested.filter((u) => !u.startsWith('data:')), [url]);
+      // The odds' worker is made from the page's own script, as a blob: nothing is fetched for it.
+      assert.deepStrictEqual(requested.filter((u) => !u.startsWith('data:') && !u.startsWith('blob:')), [url]);
       assert.deepStrictEqual(errors, [], url);
       await page.close();
     }
