@@ -25,7 +25,10 @@ Read read(bool lab, const std::vector<std::string>& args, std::string& shown)
     for (const std::string& arg : args)
         line.push_back(arg.rfind("{seed}", 0) == 0 ? (lab ? "--first-seed" : "--seed") + arg.substr(6) : arg);
     std::vector<const char*> argv;
-    for (const std::string& arg : line) shown += " [" + *argv.emplace_back(arg.c_str()) + std::string("]");
+    for (const std::string& arg : line) {
+        argv.push_back(arg.c_str());
+        shown += " [" + arg + "]";
+    }
     if (!lab) {
         const Options o = parseOptions(static_cast<int>(argv.size()), argv.data());
         return {o.error, o.help, o.seed.value_or(0), countsKey(o.counts)};
