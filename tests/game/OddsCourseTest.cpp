@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "game/OddsBar.h"
 #include "game/OddsCourse.h"
 #include "game/OddsRun.h"
 #include "game/WatchedBattle.h"
+#include "gfx/PixelCanvas.h"
 
 namespace {
 
@@ -108,4 +111,26 @@ TEST(OddsCourseTest, AMomentWorkedOutLaterEqualsItsRunAtTheTime)
     ASSERT_NE(watched.odds().at(180), nullptr);
     EXPECT_EQ(*watched.odds().at(180), direct.counts());
     EXPECT_EQ(direct.counts().rollouts, 8);
+}
+
+// The desktop's bar: shares rounded half up, red from the left edge, blue to the right edge.
+TEST(OddsCourseTest, TheBarSplitsItsWidthByTheSharesRoundedHalfUp)
+{
+    const struct {
+        int won, rollouts;
+        const char* text;
+    } shares[] = {{17, 32, "53%"}, {1, 8, "13%"}, {1, 3, "33%"}, {0, 32, "0%"}, {32, 32, "100%"}, {0, 0, "--%"}};
+    for (const auto& s : shares) EXPECT_EQ(OddsBar::percentText(s.won, s.rollouts), s.text) << s.won << "/" << s.rollouts;
+    PixelCanvas canvas;
+    const OddsCounts odds{1800, 32, 17, 12, 3};  // red 212.5 columns, blue 150, grey between
+    OddsBar(&odds).draw(canvas.canvas().backBuffer());
+    auto at = [&canvas](int x) { return canvas.pixels().pixels()[14 * kScreenWidth + x]; };
+    const std::uint16_t red = 0xf800, blue = 0x001f, grey = 0x8410;
+    EXPECT_EQ(at(440), red);
+    EXPECT_EQ(at(652), red);
+    EXPECT_EQ(at(653), grey);
+    EXPECT_EQ(at(689), grey);
+    EXPECT_EQ(at(690), blue);
+    EXPECT_EQ(at(839), blue);
+    EXPECT_NE(at(840), grey);
 }
